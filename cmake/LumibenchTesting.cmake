@@ -1,0 +1,45 @@
+# Test helpers shared by every folder under tests/.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+set(LUMIBENCH_TEST_HOME ${CMAKE_BINARY_DIR}/test-home)
+file(MAKE_DIRECTORY ${LUMIBENCH_TEST_HOME})
+
+# The corpus of public files lives outside the project, beside the checkout.
+if(DEFINED ENV{LUMIBENCH_CORPUS})
+  set(LUMIBENCH_CORPUS_DEFAULT $ENV{LUMIBENCH_CORPUS})
+else()
+  get_filename_component(LUMIBENCH_CORPUS_DEFAULT ${CMAKE_SOURCE_DIR}/../shared/corpus ABSOLUTE)
+endif()
+
+# Tests never touch the user's own store, data folder or machine config.
+set(LUMIBENCH_TEST_ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen"
+    "XDG_CONFIG_HOME=${LUMIBENCH_TEST_HOME}/config"
+    "XDG_DATA_HOME=${LUMIBENCH_TEST_HOME}/data"
+    "LUMIBENCH_SETTINGS=${LUMIBENCH_TEST_HOME}/settings.sqlite3"
+    "LUMIBENCH_MACHINE_CONFIG=${LUMIBENCH_TEST_HOME}/machine.ini"
+    "LUMIBENCH_CORPUS=${LUMIBENCH_CORPUS_DEFAULT}"
+    "LUMIBENCH_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    "LUMIBENCH_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+    "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0"
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
+# lumibench_add_test(NAME name SOURCES ... LIBRARIES ... LABELS ...)
+# One GoogleTest program; its cases are discovered when ctest runs, never at
+# build time (the binaries may need a display or the corpus).
+function(lumibench_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} GTest::gtest GTest::gmock)
+  if(NOT T_LIBRARIES MATCHES "lumibench_test_main")
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
+  endif()
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_compile_definitions(${T_NAME} PRIVATE LUMIBENCH_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${LUMIBENCH_TEST_ENVIRONMENT}" TIMEOUT 300)
+endfunction()

@@ -1,0 +1,51 @@
+#pragma once
+// Message boxes as data: the core and the readers ask, the UI (or a test) answers.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace lumibench {
+
+enum class MessageIcon { None, Information, Exclamation, Critical, Question };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct MessageRequest {
+    std::string title;
+    std::string text;
+    MessageIcon icon = MessageIcon::Exclamation;
+    MessageButtons buttons = MessageButtons::Ok;
+    bool systemModal = true;
+
+    bool operator==(const MessageRequest&) const = default;
+};
+
+// The title that messages without a title of their own carry.
+inline constexpr const char* kApplicationTitle = "Lumibench";
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // Shows the message and returns the button the user chose.
+    virtual MessageAnswer show(const MessageRequest& request) = 0;
+};
+
+// Keeps every message and answers from a script (default: the first button).
+class RecordingMessageSink : public MessageSink {
+public:
+    MessageAnswer show(const MessageRequest& request) override;
+
+    std::vector<MessageRequest> shown;
+    std::deque<MessageAnswer> scriptedAnswers;
+};
+
+// Answers every message with its first button and shows nothing.
+class SilentMessageSink : public MessageSink {
+public:
+    MessageAnswer show(const MessageRequest& request) override;
+};
+
+MessageAnswer FirstButton(MessageButtons buttons);
+
+}  // namespace lumibench

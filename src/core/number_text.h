@@ -1,0 +1,43 @@
+#pragma once
+// The number texts of the exchange, and the reading of a text's leading number.
+//
+// Signed form: " 12", " 0", "-1", " .5". Compact form: the same without the
+// leading blank. "." always, no leading zero below 1, 7 significant digits for
+// float and 15 for double, no trailing zeros, exponent form ("1E-05",
+// "1.5E+07") for magnitudes below 1E-4 or from 10^digits up.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lumibench {
+
+std::string FormatCompact(std::int64_t value);
+std::string FormatCompact(float value);
+std::string FormatCompact(double value);
+// Keep the integer overloads exact for the 16-bit fields.
+inline std::string FormatCompact(std::int16_t value) { return FormatCompact(std::int64_t{value}); }
+inline std::string FormatCompact(int value) { return FormatCompact(std::int64_t{value}); }
+
+std::string FormatSigned(std::int64_t value);
+std::string FormatSigned(float value);
+std::string FormatSigned(double value);
+inline std::string FormatSigned(std::int16_t value) { return FormatSigned(std::int64_t{value}); }
+inline std::string FormatSigned(int value) { return FormatSigned(std::int64_t{value}); }
+
+// The number at the start of `text`: leading blanks and tabs skipped, then an
+// optional sign, digits with at most one ".", and an optional exponent
+// (E or D, optional sign, digits); reading stops at the first character that
+// cannot continue the number. No number gives 0. Locale-independent.
+double LeadingNumber(std::string_view text);
+
+// Rounds to nearest with ties to even; nullopt outside the 16-bit range or for NaN.
+std::optional<std::int16_t> ToInt16(double value);
+// The same for 32-bit integers.
+std::optional<std::int32_t> ToInt32(double value);
+
+// The exchange's integer reading: LeadingNumber, then ToInt16.
+std::optional<std::int16_t> LeadingInt16(std::string_view text);
+
+}  // namespace lumibench

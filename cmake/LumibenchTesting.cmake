@@ -38,8 +38,13 @@ function(lumibench_add_test)
   endif()
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE LUMIBENCH_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  # gtest_discover_tests mangles list-valued ENVIRONMENT properties, so the
+  # environment travels through env(1) as the test executor; discovery then
+  # runs with it as well.
+  set_target_properties(${T_NAME} PROPERTIES
+    CROSSCOMPILING_EMULATOR "/usr/bin/env;${LUMIBENCH_TEST_ENVIRONMENT}")
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${LUMIBENCH_TEST_ENVIRONMENT}" TIMEOUT 300)
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300)
 endfunction()

@@ -1,0 +1,36 @@
+#include <algorithm>
+
+#include "platform/settings_store.h"
+
+namespace lumibench {
+namespace {
+
+std::string Folded(std::string_view text) {
+    std::string folded(text);
+    std::transform(folded.begin(), folded.end(), folded.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return folded;
+}
+
+}  // namespace
+
+MemorySettingsStore::Key MemorySettingsStore::MakeKey(std::string_view app, std::string_view section,
+                                                      std::string_view key) {
+    return {Folded(app), Folded(section), Folded(key)};
+}
+
+std::string MemorySettingsStore::read(std::string_view app, std::string_view section,
+                                      std::string_view key, std::string_view defaultValue) {
+    const auto found = values_.find(MakeKey(app, section, key));
+    return found == values_.end() ? std::string(defaultValue) : found->second;
+}
+
+bool MemorySettingsStore::write(std::string_view app, std::string_view section,
+                                std::string_view key, std::string_view value) {
+    values_[MakeKey(app, section, key)] = std::string(value);
+    ++writeCount;
+    return true;
+}
+
+}  // namespace lumibench

@@ -1,0 +1,40 @@
+#pragma once
+// The per-user settings store shared with the tool processes: application,
+// section and key name a text value. Names compare case-insensitively; values
+// are kept byte for byte (CR LF inside a value survives).
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+namespace lumibench {
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored value, or `defaultValue` when none was ever written.
+    virtual std::string read(std::string_view app, std::string_view section, std::string_view key,
+                             std::string_view defaultValue = {}) = 0;
+    // Returns false when the store could not be written.
+    virtual bool write(std::string_view app, std::string_view section, std::string_view key,
+                       std::string_view value) = 0;
+};
+
+// In-memory store for unit tests of logic; real processes share the SQLite one.
+class MemorySettingsStore : public SettingsStore {
+public:
+    std::string read(std::string_view app, std::string_view section, std::string_view key,
+                     std::string_view defaultValue = {}) override;
+    bool write(std::string_view app, std::string_view section, std::string_view key,
+               std::string_view value) override;
+
+    std::size_t writeCount = 0;
+
+private:
+    using Key = std::tuple<std::string, std::string, std::string>;
+    static Key MakeKey(std::string_view app, std::string_view section, std::string_view key);
+    std::map<Key, std::string> values_;
+};
+
+}  // namespace lumibench

@@ -1,0 +1,25 @@
+#pragma once
+// Which reader reads a file, chosen by the file's extension.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "readers/reader_context.h"
+#include "readers/reader_messages.h"
+
+namespace lumibench {
+
+using ReaderFunction = void (*)(std::string& path, ReaderMessages& message, bool noRepair,
+                                ReaderContext& context);
+
+struct ReaderChoice {
+    ReaderFunction reader = nullptr;
+    // Appended to the failure message when a dropped file fails to load.
+    std::string_view failureTail;
+};
+
+// `extension` with its dot, any case (".ies", ".LDT"); nullopt for files no reader takes.
+std::optional<ReaderChoice> ReaderForExtension(std::string_view extension);
+
+}  // namespace lumibench

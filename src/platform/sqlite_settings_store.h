@@ -1,0 +1,78 @@
+#pragma once
+// The per-user settings store on one SQLite file, shared by the host and its
+// tool processes. WAL mode lets readers run beside one writer; every write is
+// its own transaction, so a value is either wholly there or not at all, even
+// when the writing process is killed.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/settings_store.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace lumibench {
+
+struct SettingsEntry {
+    std::string app;
+    std::string section;
+    std::string key;
+    std::string value;
+
+    bool operator==(const SettingsEntry&) const = default;
+};
+
+class SqliteSettingsStore : public SettingsStore {
+public:
+    // Opens (creating when missing, mode 0600) the store at `file`. Returns
+    // nullptr and sets `error` when the file cannot be opened or is not a
+    // settings database; the file is then left untouched.
+    static std::unique_ptr<SqliteSettingsStore> Open(const std::filesystem::path& file,
+                                                     std::string* error = nullptr);
+    ~SqliteSettingsStore() override;
+    SqliteSettingsStore(const SqliteSettingsStore&) = delete;
+    SqliteSettingsStore& operator=(const SqliteSettingsStore&) = delete;
+
+    // Any failure to read gives `defaultValue`.
+    std::string read(std::string_view app, std::string_view section, std::string_view key,
+                     std::string_view defaultValue = {}) override;
+    bool write(std::string_view app, std::string_view section, std::string_view key,
+               std::string_view value) override;
+
+    // Every value of `app` (of one section when given), ordered by section and
+    // key without regard to case. Empty on failure.
+    std::vector<SettingsEntry> list(std::string_view app,
+                                    std::optional<std::string_view> section = std::nullopt);
+    // Every value of the store, ordered by application, section and key.
+    std::vector<SettingsEntry> dump();
+
+    const std::filesystem::path& file() const { return file_; }
+    // The text of the last SQLite failure, for diagnostics.
+    const std::string& lastError() const { return lastError_; }
+
+private:
+    SqliteSettingsStore(sqlite3* db, std::filesystem::path file);
+    sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
+    std::vector<SettingsEntry> collect(sqlite3_stmt* statement);
+    void noteError();
+
+    sqlite3* db_ = nullptr;
+    std::filesystem::path file_;
+    std::string lastError_;
+    sqlite3_stmt* readStatement_ = nullptr;
+    sqlite3_stmt* writeStatement_ = nullptr;
+    sqlite3_stmt* listAppStatement_ = nullptr;
+    sqlite3_stmt* listSectionStatement_ = nullptr;
+    sqlite3_stmt* dumpStatement_ = nullptr;
+};
+
+// $LUMIBENCH_SETTINGS when set, else $XDG_CONFIG_HOME (or ~/.config) +
+// /lumibench/settings.sqlite3. Creates the folder (mode 0700) when missing.
+std::filesystem::path DefaultSettingsPath();
+
+}  // namespace lumibench

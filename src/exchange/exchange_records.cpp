@@ -1,0 +1,282 @@
+#include "exchange/exchange_records.h"
+
+#include <cmath>
+#include <limits>
+
+#include "core/number_text.h"
+#include "exchange/exchange_texts.h"
+#include "exchange/split_lines_and_fields.h"
+
+namespace lumibench {
+namespace {
+
+// Element i of a list, or 0 where a record holds fewer elements than its count
+// says: the count is what travels, and a short list must not crash the writer.
+template <typename T>
+T ElementOr0(const std::vector<T>& list, std::size_t i) {
+    return i < list.size() ? list[i] : T{};
+}
+
+std::string JoinCompact(const std::vector<float>& list, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) text += ',';
+        text += FormatCompact(ElementOr0(list, static_cast<std::size_t>(i)));
+    }
+    return text;
+}
+
+std::string CountAndList(std::int16_t count, const std::vector<float>& list) {
+    return FormatCompact(count) + "," + JoinCompact(list, count);
+}
+
+std::string CandelaText(const PhotometricRecord& record) {
+    std::string text;
+    text.reserve(static_cast<std::size_t>(std::max(0, record.HorAngleCount * record.VertAngleCount)) * 8);
+    bool first = true;
+    for (int h = 0; h < record.HorAngleCount; ++h) {
+        const std::size_t hi = static_cast<std::size_t>(h);
+        for (int v = 0; v < record.VertAngleCount; ++v) {
+            if (!first) text += ',';
+            first = false;
+            const std::size_t vi = static_cast<std::size_t>(v);
+            text += FormatCompact(hi < record.Candela.size() ? ElementOr0(record.Candela[hi], vi) : 0.0);
+        }
+    }
+    return text;
+}
+
+// An unexpected failure while reading a slot: its code, described by the caller.
+struct ReadFailure {
+    std::int16_t code;
+};
+
+std::int16_t ReadInt16(std::string_view text) {
+    const auto value = LeadingInt16(text);
+    if (!value) throw ReadFailure{kOverflow};
+    return *value;
+}
+
+float ReadSingle(std::string_view text) {
+    const double value = LeadingNumber(text);
+    if (std::fabs(value) > std::numeric_limits<float>::max()) throw ReadFailure{kOverflow};
+    return static_cast<float>(value);
+}
+
+double ReadDouble(std::string_view text) {
+    const double value = LeadingNumber(text);
+    if (!std::isfinite(value)) throw ReadFailure{kOverflow};
+    return value;
+}
+
+// Field k (from 1) of line 1; past the field count is a subscript failure.
+const std::string& Field(const SplitText& split, long k) {
+    if (split.fields.empty() || k < 1 || static_cast<std::size_t>(k) > split.fieldCount) {
+        throw ReadFailure{kSubscriptOutOfRange};
+    }
+    return split.fields.front()[static_cast<std::size_t>(k - 1)];
+}
+
+std::size_t CheckedCount(std::int16_t count) {
+    if (count < 0) throw ReadFailure{kSubscriptOutOfRange};
+    return static_cast<std::size_t>(count);
+}
+
+const char* FailureText(std::int16_t code) {
+    return code == kOverflow ? kOverflowText : kSubscriptOutOfRangeText;
+}
+
+}  // namespace
+
+std::string SlotKey(std::string_view fieldName, int slot) {
+    std::string key(fieldName);
+    key += std::to_string(slot);
+    return key;
+}
+
+std::vector<SlotValue> FormatSlotValues(const PhotometricRecord& record) {
+    std::vector<SlotValue> values;
+    values.reserve(kSlotFieldNames.size());
+    values.push_back({kSlotFilename, record.Filename});
+    values.push_back({kSlotKeywords, FormatSigned(static_cast<std::int64_t>(record.Keywords.size()))});
+    if (!record.Keywords.empty()) {
+        std::string lines;
+        for (const std::string& line : record.Keywords) {
+            lines += line;
+            lines += "\r\n";
+        }
+        values.push_back({kSlotKeywordData, std::move(lines)});
+    }
+    const bool tilt = record.TiltIncl == kTrue;
+    values.push_back({kSlotTiltIncl, FormatSigned(tilt ? 1 : 0)});
+    if (tilt) {
+        std::string text = FormatCompact(record.LampGeometry) + "," + FormatCompact(record.TiltPairCount);
+        if (record.TiltPairCount > 0) {
+            text += "," + JoinCompact(record.TiltAngles, record.TiltPairCount);
+            text += "," + JoinCompact(record.TiltFactors, record.TiltPairCount);
+        }
+        values.push_back({kSlotTiltData, std::move(text)});
+    }
+    std::string other = FormatCompact(record.LampCount);
+    for (const std::string& part :
+         {FormatCompact(record.LumensPerLamp), FormatCompact(record.CandelaMultiplier),
+          FormatCompact(record.PhotometricType), FormatCompact(record.UnitsType),
+          FormatCompact(record.Width), FormatCompact(record.Length), FormatCompact(record.Height),
+          FormatCompact(record.BallastFactor), FormatCompact(record.InputWatts)}) {
+        other += ',';
+        other += part;
+    }
+    values.push_back({kSlotOtherData, std::move(other)});
+    values.push_back({kSlotHorAngles, CountAndList(record.HorAngleCount, record.HorAngles)});
+    values.push_back({kSlotVertAngles, CountAndList(record.VertAngleCount, record.VertAngles)});
+    values.push_back({kSlotCandela, CandelaText(record)});
+    values.push_back({kSlotOptionalData, record.OptionalData});
+    values.push_back({kSlotPictureFilename, record.PictureFilename});
+    return values;
+}
+
+void ClearExchangeRecords(SettingsStore& store, std::string_view section) {
+    if (section.empty()) return;  // never write exchange values outside a section of our own
+    for (int slot = 1; slot <= kExchangeSlotCount; ++slot) {
+        for (std::string_view name : kSlotFieldNames) {
+            store.write(kExchangeApp, section, SlotKey(name, slot), "");
+        }
+    }
+}
+
+std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section,
+                                  const WorkRecordTable& work, int firstSlot, int lastSlot,
+                                  int firstRecord, MessageSink& messages) {
+    if (section.empty()) return 0;
+    ClearExchangeRecords(store, section);
+    if (work.empty()) return 0;
+    std::int16_t count = 0;
+    long record = static_cast<long>(firstRecord) - 1;
+    for (int slot = firstSlot; slot <= lastSlot; ++slot) {
+        ++record;
+        if (record < 1 || static_cast<std::size_t>(record) > work.size()) {
+            store.write(kExchangeApp, section, SlotKey(kSlotFilename, slot), "");
+            continue;
+        }
+        if (slot > kExchangeSlotCount) {
+            messages.show({kLoadDataTitle,
+                           std::string(kLoadDataLimitText) + FormatSigned(kExchangeSlotCount) + ").",
+                           MessageIcon::Exclamation, MessageButtons::Ok, true});
+            break;
+        }
+        for (const SlotValue& value : FormatSlotValues(work[static_cast<std::size_t>(record - 1)])) {
+            store.write(kExchangeApp, section, SlotKey(value.fieldName, slot), value.value);
+        }
+        ++count;
+    }
+    return count;
+}
+
+std::int16_t ReadExchangeRecords(SettingsStore& store, std::string_view section,
+                                 WorkRecordTable& work, std::string& errorText) {
+    work.clear();
+    if (section.empty()) return kExchangeEmpty;
+    const char* label = "(Filename)";
+    const auto read = [&](std::string_view name, int slot) {
+        return store.read(kExchangeApp, section, SlotKey(name, slot));
+    };
+    try {
+        for (int slot = 1; slot <= kExchangeSlotCount; ++slot) {
+            label = "(Filename)";
+            std::string filename = read(kSlotFilename, slot);
+            if (filename.empty()) continue;
+            PhotometricRecord& record = work.emplace_back();
+            record.Filename = std::move(filename);
+
+            label = "(#Keywords)";
+            ReadInt16(read(kSlotKeywords, slot));  // checked, not used: the lines decide
+
+            label = "(Keywords)";
+            record.Keywords = SplitLinesAndFields(read(kSlotKeywordData, slot), true).lines;
+
+            label = "(TiltInclude)";
+            record.TiltIncl = ReadInt16(read(kSlotTiltIncl, slot)) != 0 ? kTrue : kFalse;
+
+            if (record.TiltIncl == kTrue) {
+                label = "(TiltData)";
+                const SplitText tilt = SplitLinesAndFields(read(kSlotTiltData, slot), false);
+                if (tilt.fieldCount == 0) {
+                    errorText = kProblemTiltData;
+                    return kExchangeParseProblem;
+                }
+                record.LampGeometry = ReadInt16(Field(tilt, 1));
+                record.TiltPairCount = ReadInt16(Field(tilt, 2));
+                const std::size_t pairs = CheckedCount(record.TiltPairCount);
+                record.TiltAngles.resize(pairs);
+                record.TiltFactors.resize(pairs);
+                for (std::size_t i = 1; i <= pairs; ++i) {
+                    record.TiltAngles[i - 1] = ReadSingle(Field(tilt, static_cast<long>(2 + i)));
+                    record.TiltFactors[i - 1] = ReadSingle(Field(tilt, static_cast<long>(2 + pairs + i)));
+                }
+            }
+
+            label = "(OtherData)";
+            const SplitText other = SplitLinesAndFields(read(kSlotOtherData, slot), false);
+            if (other.fieldCount < 10) {
+                errorText = kProblemOtherData;
+                return kExchangeParseProblem;
+            }
+            record.LampCount = ReadInt16(Field(other, 1));
+            record.LumensPerLamp = ReadSingle(Field(other, 2));
+            record.CandelaMultiplier = ReadSingle(Field(other, 3));
+            record.PhotometricType = ReadInt16(Field(other, 4));
+            record.UnitsType = ReadInt16(Field(other, 5));
+            record.Width = ReadSingle(Field(other, 6));
+            record.Length = ReadSingle(Field(other, 7));
+            record.Height = ReadSingle(Field(other, 8));
+            record.BallastFactor = ReadSingle(Field(other, 9));
+            record.InputWatts = ReadSingle(Field(other, 10));
+
+            const auto readAngles = [&](std::string_view name, const char* problem,
+                                        std::int16_t& count, std::vector<float>& angles) {
+                const SplitText split = SplitLinesAndFields(read(name, slot), false);
+                if (split.fieldCount == 0) {
+                    errorText = problem;
+                    return false;
+                }
+                count = ReadInt16(Field(split, 1));
+                angles.resize(CheckedCount(count));
+                for (std::size_t i = 1; i <= angles.size(); ++i) {
+                    angles[i - 1] = ReadSingle(Field(split, static_cast<long>(1 + i)));
+                }
+                return true;
+            };
+            label = "(VertAngles)";
+            if (!readAngles(kSlotVertAngles, kProblemVertAngles, record.VertAngleCount, record.VertAngles)) {
+                return kExchangeParseProblem;
+            }
+            label = "(HorAngles)";
+            if (!readAngles(kSlotHorAngles, kProblemHorAngles, record.HorAngleCount, record.HorAngles)) {
+                return kExchangeParseProblem;
+            }
+
+            label = "(Candela)";
+            const SplitText candela = SplitLinesAndFields(read(kSlotCandela, slot), false);
+            const std::size_t h = record.HorAngles.size();
+            const std::size_t v = record.VertAngles.size();
+            record.Candela.assign(h, std::vector<double>(v, 0.0));
+            long k = 0;
+            for (std::size_t i = 0; i < h; ++i) {
+                for (std::size_t j = 0; j < v; ++j) {
+                    record.Candela[i][j] = ReadDouble(Field(candela, ++k));
+                }
+            }
+
+            label = "(OptionalData)";
+            record.OptionalData = read(kSlotOptionalData, slot);
+            label = "(PictureFile)";
+            record.PictureFilename = read(kSlotPictureFilename, slot);
+        }
+    } catch (const ReadFailure& failure) {
+        errorText = std::string(FailureText(failure.code)) + " " + label;
+        return failure.code;
+    }
+    return work.empty() ? kExchangeEmpty : kExchangeRead;
+}
+
+}  // namespace lumibench

@@ -1,0 +1,32 @@
+#pragma once
+// The line and comma splitter shared by the exchange reader, the command
+// channel and the host's command line.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumibench {
+
+struct SplitText {
+    // Non-empty lines in order (line 1 is lines[0]).
+    std::vector<std::string> lines;
+    // fields[l][f]: every line cut into exactly fieldCount fields. Empty in
+    // lines-only mode and when there is no line.
+    std::vector<std::vector<std::string>> fields;
+    // Commas of the LAST line + 1; 0 in lines-only mode or without a line.
+    std::size_t fieldCount = 0;
+
+    std::size_t lineCount() const { return lines.size(); }
+};
+
+// Lines end at LF and the character before the LF is dropped unconditionally
+// (it is taken to be the CR), so "x\n" yields nothing and lines must end in
+// CR LF to survive whole; the last line needs no line end. Lines that come
+// out empty are skipped. Every line is cut into as many fields as the last
+// line has: shorter lines get empty fields, longer ones lose their tail.
+// Fields are not trimmed.
+SplitText SplitLinesAndFields(std::string_view text, bool linesOnly);
+
+}  // namespace lumibench

@@ -1,0 +1,271 @@
+#include "toolhost/command_channel.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <thread>
+
+#include "core/number_text.h"
+#include "core/path_text.h"
+#include "core/record_tables.h"
+#include "exchange/exchange_records.h"
+#include "exchange/exchange_texts.h"
+#include "exchange/split_lines_and_fields.h"
+#include "toolhost/running_tool_table.h"
+#include "toolhost/window_lookup.h"
+
+namespace lumibench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string TrimBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+}
+
+inline constexpr std::string_view kHintsSection = "Hints";
+
+bool SameFilename(const std::string& a, const std::string& b) { return UpperAscii(a) == UpperAscii(b); }
+
+// Extensions of the formats whose data the European hint is about.
+bool IsEuropeanExtension(const std::string& filename) {
+    const std::string extension = UpperAscii(SplitPath(filename).extension);
+    return extension == ".LDT" || extension == ".TML" || extension == ".CIB" || extension == ".EXL";
+}
+
+// Settings flags are the words "True" and "False"; anything unreadable keeps the default.
+bool SettingIsTrue(const std::string& value, bool defaultValue) {
+    const std::string word = UpperAscii(TrimBlanks(value));
+    if (word == "TRUE" || word == "-1" || word == "1") return true;
+    if (word == "FALSE" || word == "0") return false;
+    return defaultValue;
+}
+
+struct VerbRule {
+    std::string_view verb;
+    std::size_t minFields;
+};
+
+// Every verb a tool may send, with the fields it needs at least.
+constexpr VerbRule kVerbRules[] = {
+    {"SENDNEWDATA", 3},          {"SENDNEWDATA*", 3},          {"SENDNEWDATACLOSE", 3},
+    {"SENDNEWDATACLOSE*", 3},    {"SENDUPDATEDDATA", 3},       {"SENDUPDATEDDATA*", 3},
+    {"SENDUPDATEDDATACLOSE", 3}, {"SENDUPDATEDDATACLOSE*", 3}, {"SENDSAVEDDATA", 3},
+    {"SENDSAVEDDATACLOSE", 3},   {"SENDRENAMEDDATA", 4},       {"SENDRENAMEDDATACLOSE", 4},
+    {"REFRESHDATA", 1},          {"RETURNCLOSE", 3},           {"CLOSEREMOVE", 3},
+    {"REFRESHLOADEDCOUNT", 3},
+};
+
+}  // namespace
+
+CommandChannel::CommandChannel(ChannelServices services, QObject* parent)
+    : QObject(parent), s_(std::move(services)), timer_(new QTimer(this)) {
+    timer_->setObjectName(QStringLiteral("tmrDataExchange"));
+    timer_->setInterval(kPollInterval);
+    connect(timer_, &QTimer::timeout, this, &CommandChannel::pollHostKey);
+}
+
+CommandChannel::~CommandChannel() = default;
+
+void CommandChannel::start() { timer_->start(); }
+
+void CommandChannel::stop() { timer_->stop(); }
+
+void CommandChannel::pollHostKey() {
+    lastPoll_ = Clock::now();
+    if (s_.section.empty()) return;
+    std::string command = s_.store.read(kExchangeApp, s_.section, kHostKey);
+    if (command.empty()) return;
+    // Empty the mailbox first: that is the tool's signal that it may write the next command.
+    s_.store.write(kExchangeApp, s_.section, kHostKey, "");
+    handleCommand(std::move(command));
+}
+
+// Qt does not re-enter a timer's slot while it runs, so a wait inside a
+// command taken by the timer polls the host key itself; commands written
+// during the wait are then handled inside it as they would be from a click.
+void CommandChannel::pollIfDue() {
+    if (timer_->isActive() && Clock::now() - lastPoll_ >= kPollInterval) pollHostKey();
+}
+
+void CommandChannel::handleCommand(std::string command) {
+    lastCommand_ = std::move(command);
+    msbCmd();
+}
+
+void CommandChannel::msbCmd() {
+    const SplitText split = SplitLinesAndFields(lastCommand_, false);
+    if (split.lines.empty()) return;
+    const std::vector<std::string>& fields = split.fields.front();
+    const std::string verb = UpperAscii(TrimBlanks(fields.front()));
+
+    const VerbRule* rule = nullptr;
+    for (const VerbRule& candidate : kVerbRules) {
+        if (candidate.verb == verb) rule = &candidate;
+    }
+    if (rule == nullptr || split.fieldCount < rule->minFields) return;
+
+    if (verb == verbs::kRefreshData) {
+        CollectCheckedRecords(s_.loaded, s_.work);
+        WriteExchangeRecords(s_.store, s_.section, s_.work, 1, static_cast<int>(s_.work.size()), 1,
+                             s_.messages);
+        return;
+    }
+
+    senderActName_ = fields[1];
+    senderInstance_ = fields[2];
+    // This command's own sender: nested commands may overwrite the shared one
+    // while we wait, and "Close" must still reach the tool that asked for it.
+    const std::string actName = senderActName_;
+    const std::string instance = senderInstance_;
+
+    if (verb.starts_with("SEND")) {
+        handleSendVerb(verb, fields, actName, instance);
+        return;
+    }
+    if (verb == verbs::kReturnClose) {
+        SendToolCommand(actName, instance, std::string(tool_commands::kClose));
+    } else if (verb == verbs::kCloseRemove) {
+        s_.tools.markClosed(actName, instance);
+    } else if (verb == verbs::kRefreshLoadedCount) {
+        SendToolCommand(actName, instance,
+                        std::string(tool_commands::kLoadedCount) + "," +
+                            FormatCompact(static_cast<std::int64_t>(s_.loaded.size())));
+    }
+}
+
+// The SEND verbs: read the slots, the data step, then the CLOSE step. A
+// failed read skips the data step silently; "Close" is still sent.
+void CommandChannel::handleSendVerb(const std::string& verb, const std::vector<std::string>& fields,
+                                    const std::string& actName, const std::string& instance) {
+    std::string errorText;
+    const std::int16_t status = ReadExchangeRecords(s_.store, s_.section, s_.work, errorText);
+    const bool unsaved = verb.find('*') != std::string::npos;
+    const bool closeAfter = verb.find("CLOSE") != std::string::npos;
+    const bool isNew = verb.starts_with(verbs::kSendNewData);
+    const bool isUpdated = verb.starts_with(verbs::kSendUpdatedData);
+    if (isNew || isUpdated) {
+        for (PhotometricRecord& record : s_.work) record.Saved = unsaved ? kFalse : kTrue;
+    }
+    const auto closeStep = [&] {
+        if (closeAfter) SendToolCommand(actName, instance, std::string(tool_commands::kClose));
+    };
+    if (status != kExchangeRead || s_.work.empty()) {
+        closeStep();
+        return;
+    }
+    // Message boxes and waits below run nested commands that refill the work
+    // table, so this command works on its own copy.
+    const WorkRecordTable read = s_.work;
+
+    if (isNew) {
+        bool european = false;
+        for (const PhotometricRecord& record : read) {
+            if (IsEuropeanExtension(record.Filename)) {
+                european = true;
+                break;
+            }
+        }
+        const bool replaced = AddData(read, s_.loaded, s_.messages);
+        s_.host.refreshLoadedFilesList();
+        closeStep();
+        if (european && SettingIsTrue(s_.store.read(kExchangeApp, kHintsSection, "1", "True"), true)) {
+            s_.host.showEuropeanDataHint();
+        }
+        if (replaced) BroadcastDataChanged();
+        return;
+    }
+    if (isUpdated) {
+        // Only record 1 counts; every loaded file of that name receives it.
+        for (std::size_t i = 0; i < s_.loaded.size(); ++i) {
+            if (SameFilename(s_.loaded[i].Filename, read.front().Filename)) {
+                CopyPhotometricRecord(read, 0, s_.loaded, i, false);
+            }
+        }
+        s_.host.refreshLoadedFilesList();
+        BroadcastDataChanged();
+        closeStep();
+        return;
+    }
+    if (verb.starts_with(verbs::kSendSavedData)) {
+        for (PhotometricRecord& loaded : s_.loaded) {
+            if (SameFilename(loaded.Filename, read.front().Filename)) {
+                loaded.Saved = kTrue;
+                break;
+            }
+        }
+    } else {  // SENDRENAMEDDATA: field 4 names the file as it was loaded
+        const std::string oldName = TrimBlanks(fields[3]);
+        for (PhotometricRecord& loaded : s_.loaded) {
+            if (SameFilename(loaded.Filename, oldName)) {
+                loaded.Filename = read.front().Filename;
+                loaded.Saved = kTrue;
+                break;
+            }
+        }
+    }
+    s_.host.refreshLoadedFilesList();
+    closeStep();
+}
+
+std::int16_t CommandChannel::SendToolCommand(const std::string& toolName, const std::string& instanceId,
+                                             const std::string& command, std::string& errorText) {
+    errorText.clear();
+    const std::string key = ToolMailboxKey(toolName, instanceId);
+    if (s_.section.empty() || !s_.store.write(kExchangeApp, s_.section, key, command)) {
+        errorText = kChannelStoreFailureText;
+        return kChannelStoreFailure;
+    }
+    if (command == tool_commands::kClose) s_.tools.markClosed(toolName, instanceId);
+
+    const auto started = Clock::now();
+    for (;;) {
+        if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+        pollIfDue();
+        if (Clock::now() - started > kCommandWait) break;
+        if (s_.store.read(kExchangeApp, s_.section, key).empty()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return 0;
+}
+
+void CommandChannel::SendToolCommand(const std::string& toolName, const std::string& instanceId,
+                                     const std::string& command) {
+    std::string ignored;
+    SendToolCommand(toolName, instanceId, command, ignored);
+}
+
+void CommandChannel::BroadcastDataChanged() {
+    // By index and by copy: nested commands during each wait may change the table.
+    for (std::size_t n = 1; n <= s_.tools.count(); ++n) {
+        const RunningTool entry = s_.tools.at(n);
+        if (entry.isClosed()) continue;
+        if (s_.windows.windowExists(entry.ActName) && entry.InstanceId != senderInstance_) {
+            SendToolCommand(entry.ActName, entry.InstanceId, std::string(tool_commands::kDataChanged));
+        }
+    }
+}
+
+void CommandChannel::BroadcastDeleteFile(const std::string& fileName) {
+    for (std::size_t n = 1; n <= s_.tools.count(); ++n) {
+        const RunningTool entry = s_.tools.at(n);
+        if (entry.isClosed()) continue;
+        if (s_.windows.windowExists(entry.ActName)) {
+            SendToolCommand(entry.ActName, entry.InstanceId,
+                            std::string(tool_commands::kDeleteFile) + "," + fileName);
+        }
+    }
+}
+
+void CommandChannel::TellToolsAboutClosedFiles(bool firstLineClosed,
+                                               const std::vector<std::string>& closedFilenames) {
+    if (firstLineClosed) {
+        s_.host.closeAllTools();
+        return;
+    }
+    for (const std::string& fileName : closedFilenames) BroadcastDeleteFile(fileName);
+}
+
+}  // namespace lumibench

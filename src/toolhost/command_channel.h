@@ -1,0 +1,118 @@
+#pragma once
+// The command channel between the host and its tools: the host's mailbox is
+// polled by the timer tmrDataExchange, commands found there are handled by
+// msbCmd, and commands for a tool go to its own mailbox through
+// SendToolCommand, which waits up to a second for the tool to take them.
+
+#include <QObject>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/message_sink.h"
+#include "core/photometric_record.h"
+#include "platform/settings_store.h"
+
+class QTimer;
+
+namespace lumibench {
+
+class RunningToolTable;
+class WindowLookup;
+
+// What the channel needs from the main window.
+class ChannelHost {
+public:
+    virtual ~ChannelHost() = default;
+    // Rebuilds the loaded files list (and the summary) from the loaded table.
+    virtual void refreshLoadedFilesList() = 0;
+    // Data from a tool was in a European format and hint 1 is enabled: make
+    // hint 1 the current hint and show it without blocking.
+    virtual void showEuropeanDataHint() = 0;
+    // Ends every running tool and empties the running-tool table.
+    virtual void closeAllTools() = 0;
+};
+
+// Everything the channel works on; all references must outlive the channel.
+struct ChannelServices {
+    SettingsStore& store;
+    std::string section;  // the host's exchange section; nothing is written while it is empty
+    LoadedFileTable& loaded;
+    WorkRecordTable& work;
+    RunningToolTable& tools;
+    WindowLookup& windows;
+    MessageSink& messages;
+    ChannelHost& host;
+};
+
+// SendToolCommand's result when the store refused the write (or there is no section).
+inline constexpr std::int16_t kChannelStoreFailure = 75;
+inline constexpr const char* kChannelStoreFailureText = "The settings store could not be written";
+
+class CommandChannel : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds kPollInterval{100};
+    static constexpr std::chrono::milliseconds kCommandWait{1000};
+
+    explicit CommandChannel(ChannelServices services, QObject* parent = nullptr);
+    ~CommandChannel() override;
+
+    // The polling timer, object name "tmrDataExchange". Not started by the constructor.
+    QTimer* tmrDataExchange() const { return timer_; }
+    void start();
+    void stop();
+
+    // One timer tick: takes a command from the host key (emptying it) and handles it.
+    void pollHostKey();
+
+    // Handles the last command taken from the host key.
+    void msbCmd();
+    // Takes `command` as the last command and handles it (what a tick does after reading).
+    void handleCommand(std::string command);
+    const std::string& lastCommand() const { return lastCommand_; }
+
+    // The sender of the command being handled (fields 2 and 3); nested
+    // commands overwrite them, as the DataChanged broadcast sees.
+    const std::string& senderActName() const { return senderActName_; }
+    const std::string& senderInstance() const { return senderInstance_; }
+
+    // Writes `command` to the mailbox of toolName|instanceId (toolName alone when
+    // instanceId is empty), marks the instance closed when the command is
+    // "Close", and waits up to kCommandWait for the tool to empty the mailbox
+    // while window events, and commands arriving at the host key, are handled.
+    // A command not taken stays in the mailbox. Returns 0, or a failure code
+    // with its description in errorText.
+    std::int16_t SendToolCommand(const std::string& toolName, const std::string& instanceId,
+                                 const std::string& command, std::string& errorText);
+    // Convenience form that drops the error text.
+    void SendToolCommand(const std::string& toolName, const std::string& instanceId,
+                         const std::string& command);
+
+    // "DataChanged" to every open tool whose window exists, except the sender instance.
+    void BroadcastDataChanged();
+    // "DeleteFile," + fileName to every open tool whose window exists, the sender included.
+    void BroadcastDeleteFile(const std::string& fileName);
+
+    // After closing checked files: when list line 1 was among them every tool
+    // is closed, otherwise every tool is told about each closed file in order.
+    void TellToolsAboutClosedFiles(bool firstLineClosed,
+                                   const std::vector<std::string>& closedFilenames);
+
+private:
+    void pollIfDue();
+    void handleSendVerb(const std::string& verb, const std::vector<std::string>& fields,
+                        const std::string& actName, const std::string& instance);
+
+    ChannelServices s_;
+    QTimer* timer_ = nullptr;
+    std::string lastCommand_;
+    std::string senderActName_;
+    std::string senderInstance_;
+    std::chrono::steady_clock::time_point lastPoll_{};
+};
+
+}  // namespace lumibench

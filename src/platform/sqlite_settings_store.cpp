@@ -199,17 +199,24 @@ sqlite3_stmt* SqliteSettingsStore::prepared(sqlite3_stmt*& slot, const char* sql
 
 std::string SqliteSettingsStore::read(std::string_view app, std::string_view section,
                                       std::string_view key, std::string_view defaultValue) {
+    auto value = find(app, section, key);
+    return value ? std::move(*value) : std::string(defaultValue);
+}
+
+std::optional<std::string> SqliteSettingsStore::find(std::string_view app,
+                                                     std::string_view section,
+                                                     std::string_view key) {
     sqlite3_stmt* statement = prepared(readStatement_,
                                        "SELECT value FROM settings WHERE app = ?1 AND "
                                        "section = ?2 AND key = ?3");
     if (statement == nullptr) {
-        return std::string(defaultValue);
+        return std::nullopt;
     }
     StatementUse use(statement);
     if (!BindText(statement, 1, app) || !BindText(statement, 2, section) ||
         !BindText(statement, 3, key)) {
         noteError();
-        return std::string(defaultValue);
+        return std::nullopt;
     }
     const int code = sqlite3_step(statement);
     if (code == SQLITE_ROW) {
@@ -218,7 +225,7 @@ std::string SqliteSettingsStore::read(std::string_view app, std::string_view sec
     if (code != SQLITE_DONE) {
         noteError();
     }
-    return std::string(defaultValue);
+    return std::nullopt;
 }
 
 bool SqliteSettingsStore::write(std::string_view app, std::string_view section,

@@ -44,6 +44,10 @@ public:
     bool write(std::string_view app, std::string_view section, std::string_view key,
                std::string_view value) override;
 
+    // The stored value, or nothing when none was written or it cannot be read.
+    std::optional<std::string> find(std::string_view app, std::string_view section,
+                                    std::string_view key);
+
     // Every value of `app` (of one section when given), ordered by section and
     // key without regard to case. Empty on failure.
     std::vector<SettingsEntry> list(std::string_view app,

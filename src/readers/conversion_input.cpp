@@ -1,0 +1,133 @@
+#include "readers/conversion_input.h"
+
+#include <cstdint>
+#include <system_error>
+
+#include "core/number_text.h"
+#include "readers/conversion_texts.h"
+#include "readers/file_date_text.h"
+#include "readers/line_delimiters.h"
+#include "readers/reader_errors.h"
+#include "readers/text_decoding.h"
+
+namespace lumibench {
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+ReaderError ErrorFor(ReadFailure failure) {
+    switch (failure) {
+        case ReadFailure::EndOfText:
+            return ReaderError(ReaderErrorKind::InputPastEndOfFile);
+        case ReadFailure::OutOfRange:
+            return ReaderError(ReaderErrorKind::Overflow);
+        default:
+            return ReaderError(ReaderErrorKind::TypeMismatch);
+    }
+}
+
+template <class T>
+std::optional<T> ParseAs(std::string_view text, bool& outOfRange) {
+    if constexpr (std::is_same_v<T, float>) {
+        return ParseSingle(text, &outOfRange);
+    } else {
+        const std::optional<double> number = ParseDouble(text, &outOfRange);
+        if constexpr (std::is_same_v<T, double>) {
+            return number;
+        } else {
+            if (!number) return std::nullopt;
+            std::optional<T> whole;
+            if constexpr (sizeof(T) == 2) {
+                whole = ToInt16(*number);
+            } else {
+                whole = ToInt32(*number);
+            }
+            outOfRange = !whole.has_value();
+            return whole;
+        }
+    }
+}
+
+}  // namespace
+
+bool HasExponentialData(std::string_view text) {
+    return text.find("E-") != std::string_view::npos || text.find("E+") != std::string_view::npos;
+}
+
+std::optional<std::string> OpenConversionFile(std::string& path, ReaderMessages& message,
+                                              bool noRepair, ReaderContext& context,
+                                              PhotometricRecord& record) {
+    // These formats have no "TILT=" line, so as asked this looks at nothing: numbers
+    // with exponents are read correctly below and are no reason to refuse a file.
+    if (HasExponentialData(ReadFileText(path, true))) {
+        message.add(conversion_text::kExponentialData);
+        return std::nullopt;
+    }
+    std::string delimiterMessage;
+    if (!CheckLineDelimiters(path, delimiterMessage, noRepair, context.messages)) {
+        message.add(delimiterMessage);
+        return std::nullopt;
+    }
+    record.Filename = path;
+    record.TiltIncl = kFalse;
+    record.FileDateText = FileDateText(path);
+    std::string bytes;
+    std::error_code error;
+    if (!ReadFileBytes(path, bytes, error)) {
+        message.add(ReaderError(ReaderErrorKind::FileNotReadable, error.message()).description());
+        return std::nullopt;
+    }
+    return DecodeFileText(std::move(bytes));
+}
+
+std::string_view ConversionInput::wholeLine() {
+    const std::optional<std::string_view> line = reader_.readLine();
+    if (!line) throw ReaderError(ReaderErrorKind::InputPastEndOfFile);
+    return *line;
+}
+
+template <class T>
+T ConversionInput::numberLine(std::string_view line) {
+    bool outOfRange = false;
+    const std::optional<T> value = ParseAs<T>(TrimBlanks(line), outOfRange);
+    if (!value) {
+        throw ReaderError(outOfRange ? ReaderErrorKind::Overflow : ReaderErrorKind::TypeMismatch);
+    }
+    return *value;
+}
+
+template <class T>
+T ConversionInput::converted(std::optional<T> value) {
+    if (!value) throw ErrorFor(reader_.lastFailure());
+    return *value;
+}
+
+template <class T>
+T ConversionInput::field() {
+    return converted(reader_.readNumber<T>());
+}
+
+template <class T>
+std::optional<T> ConversionInput::listField() {
+    std::optional<T> value = reader_.readNumber<T>();
+    if (!value && reader_.lastFailure() == ReadFailure::EndOfText) return std::nullopt;
+    return converted(value);
+}
+
+template std::int16_t ConversionInput::numberLine<std::int16_t>(std::string_view);
+template float ConversionInput::numberLine<float>(std::string_view);
+template double ConversionInput::numberLine<double>(std::string_view);
+template std::int16_t ConversionInput::field<std::int16_t>();
+template std::int32_t ConversionInput::field<std::int32_t>();
+template float ConversionInput::field<float>();
+template double ConversionInput::field<double>();
+template std::optional<float> ConversionInput::listField<float>();
+template std::optional<double> ConversionInput::listField<double>();
+
+std::string KeywordNumberText(float value) { return FormatCompact(value); }
+
+}  // namespace lumibench

@@ -1,0 +1,18 @@
+#pragma once
+// EULUMDAT files (".LDT", ".EXL") read and converted into the IES record model:
+// type C, metres, absolute candela, every header value kept as a keyword line.
+
+#include <string>
+
+#include "readers/reader_context.h"
+#include "readers/reader_messages.h"
+
+namespace lumibench {
+
+// Empties context.work and fills its first record. An empty `message` means the
+// file was read and converted; `path` becomes the repaired copy's path when the
+// line-end check wrote one.
+void LoadEulumdatFile(std::string& path, ReaderMessages& message, bool noRepair,
+                      ReaderContext& context);
+
+}  // namespace lumibench

@@ -1,0 +1,314 @@
+#include "toolhost/tool_launcher.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "core/number_text.h"
+#include "core/record_tables.h"
+#include "exchange/exchange_records.h"
+#include "exchange/tool_command_line.h"
+#include "platform/pause.h"
+#include "toolhost/command_channel.h"
+#include "toolhost/window_lookup.h"
+
+extern char** environ;
+
+namespace lumibench {
+namespace {
+
+constexpr std::chrono::milliseconds kStartRetryPause{100};
+constexpr std::chrono::milliseconds kReapInterval{1000};
+
+}  // namespace
+
+ToolCommandSender SenderFor(CommandChannel& channel) {
+    return [&channel](const std::string& actName, const std::string& instanceId,
+                      const std::string& command) {
+        channel.SendToolCommand(actName, instanceId, command);
+    };
+}
+
+void ProcessEventsFor(std::chrono::milliseconds duration) { Pause(duration); }
+
+// --- SpawnedToolProcess ------------------------------------------------------
+
+std::shared_ptr<SpawnedToolProcess> SpawnedToolProcess::Spawn(const std::string& program,
+                                                              const std::string& arguments,
+                                                              std::string& error) {
+    std::vector<char> arg0(program.begin(), program.end());
+    arg0.push_back('\0');
+    std::vector<char> arg1(arguments.begin(), arguments.end());
+    arg1.push_back('\0');
+    char* argv[] = {arg0.data(), arg1.data(), nullptr};
+
+    // The tool starts with default signal handling and nothing blocked,
+    // whatever the host's toolkit set up for itself.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    sigaddset(&defaults, SIGCHLD);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGTERM);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.c_str(), nullptr, &attr, argv, environ);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) {
+        error = std::strerror(rc);
+        return nullptr;
+    }
+    return std::shared_ptr<SpawnedToolProcess>(new SpawnedToolProcess(pid));
+}
+
+SpawnedToolProcess::~SpawnedToolProcess() {
+    // Collect an ended process; a running one is left alone (the host ends
+    // tools only through terminate).
+    isRunning();
+}
+
+bool SpawnedToolProcess::isRunning() const {
+    if (reaped_) return false;
+    int status = 0;
+    const pid_t r = ::waitpid(static_cast<pid_t>(pid_), &status, WNOHANG);
+    if (r == 0) return true;
+    if (r < 0 && errno == EINTR) return true;
+    reaped_ = true;  // ended and collected, or not ours to wait for any more
+    return false;
+}
+
+void SpawnedToolProcess::terminate() {
+    if (reaped_) return;
+    ::kill(static_cast<pid_t>(pid_), SIGKILL);
+    int status = 0;
+    while (::waitpid(static_cast<pid_t>(pid_), &status, 0) < 0 && errno == EINTR) {
+    }
+    reaped_ = true;
+}
+
+// --- ToolLauncher -------------------------------------------------------------
+
+ToolLauncher::ToolLauncher(LauncherServices services) : s_(std::move(services)) {
+    if (!s_.pause) s_.pause = ProcessEventsFor;
+    if (QCoreApplication::instance()) {
+        reapTimer_ = std::make_unique<QTimer>();
+        reapTimer_->setInterval(kReapInterval);
+        QObject::connect(reapTimer_.get(), &QTimer::timeout, [this] { ReapExitedTools(); });
+        reapTimer_->start();
+    }
+}
+
+ToolLauncher::~ToolLauncher() = default;
+
+void ToolLauncher::send(const std::string& actName, const std::string& instanceId,
+                        const std::string& command) {
+    if (s_.send) s_.send(actName, instanceId, command);
+}
+
+bool ToolLauncher::StartTool(const std::string& actName, int catalogueIndex,
+                             std::int64_t parentWindow, bool takesData,
+                             std::size_t loadedFileCount, std::int16_t& instanceNumber,
+                             std::string& instanceId) {
+    ReapExitedTools();
+    const std::size_t n = s_.tools.append(actName);
+    auto fail = [&](const std::string& reason) {
+        // An entry always carries an instance id; a failed start is a closed one.
+        s_.tools.at(n).InstanceId = std::string(kClosedInstanceId);
+        s_.messages.show({kStartToolTitle, kStartToolFailedText + reason, MessageIcon::Exclamation,
+                          MessageButtons::Ok, true});
+        return false;
+    };
+    if (catalogueIndex < 1 || catalogueIndex > s_.catalogue.count()) {
+        return fail(actName + ": not installed.");
+    }
+    const ToolEntry& entry = s_.catalogue.entry(catalogueIndex);
+
+    ToolCommandLine line;
+    line.mainWindowHandle = parentWindow;
+    line.takesData = takesData;
+    line.hostKey = s_.hostKey;
+    line.instanceId = std::to_string(n);
+    line.loadedFileCount = static_cast<int>(loadedFileCount);
+    line.section = s_.section;
+    const std::string arguments = FormatToolArguments(line);
+    const std::string program = entry.programPath();
+
+    // A slow or busy system may refuse a new process for a moment.
+    const auto first = std::chrono::steady_clock::now();
+    std::string error;
+    std::shared_ptr<SpawnedToolProcess> process;
+    while (!(process = SpawnedToolProcess::Spawn(program, arguments, error))) {
+        if (std::chrono::steady_clock::now() - first > s_.startRetryWindow) break;
+        s_.pause(kStartRetryPause);
+    }
+    if (!process) return fail(program + ": " + error);
+
+    spawned_.push_back(process);
+    s_.tools.setStarted(n, process);
+    instanceNumber = static_cast<std::int16_t>(std::min<std::size_t>(n, INT16_MAX));
+    instanceId = s_.tools.at(n).InstanceId;
+    return true;
+}
+
+void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
+                                const LoadedFileTable& loaded, WorkRecordTable& work,
+                                const ToolPlacement& placement) {
+    if (catalogueIndex < 1 || catalogueIndex > s_.catalogue.count()) return;
+    CollectCheckedRecords(loaded, work);
+    const int c = static_cast<int>(work.size());
+    // A tool that claims to take no files still gets one per instance.
+    const int maxFiles = std::max<int>(1, s_.catalogue.entry(catalogueIndex).MaxFiles);
+    std::int16_t number = 0;
+    std::string id;
+
+    if (c <= maxFiles) {
+        if (WriteExchangeRecords(s_.store, s_.section, work, 1, c, 1, s_.messages) <= 0) return;
+        if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
+                       number, id)) {
+            return;
+        }
+        SendMoveWin(actName, id, placement.x0, placement.y0);
+        if (!work.empty() && work.front().Saved == kFalse) {
+            send(actName, id, "Unsaved");
+        }
+        send(actName, id, "Start");
+        return;
+    }
+
+    struct Started {
+        std::string instanceId;
+        bool unsaved;
+    };
+    std::vector<Started> started;
+    int p = 1;
+    int b = maxFiles;
+    for (;;) {
+        if (WriteExchangeRecords(s_.store, s_.section, work, 1, b, p, s_.messages) >= 1) {
+            if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
+                           number, id)) {
+                return;
+            }
+            started.push_back({id, work[static_cast<std::size_t>(p - 1)].Saved == kFalse});
+            // The wait for "MoveWin" gives the instance time to read its slots
+            // before the next batch overwrites them.
+            SendMoveWin(actName, id, placement.x0, placement.y0);
+        }
+        p += maxFiles;
+        if (p > c) break;
+        if (p + b - 1 > c) b = c - p + 1;
+    }
+    for (const Started& instance : started) {
+        if (instance.unsaved) send(actName, instance.instanceId, "Unsaved");
+        send(actName, instance.instanceId, "Start");
+    }
+}
+
+bool ToolLauncher::StartToolWithoutData(const std::string& actName, int catalogueIndex,
+                                        std::size_t loadedFileCount,
+                                        const ToolPlacement& placement) {
+    std::int16_t number = 0;
+    std::string id;
+    if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loadedFileCount,
+                   number, id)) {
+        return false;
+    }
+    SendMoveWin(actName, id, placement.x0, placement.y0);
+    send(actName, id, "Start");
+    return true;
+}
+
+void ToolLauncher::SendMoveWin(const std::string& actName, const std::string& instanceId,
+                               std::int32_t x, std::int32_t y) {
+    send(actName, instanceId, "MoveWin," + FormatCompact(std::int64_t{x}) + "," +
+                                  FormatCompact(std::int64_t{y}) + ",-1,-1");
+}
+
+// Commands may run nested handlers that close instances or empty the table, so
+// the loops below re-read the table by number and copy what they send.
+void ToolLauncher::CascadeTools(std::int32_t x0, std::int32_t y0) {
+    std::int32_t dx = 0;
+    std::int32_t dy = 0;
+    std::int32_t column = 0;
+    int k = 0;
+    for (std::size_t n = 1; n <= s_.tools.count(); ++n) {
+        const RunningTool entry = s_.tools.at(n);
+        if (entry.ActName == kSaveExToolName || entry.isClosed()) continue;
+        ++k;
+        // An entry that cannot be shown is counted but neither moved nor
+        // allowed to start a new column.
+        if (!s_.windows.bringProcessToFront(entry.ProcessId)) continue;
+        SendMoveWin(entry.ActName, entry.InstanceId, x0 + dx, y0 + dy);
+        dx += kCascadeStep;
+        dy += kCascadeStep;
+        if (k == kCascadeColumnLength) {
+            k = 0;
+            column += kCascadeColumnStep;
+            dx = column;
+            dy = 0;
+        }
+    }
+}
+
+void ToolLauncher::TileTools(std::int32_t areaWidthTwips, double twipsPerPixel, std::int32_t x0,
+                             std::int32_t y0) {
+    int count = 0;
+    for (std::size_t n = 1; n <= s_.tools.count(); ++n) {
+        if (s_.windows.bringProcessToFront(s_.tools.at(n).ProcessId)) ++count;
+    }
+    std::int32_t step = 0;
+    if (count > 1 && twipsPerPixel > 0) {
+        step = ToInt16(areaWidthTwips / twipsPerPixel / count).value_or(0);
+    }
+    std::int32_t x = 0;
+    for (std::size_t n = 1; n <= s_.tools.count(); ++n) {
+        const RunningTool entry = s_.tools.at(n);
+        if (!s_.windows.bringProcessToFront(entry.ProcessId)) continue;
+        send(entry.ActName, entry.InstanceId,
+             "MoveWin," + FormatSigned(std::int64_t{x0} + x) + "," + FormatSigned(std::int64_t{y0}) +
+                 ",-1,-1");
+        x += step;
+    }
+}
+
+bool ToolLauncher::AnyToolWindowOpen() {
+    for (std::size_t n = 1; n <= s_.tools.count(); ++n) {
+        if (s_.windows.windowExists(s_.tools.at(n).ActName)) return true;
+    }
+    return false;
+}
+
+bool ToolLauncher::CloseAllTools() {
+    if (toolsClosing_) return true;
+    toolsClosing_ = true;
+    for (std::size_t n = 1; n <= s_.tools.count(); ++n) {
+        const RunningTool entry = s_.tools.at(n);
+        if (entry.isClosed()) continue;
+        if (entry.Process) entry.Process->terminate();
+        s_.pause(s_.pauseInterval);
+    }
+    toolsClosing_ = false;
+    s_.tools.clear();
+    ReapExitedTools();
+    return true;
+}
+
+void ToolLauncher::ReapExitedTools() {
+    std::erase_if(spawned_, [](const std::shared_ptr<ToolProcess>& p) { return !p->isRunning(); });
+}
+
+std::size_t ToolLauncher::unreapedProcessCount() const { return spawned_.size(); }
+
+}  // namespace lumibench

@@ -1,6 +1,10 @@
 #include "toolhost/tool_catalogue.h"
 
 #include "core/number_text.h"
+#include <cstdlib>
+#include <system_error>
+
+#include "platform/app_folders.h"
 #include "platform/file_utils.h"
 #include "platform/machine_config.h"
 
@@ -20,6 +24,15 @@ int ToolCatalogue::indexOf(std::string_view actName) const {
         if (entries_[i].ActName == actName) return static_cast<int>(i + 1);
     }
     return 0;
+}
+
+std::filesystem::path ToolCatalogueConfigPath() {
+    const char* env = std::getenv("LUMIBENCH_MACHINE_CONFIG");
+    if (env && *env) return env;
+    std::error_code ignored;
+    const std::filesystem::path bundled = ProgramFolder() / kBundledMachineConfigName;
+    if (std::filesystem::is_regular_file(bundled, ignored)) return bundled;
+    return DefaultMachineConfigPath();
 }
 
 std::string ReadRegistryString(const MachineConfig& config, std::string_view keyPath,

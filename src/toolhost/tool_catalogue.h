@@ -59,6 +59,12 @@ private:
 std::string ReadRegistryString(const MachineConfig& config, std::string_view keyPath,
                                std::string_view valueName, std::string_view defaultValue);
 
+// Where the host reads its catalogue: $LUMIBENCH_MACHINE_CONFIG when set, else
+// machine.ini beside the program when there is one (the build tree writes it),
+// else the system-wide default.
+std::filesystem::path ToolCatalogueConfigPath();
+inline constexpr const char* kBundledMachineConfigName = "machine.ini";
+
 using FileExistsTest = std::function<bool(const std::string& path)>;
 
 // Rebuilds `catalogue` from the "Tool..." values numbered 1 to 25 and returns

@@ -71,6 +71,19 @@ std::optional<float> ParseSingle(std::string_view text, bool* outOfRange) {
     return ParseFloating<float>(text, outOfRange);
 }
 
+int PhysicalLineAt(std::string_view text, std::size_t position) {
+    position = std::min(position, text.size());
+    int line = 1;
+    for (std::size_t i = 0; i < position; ++i) {
+        if (text[i] == kLf) {
+            ++line;
+        } else if (text[i] == kCr && !(i + 1 < text.size() && text[i + 1] == kLf)) {
+            ++line;
+        }
+    }
+    return line;
+}
+
 bool FieldReader::takeLineEnd() {
     if (pos_ >= text_.size()) return false;
     if (text_[pos_] == kCr) {

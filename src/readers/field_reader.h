@@ -109,6 +109,10 @@ private:
     ReadFailure failure_ = ReadFailure::None;
 };
 
+// Physical line (1-based, CR LF, lone CR and lone LF each ending a line) of the
+// character at `position` in `text`.
+int PhysicalLineAt(std::string_view text, std::size_t position);
+
 // Text that is exactly one number in the syntax above (no blanks around it).
 bool IsNumberText(std::string_view text);
 

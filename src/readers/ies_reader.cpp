@@ -1,0 +1,369 @@
+#include "readers/ies_reader.h"
+
+#include <algorithm>
+#include <exception>
+#include <new>
+#include <optional>
+#include <string_view>
+
+#include "readers/field_reader.h"
+#include "readers/ies_messages.h"
+#include "readers/line_delimiters.h"
+#include "readers/text_decoding.h"
+
+namespace lumibench {
+
+namespace {
+
+using namespace ies;
+
+// A keyword line's value is cut to this many characters before trimming.
+constexpr std::size_t kKeywordValueLimit = 132;
+// A value continued by "[MORE]" lines is cut to this many characters.
+constexpr std::size_t kJoinedKeywordLimit = 255;
+
+constexpr std::string_view kTiltPrefix = "TILT=";
+constexpr std::string_view kMoreTag = "[MORE]";
+
+// Spaces only, as the format's tools trim.
+std::string_view TrimSpaces(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+std::string* KnownKeywordField(PhotometricRecord& record, std::string_view tag) {
+    if (tag == "[TEST]") return &record.TestKeyword;
+    if (tag == "[DATE]" || tag == "[ISSUEDATE]") return &record.DateKeyword;
+    if (tag == "[MANUFAC]") return &record.ManufacKeyword;
+    if (tag == "[LUMCAT]") return &record.LumcatKeyword;
+    if (tag == "[LUMINAIRE]") return &record.LuminaireKeyword;
+    if (tag == "[LAMPCAT]") return &record.LampcatKeyword;
+    if (tag == "[LAMP]") return &record.LampKeyword;
+    if (tag == "[BALLAST]") return &record.BallastKeyword;
+    return nullptr;
+}
+
+// Physical line of the first capital exponent from the TILT line on, for the
+// message's location only; 0 when the file cannot be read again.
+int ExponentLine(const std::string& path) {
+    std::string bytes;
+    std::error_code error;
+    if (!ReadFileBytes(path, bytes, error)) return 0;
+    const std::string text = DecodeFileText(std::move(bytes));
+    const std::size_t tilt = text.find(kTiltPrefix);
+    if (tilt == std::string::npos) return 0;
+    const std::size_t lastCr = text.rfind('\r', tilt);
+    const std::size_t from = lastCr == std::string::npos ? 0 : lastCr + 1;
+    const std::size_t found = std::min(text.find("E-", from), text.find("E+", from));
+    return found == std::string::npos ? 0 : PhysicalLineAt(text, found);
+}
+
+class IesParser {
+public:
+    IesParser(std::string_view text, PhotometricRecord& record, ReaderMessages& message)
+        : reader_(text), record_(record), message_(message) {}
+
+    void run() {
+        readHeader();
+        if (record_.TiltIncl == kTrue && !readTiltBlock()) return;
+        if (!readLampLine() || !readBallastLine() || !sizeAngleLists()) return;
+        if (!readVerticalAngles() || !readHorizontalAngles()) return;
+        readCandela();
+    }
+
+private:
+    void add(std::string_view text, int line) { message_.add(text, line); }
+
+    // Read failures all end in the same message, quoting the last value read.
+    bool fail() {
+        std::string text(kReadFailureHead);
+        text.append(reader_.lastValue());
+        text.append(kReadFailureTail);
+        const bool atEnd = reader_.lastFailure() == ReadFailure::EndOfText;
+        add(text, atEnd ? reader_.line() : reader_.lastLine());
+        return false;
+    }
+
+    template <class T>
+    bool field(T& target) {
+        const std::optional<T> value = reader_.readNumber<T>();
+        if (!value) return fail();
+        target = *value;
+        return true;
+    }
+
+    template <class T>
+    bool rest(T& target) {
+        const std::optional<T> value = reader_.readRestNumber<T>();
+        if (!value) return fail();
+        target = *value;
+        return true;
+    }
+
+    // Reads the last value of a list by rest of line, the others as fields.
+    template <class T>
+    bool listValue(T& target, bool last) { return last ? rest(target) : field(target); }
+
+    void appendOtherLine(std::string_view line) {
+        if (!record_.OtherKeywordText.empty()) record_.OtherKeywordText.append("\r\n");
+        record_.OtherKeywordText.append(line);
+    }
+
+    void readHeader() {
+        std::string previousTag;
+        bool continuation = false;
+        while (!reader_.atEnd()) {
+            const std::string_view line = *reader_.readLine();
+            const int lineNumber = reader_.lastLine();
+            const std::size_t bracket = line.find(']');
+            if (bracket == std::string_view::npos) {
+                if (line.starts_with(kTiltPrefix)) {
+                    readTiltLine(line.substr(kTiltPrefix.size()), lineNumber);
+                    return;
+                }
+                appendOtherLine(line);
+                record_.Keywords.emplace_back(line);
+                continue;
+            }
+            std::string tag(line.substr(0, bracket + 1));
+            const std::string_view value =
+                TrimSpaces(FirstCharacters(line.substr(bracket + 1), kKeywordValueLimit));
+            const bool pipe = value.find('|') != std::string_view::npos;
+            if (tag == kMoreTag) {
+                tag = previousTag;
+                continuation = true;
+            }
+            if (std::string* keyword = KnownKeywordField(record_, tag)) {
+                if (continuation) {
+                    std::string joined = std::move(*keyword);
+                    joined.push_back(' ');
+                    joined.append(value);
+                    joined.resize(FirstCharacters(joined, kJoinedKeywordLimit).size());
+                    *keyword = std::move(joined);
+                    continuation = false;
+                } else {
+                    keyword->assign(value);
+                }
+                if (pipe) add(tag + std::string(kPipeInKeyword), lineNumber);
+            } else {
+                appendOtherLine(line);
+                continuation = false;
+            }
+            record_.Keywords.emplace_back(line);
+            previousTag = std::move(tag);
+        }
+        // No TILT line: the first numeric read meets the end of the file and fails.
+    }
+
+    void readTiltLine(std::string_view afterPrefix, int lineNumber) {
+        if (TrimSpaces(FirstCharacters(afterPrefix, 7)) == "INCLUDE") {
+            record_.TiltIncl = kTrue;
+        } else if (TrimSpaces(FirstCharacters(afterPrefix, 4)) != "NONE") {
+            // Read on as for no tilt.
+            add(kExternalTilt, lineNumber);
+        }
+    }
+
+    bool readTiltBlock() {
+        if (!field(record_.LampGeometry) || !field(record_.TiltPairCount)) return false;
+        if (record_.TiltPairCount < 0) return fail();
+        const auto count = static_cast<std::size_t>(record_.TiltPairCount);
+        record_.TiltAngles.assign(count, 0.0F);
+        record_.TiltFactors.assign(count, 0.0F);
+        // Tilt values never become the quoted last value.
+        const std::string_view keep = reader_.lastValue();
+        for (auto* list : {&record_.TiltAngles, &record_.TiltFactors}) {
+            for (float& value : *list) {
+                const std::optional<float> read = reader_.readSingle();
+                if (!read) {
+                    reader_.setLastValue(keep);
+                    return fail();
+                }
+                value = *read;
+            }
+        }
+        reader_.setLastValue(keep);
+        return true;
+    }
+
+    bool readLampLine() {
+        if (!field(record_.LampCount)) return false;
+        if (record_.LampCount <= 0) add(kLampCount, reader_.lastLine());
+        if (!field(record_.LumensPerLamp)) return false;
+        if (record_.LumensPerLamp <= 0 && record_.LumensPerLamp != -1) add(kLumens, reader_.lastLine());
+        if (!field(record_.CandelaMultiplier)) return false;
+        if (record_.CandelaMultiplier <= 0) add(kMultiplier, reader_.lastLine());
+        if (!field(record_.VertAngleCount) || !field(record_.HorAngleCount)) return false;
+        if (!field(record_.PhotometricType)) return false;
+        if (record_.PhotometricType != 1 && record_.PhotometricType != 2) {
+            add(kPhotometricType, reader_.lastLine());
+        }
+        return field(record_.UnitsType) && field(record_.Width) && field(record_.Length) &&
+               rest(record_.Height);
+    }
+
+    bool readBallastLine() {
+        if (!field(record_.BallastFactor)) return false;
+        if (record_.BallastFactor <= 0) add(kBallast, reader_.lastLine());
+        float dropped = 0;
+        return field(dropped) && rest(record_.InputWatts);
+    }
+
+    bool sizeAngleLists() {
+        if (record_.VertAngleCount < 0 || record_.HorAngleCount < 0) return fail();
+        record_.VertAngles.assign(static_cast<std::size_t>(record_.VertAngleCount), 0.0F);
+        record_.HorAngles.assign(static_cast<std::size_t>(record_.HorAngleCount), 0.0F);
+        // Rows are added as they are read, so counts that the file cannot back
+        // never allocate their full matrix.
+        record_.Candela.clear();
+        record_.Candela.reserve(static_cast<std::size_t>(record_.HorAngleCount));
+        return true;
+    }
+
+    bool readVerticalAngles() {
+        std::vector<float>& angles = record_.VertAngles;
+        int firstLine = 0;
+        for (std::size_t i = 0; i < angles.size(); ++i) {
+            if (reader_.atEnd()) {
+                add(kEndInVerticalAngles, reader_.line());
+                return false;
+            }
+            if (!listValue(angles[i], i + 1 == angles.size())) return false;
+            if (i == 0) firstLine = reader_.lastLine();
+            if (i > 0 && !(angles[i] > angles[i - 1])) add(kVerticalNotAscending, reader_.lastLine());
+        }
+        const int lastLine = reader_.lastLine();
+        const std::int16_t type = record_.PhotometricType;
+        if (type != 1 && type != 2) return true;
+        // A check of the first or last angle needs one to exist.
+        if (angles.empty()) return fail();
+        const float first = angles.front();
+        const float last = angles.back();
+        if (type == 1) {
+            pole_ = first != 90 ? 0 : angles.size() - 1;
+            if (first != 0 && first != 90) add(kTypeCFirstVertical, firstLine);
+            if (last != 90 && last != 180) add(kTypeCLastVertical, lastLine);
+        } else {
+            if (first != 0 && first != -90) add(kTypeBFirstVertical, firstLine);
+            if (last != 90) add(kTypeBLastVertical, lastLine);
+        }
+        return true;
+    }
+
+    bool readHorizontalAngles() {
+        std::vector<float>& angles = record_.HorAngles;
+        int firstLine = 0;
+        for (std::size_t j = 0; j < angles.size(); ++j) {
+            if (reader_.atEnd()) {
+                add(kEndInHorizontalAngles, reader_.line());
+                return false;
+            }
+            if (!listValue(angles[j], j + 1 == angles.size())) return false;
+            if (j == 0) firstLine = reader_.lastLine();
+            if (j > 0 && !(angles[j] > angles[j - 1])) {
+                add(kHorizontalNotAscending, reader_.lastLine());
+            }
+        }
+        const int lastLine = reader_.lastLine();
+        const std::int16_t type = record_.PhotometricType;
+        if (type != 1 && type != 2) return true;
+        if (angles.empty()) return fail();
+        const float first = angles.front();
+        const float last = angles.back();
+        if (type == 1) {
+            if (first != 0 && first != 90) add(kTypeCFirstHorizontal, firstLine);
+            if (first == 90 && last != 270) add(kTypeCLastHorizontalFrom90, lastLine);
+            if (first == 0 && last != 0 && last != 90 && last != 180 && last != 360) {
+                add(kTypeCLastHorizontalFrom0, lastLine);
+            }
+        } else if (first != 0 && first != -90) {
+            add(kTypeBFirstHorizontal, firstLine);
+        }
+        return true;
+    }
+
+    void readCandela() {
+        const std::size_t vertCount = record_.VertAngles.size();
+        const std::size_t horCount = record_.HorAngles.size();
+        const bool typeC = record_.PhotometricType == 1;
+        float poleReference = 0;
+        int poleLine = 0;
+        for (std::size_t j = 0; j < horCount; ++j) {
+            std::vector<double>& row = record_.Candela.emplace_back(vertCount, 0.0);
+            for (std::size_t i = 0; i < vertCount; ++i) {
+                if (reader_.atEnd()) {
+                    add(kEndInCandela, reader_.line());
+                    return;
+                }
+                double value = 0;
+                if (!listValue(value, i + 1 == vertCount)) return;
+                if (value < 0) {
+                    add(kNegativeCandela, reader_.lastLine());
+                    return;
+                }
+                row[i] = value;
+                if (value > record_.MaxCandela) {
+                    record_.MaxCandela = value;
+                    record_.MaxCandelaVertAngle = record_.VertAngles[i];
+                    record_.MaxCandelaHorAngle = record_.HorAngles[j];
+                }
+                if (typeC && i == pole_) {
+                    const auto single = static_cast<float>(value);
+                    if (j == 0) {
+                        poleReference = single;
+                    } else if (single != poleReference && poleLine == 0) {
+                        poleLine = reader_.lastLine();
+                    }
+                }
+            }
+        }
+        if (poleLine != 0) add(kPoleNotEqual, poleLine);
+    }
+
+    FieldReader reader_;
+    PhotometricRecord& record_;
+    ReaderMessages& message_;
+    std::size_t pole_ = 0;  // index of the pole row among the vertical angles
+};
+
+}  // namespace
+
+void LoadIesFile(std::string& path, ReaderMessages& message, bool noRepair, ReaderContext& context) {
+    message.clear();
+    try {
+        context.work.assign(1, PhotometricRecord{});
+        PhotometricRecord& record = context.work.front();
+
+        const std::string fromTilt = ReadFileText(path, true);
+        if (fromTilt.find("E-") != std::string::npos || fromTilt.find("E+") != std::string::npos) {
+            message.add(kExponentialData, ExponentLine(path));
+            return;
+        }
+
+        std::string delimiterMessage;
+        if (!CheckLineDelimiters(path, delimiterMessage, noRepair, context.messages)) {
+            // A bad line end is always the first one; a failed repair has no line.
+            const bool badEnd = delimiterMessage == kBadDelimiterMessage;
+            message.add(delimiterMessage, badEnd ? 1 : 0);
+            return;
+        }
+
+        record.Filename = path;
+        record.TiltIncl = kFalse;
+        std::string bytes;
+        std::error_code error;
+        if (!ReadFileBytes(path, bytes, error)) {
+            message.add(error.message(), 0);
+            return;
+        }
+        const std::string text = DecodeFileText(std::move(bytes));
+        IesParser(text, record, message).run();
+    } catch (const std::bad_alloc&) {
+        message.add("Out of memory", 0);
+    } catch (const std::exception& failure) {
+        message.add(failure.what(), 0);
+    }
+}
+
+}  // namespace lumibench

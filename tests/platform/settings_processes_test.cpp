@@ -1,0 +1,344 @@
+// The settings store and the instance locks as several real processes use
+// them: the host, tool programs and lumibench-settings at the same moment.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStringList>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "platform/instance_lock.h"
+#include "platform/sqlite_settings_store.h"
+#include "temp_folder.h"
+#include "value_pattern.h"
+
+namespace lumibench {
+namespace {
+
+using testing::PatternKey;
+using testing::PatternSection;
+using testing::PatternValue;
+using testing::TempFolder;
+
+constexpr int kWaitMs = 30000;
+
+std::filesystem::path TestFolder() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+QString Helper() {
+    return QString::fromStdString((TestFolder() / "platform_test_helper").string());
+}
+
+QString SettingsProgram() {
+    const char* bin = std::getenv("LUMIBENCH_BIN_DIR");
+    const auto folder = bin != nullptr ? std::filesystem::path(bin) : TestFolder().parent_path() / "bin";
+    return QString::fromStdString((folder / "lumibench-settings").string());
+}
+
+QStringList Args(std::initializer_list<std::string> parts) {
+    QStringList list;
+    for (const auto& part : parts) {
+        list << QString::fromStdString(part);
+    }
+    return list;
+}
+
+struct Finished {
+    int exitCode = -1;
+    QByteArray out;
+};
+
+// Runs a program to its end, feeding it `input`.
+Finished RunProgram(const QString& program, const QStringList& args, const QByteArray& input = {}) {
+    QProcess process;
+    process.start(program, args);
+    Finished result;
+    if (!process.waitForStarted(kWaitMs)) {
+        ADD_FAILURE() << "cannot start " << program.toStdString();
+        return result;
+    }
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(kWaitMs)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << "timed out: " << program.toStdString();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    return result;
+}
+
+// Starts a helper and waits for its first line ("ready", "held", "busy").
+std::unique_ptr<QProcess> StartHelper(const QStringList& args, QByteArray* firstLine) {
+    auto process = std::make_unique<QProcess>();
+    process->start(Helper(), args);
+    firstLine->clear();
+    if (!process->waitForStarted(kWaitMs)) {
+        ADD_FAILURE() << "cannot start the helper";
+        return process;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (!process->canReadLine() && process->state() == QProcess::Running &&
+           std::chrono::steady_clock::now() < deadline) {
+        process->waitForReadyRead(100);
+    }
+    *firstLine = process->readLine().trimmed();
+    return process;
+}
+
+void Kill(QProcess& process) {
+    process.kill();
+    process.waitForFinished(kWaitMs);
+}
+
+std::string IntegrityCheck(const std::filesystem::path& file) {
+    sqlite3* db = nullptr;
+    std::string result = "cannot open";
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        } else {
+            result = sqlite3_errmsg(db);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+class SettingsProcesses : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "settings_processes_test";
+        static char* argv[] = {name, nullptr};
+        if (QCoreApplication::instance() == nullptr) {
+            app_ = new QCoreApplication(argc, argv);
+        }
+    }
+    static void TearDownTestSuite() {
+        delete app_;
+        app_ = nullptr;
+    }
+    static inline QCoreApplication* app_ = nullptr;
+};
+
+TEST_F(SettingsProcesses, AWriteIsSeenByTheNextReadOfAnotherProcess) {
+    TempFolder folder;
+    const auto file = folder / "settings.sqlite3";
+    auto store = SqliteSettingsStore::Open(file);
+    ASSERT_NE(store, nullptr);
+    const std::string fileArg = file.string();
+    // The host's connection stays open, as it does while it polls a mailbox.
+    for (int i = 0; i < 20; ++i) {
+        const std::string command = "Command " + std::to_string(i) + ",1,2";
+        ASSERT_EQ(RunProgram(SettingsProgram(),
+                      Args({"--file", fileArg, "set", "Lumibench_PE", "Data Exchange", "LumibenchPE",
+                            command}))
+                      .exitCode,
+                  0);
+        EXPECT_EQ(store->read("Lumibench_PE", "Data Exchange", "LumibenchPE"), command);
+        const std::string reply = "Reply " + std::to_string(i);
+        ASSERT_TRUE(store->write("Lumibench_PE", "Data Exchange", "Tool_ViewPE1", reply));
+        const auto got = RunProgram(SettingsProgram(), Args({"--file", fileArg, "get", "lumibench_pe",
+                                                      "DATA EXCHANGE", "tool_viewpe1"}));
+        EXPECT_EQ(got.exitCode, 0);
+        EXPECT_EQ(got.out.toStdString(), reply);
+    }
+    // A value through standard input keeps every byte, CR LF included.
+    const std::string lines = "line 1\r\nline 2\r\n\r\n";
+    ASSERT_EQ(RunProgram(SettingsProgram(), Args({"--file", fileArg, "set", "A", "S", "K"}),
+                  QByteArray::fromStdString(lines))
+                  .exitCode,
+              0);
+    EXPECT_EQ(store->read("A", "S", "K"), lines);
+    const auto got = RunProgram(SettingsProgram(), Args({"--file", fileArg, "get", "A", "S", "K"}));
+    EXPECT_EQ(got.out.toStdString(), lines);
+}
+
+TEST_F(SettingsProcesses, CommandLineProgramReportsAndLists) {
+    TempFolder folder;
+    const std::string file = (folder / "s.sqlite3").string();
+    struct Row {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out;
+    };
+    const Row rows[] = {
+        {{"get", "A", "S", "K"}, 1, ""},
+        {{"get", "A", "S", "K", "fallback"}, 0, "fallback"},
+        {{"set", "A", "Startup", "Left", "120"}, 0, ""},
+        {{"set", "A", "Data Exchange", "Name1", "C:\\lamps\\a.ies\r\n"}, 0, ""},
+        {{"set", "B", "S", "K", "v"}, 0, ""},
+        {{"list", "a"}, 0, "[Data Exchange]\nName1=C:\\\\lamps\\\\a.ies\\r\\n\n\n[Startup]\nLeft=120\n"},
+        {{"list", "A", "startup"}, 0, "[Startup]\nLeft=120\n"},
+        {{"list", "none"}, 0, ""},
+        {{"dump"}, 0,
+         "== A ==\n[Data Exchange]\nName1=C:\\\\lamps\\\\a.ies\\r\\n\n\n[Startup]\nLeft=120\n"
+         "\n== B ==\n[S]\nK=v\n"},
+        {{"get", "A", "S"}, 2, ""},
+        {{"frobnicate"}, 2, ""},
+        {{"list"}, 2, ""},
+    };
+    for (const auto& row : rows) {
+        QStringList args = Args({"--file", file});
+        for (const auto& arg : row.args) {
+            args << QString::fromStdString(arg);
+        }
+        const auto result = RunProgram(SettingsProgram(), args);
+        EXPECT_EQ(result.exitCode, row.exitCode) << args.join(' ').toStdString();
+        EXPECT_EQ(result.out.toStdString(), row.out) << args.join(' ').toStdString();
+    }
+    // A file that is not a store is reported, not damaged.
+    const auto text = folder / "notes.txt";
+    std::FILE* out = std::fopen(text.c_str(), "wb");
+    std::fputs("[Startup]\nLeft=1\n", out);
+    std::fclose(out);
+    EXPECT_EQ(RunProgram(SettingsProgram(), Args({"--file", text.string(), "dump"})).exitCode, 3);
+    EXPECT_EQ(std::filesystem::file_size(text), 17u);
+}
+
+TEST_F(SettingsProcesses, WritersOfDifferentKeysAtOnceLoseNothing) {
+    constexpr int kWriters = 6;
+    constexpr int kValues = 150;
+    constexpr std::size_t kSize = 300;
+    // A fresh file each round: the writers also race to create the store.
+    for (int round = 0; round < 3; ++round) {
+        TempFolder folder;
+        const auto file = folder / "settings.sqlite3";
+        std::vector<std::unique_ptr<QProcess>> writers;
+        for (int w = 0; w < kWriters; ++w) {
+            writers.push_back(std::make_unique<QProcess>());
+            writers.back()->start(Helper(), Args({"write", file.string(), std::to_string(w),
+                                                  std::to_string(kValues), std::to_string(kSize)}));
+        }
+        for (auto& writer : writers) {
+            ASSERT_TRUE(writer->waitForFinished(kWaitMs));
+            EXPECT_EQ(writer->exitCode(), 0) << writer->readAllStandardError().toStdString();
+        }
+        auto store = SqliteSettingsStore::Open(file);
+        ASSERT_NE(store, nullptr);
+        int wrong = 0;
+        for (int w = 0; w < kWriters; ++w) {
+            for (int i = 0; i < kValues; ++i) {
+                wrong += store->read("Test", PatternSection(w), PatternKey(i)) !=
+                         PatternValue(w, i, kSize);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "round " << round;
+        EXPECT_EQ(store->dump().size(), static_cast<std::size_t>(kWriters * kValues));
+    }
+}
+
+TEST_F(SettingsProcesses, AWriterKilledMidWriteNeverBreaksTheStore) {
+    constexpr int kRounds = 25;
+    constexpr std::size_t kSize = 20000;
+    TempFolder folder;
+    const auto file = folder / "settings.sqlite3";
+    std::mt19937 random(20261207);
+    std::map<int, int> written;  // round -> values that got in
+    for (int round = 0; round < kRounds; ++round) {
+        QByteArray line;
+        auto writer = StartHelper(
+            Args({"write", file.string(), std::to_string(round), "1000000", std::to_string(kSize)}),
+            &line);
+        ASSERT_EQ(line, "ready");
+        // Later each round, so the kill lands in ever other steps of a write.
+        std::this_thread::sleep_for(std::chrono::microseconds(200 + (round * 1500) % 30000 +
+                                                              random() % 500));
+        Kill(*writer);
+
+        ASSERT_EQ(IntegrityCheck(file), "ok") << "round " << round;
+        auto store = SqliteSettingsStore::Open(file);
+        ASSERT_NE(store, nullptr) << "round " << round;
+        // Writes are sequential: a whole prefix of them is there, each value
+        // complete, and nothing after it.
+        int count = 0;
+        while (auto value = store->find("Test", PatternSection(round), PatternKey(count))) {
+            ASSERT_EQ(*value, PatternValue(round, count, kSize)) << "round " << round;
+            ++count;
+        }
+        EXPECT_FALSE(store->find("Test", PatternSection(round), PatternKey(count + 1)));
+        written[round] = count;
+        ASSERT_TRUE(store->write("Test", "After", "Round", std::to_string(round)));
+    }
+    // Nothing an earlier round got in was lost later.
+    auto store = SqliteSettingsStore::Open(file);
+    ASSERT_NE(store, nullptr);
+    for (const auto& [round, count] : written) {
+        const auto section = store->list("Test", PatternSection(round));
+        EXPECT_EQ(section.size(), static_cast<std::size_t>(count)) << "round " << round;
+    }
+    EXPECT_EQ(store->read("Test", "After", "Round"), std::to_string(kRounds - 1));
+}
+
+TEST_F(SettingsProcesses, ALockIsHeldUntilItsProcessEndsEvenByKill) {
+    TempFolder folder;
+    const std::string locks = (folder / "locks").string();
+    InstanceLock mine(locks);
+
+    QByteArray line;
+    auto first = StartHelper(Args({"lock", locks, "Data Exchange_1"}), &line);
+    ASSERT_EQ(line, "held");
+    EXPECT_FALSE(mine.tryAcquire("data exchange_1"));
+    auto second = StartHelper(Args({"lock", locks, "DATA EXCHANGE_1"}), &line);
+    EXPECT_EQ(line, "busy");
+    second->waitForFinished(kWaitMs);
+    EXPECT_EQ(second->exitCode(), 1);
+    // Another name is free all along.
+    EXPECT_TRUE(mine.tryAcquire("Data Exchange_2"));
+
+    // A crashed holder gives its lock back.
+    Kill(*first);
+    EXPECT_TRUE(mine.tryAcquire("Data Exchange_1"));
+    auto third = StartHelper(Args({"lock", locks, "Data Exchange_1"}), &line);
+    EXPECT_EQ(line, "busy");
+    third->waitForFinished(kWaitMs);
+
+    // And a holder that ends normally gives it back too.
+    mine.release("Data Exchange_1");
+    auto fourth = StartHelper(Args({"lock", locks, "Data Exchange_1"}), &line);
+    ASSERT_EQ(line, "held");
+    EXPECT_FALSE(mine.tryAcquire("Data Exchange_1"));
+    fourth->closeWriteChannel();
+    ASSERT_TRUE(fourth->waitForFinished(kWaitMs));
+    EXPECT_EQ(fourth->exitCode(), 0);
+    EXPECT_TRUE(mine.tryAcquire("Data Exchange_1"));
+}
+
+TEST_F(SettingsProcesses, ProgramsStartedByAHolderDoNotKeepItsLock) {
+    TempFolder folder;
+    const std::string locks = (folder / "locks").string();
+    QByteArray line;
+    std::unique_ptr<QProcess> tool;
+    {
+        InstanceLock host(locks);
+        ASSERT_TRUE(host.tryAcquire("Lumibench_PE"));
+        // A tool the host starts outlives the host here.
+        tool = StartHelper(Args({"lock", locks, "tool"}), &line);
+        ASSERT_EQ(line, "held");
+    }
+    auto next = StartHelper(Args({"lock", locks, "Lumibench_PE"}), &line);
+    EXPECT_EQ(line, "held");
+    next->closeWriteChannel();
+    next->waitForFinished(kWaitMs);
+    tool->closeWriteChannel();
+    tool->waitForFinished(kWaitMs);
+}
+
+}  // namespace
+}  // namespace lumibench

@@ -1,0 +1,316 @@
+#include "exchange/exchange_records.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "exchange/exchange_texts.h"
+
+namespace lumibench {
+namespace {
+
+constexpr std::string_view kSection = "Data Exchange";
+
+// The record of the worked example: two keyword lines, no tilt, 2 x 3 angles.
+PhotometricRecord ExampleRecord() {
+    PhotometricRecord r;
+    r.Filename = "C:\\Data\\A1.IES";
+    r.Keywords = {"[TEST] 1234", "[MANUFAC] Someone"};
+    r.LampCount = 1;
+    r.LumensPerLamp = -1;
+    r.CandelaMultiplier = 1;
+    r.PhotometricType = 1;
+    r.UnitsType = 2;
+    r.Width = 0.6f;
+    r.Length = 1.2f;
+    r.Height = 0;
+    r.BallastFactor = 1;
+    r.InputWatts = 36;
+    r.HorAngleCount = 2;
+    r.HorAngles = {0, 90};
+    r.VertAngleCount = 3;
+    r.VertAngles = {0, 45, 90};
+    r.Candela = {{100, 80, 20}, {100, 75, 15}};
+    return r;
+}
+
+PhotometricRecord TiltedRecord() {
+    PhotometricRecord r = ExampleRecord();
+    r.Filename = "/data/tilted.ies";
+    r.TiltIncl = kTrue;
+    r.LampGeometry = 1;
+    r.TiltPairCount = 3;
+    r.TiltAngles = {0, 45, 90};
+    r.TiltFactors = {1, 0.95f, 0.5f};
+    r.OptionalData = "free text, with commas\r\nand lines";
+    r.PictureFilename = "/pictures/a.png";
+    r.Candela = {{1234.5678912345, 0.5, 1e-5}, {1.5e7, -0.25, 0}};
+    return r;
+}
+
+std::string Value(MemorySettingsStore& store, std::string_view name, int slot) {
+    return store.read(kExchangeApp, kSection, SlotKey(name, slot));
+}
+
+TEST(ExchangeRecords, WritesTheWorkedExampleByteForByte) {
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    store.write(kExchangeApp, kSection, "TiltData3", "left over");
+    EXPECT_EQ(WriteExchangeRecords(store, kSection, {ExampleRecord()}, 3, 3, 1, messages), 1);
+
+    const std::map<std::string, std::string> expected = {
+        {"Filename3", "C:\\Data\\A1.IES"},
+        {"Keywords3", " 2"},
+        {"KeywordData3", "[TEST] 1234\r\n[MANUFAC] Someone\r\n"},
+        {"TiltIncl3", " 0"},
+        {"TiltData3", ""},  // cleared, not written
+        {"OtherData3", "1,-1,1,1,2,.6,1.2,0,1,36"},
+        {"HorAngles3", "2,0,90"},
+        {"VertAngles3", "3,0,45,90"},
+        {"Candela3", "100,80,20,100,75,15"},
+        {"OptionalData3", ""},
+        {"PictureFilename3", ""},
+        {"Filename1", ""},
+    };
+    for (const auto& [key, value] : expected) {
+        EXPECT_EQ(store.read(kExchangeApp, kSection, key), value) << key;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(ExchangeRecords, WritesTiltNumberFormsAndEmptyLists) {
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    PhotometricRecord separateTilt = ExampleRecord();
+    separateTilt.TiltIncl = 2;  // a tilt file: nothing travels
+    separateTilt.Keywords.clear();
+    PhotometricRecord noAngles;
+    noAngles.Filename = "/x.ies";
+    WriteExchangeRecords(store, kSection, {TiltedRecord(), separateTilt, noAngles}, 1, 3, 1, messages);
+
+    EXPECT_EQ(Value(store, kSlotTiltIncl, 1), " 1");
+    EXPECT_EQ(Value(store, kSlotTiltData, 1), "1,3,0,45,90,1,.95,.5");
+    EXPECT_EQ(Value(store, kSlotCandela, 1), "1234.5678912345,.5,1E-05,15000000,-.25,0");
+    EXPECT_EQ(Value(store, kSlotOptionalData, 1), "free text, with commas\r\nand lines");
+
+    EXPECT_EQ(Value(store, kSlotTiltIncl, 2), " 0");
+    EXPECT_EQ(Value(store, kSlotKeywords, 2), " 0");
+    EXPECT_EQ(Value(store, kSlotKeywordData, 2), "");
+
+    EXPECT_EQ(Value(store, kSlotHorAngles, 3), "0,");
+    EXPECT_EQ(Value(store, kSlotVertAngles, 3), "0,");
+    EXPECT_EQ(Value(store, kSlotCandela, 3), "");
+    EXPECT_EQ(Value(store, kSlotOtherData, 3), "0,0,0,0,0,0,0,0,0,0");
+}
+
+// What survives a trip through the slots: the exchange fields, Saved reset.
+PhotometricRecord AsReadBack(PhotometricRecord r) {
+    r.Saved = kFalse;
+    r.Checked = kFalse;
+    if (r.TiltIncl != kTrue) {
+        r.TiltIncl = kFalse;
+        r.LampGeometry = 0;
+        r.TiltPairCount = 0;
+        r.TiltAngles.clear();
+        r.TiltFactors.clear();
+    }
+    return r;
+}
+
+TEST(ExchangeRecords, RoundTripsRecordsWithGapsClosed) {
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    PhotometricRecord saved = TiltedRecord();
+    saved.Saved = kTrue;  // flags do not travel; the command decides
+    PhotometricRecord separateTilt = ExampleRecord();
+    separateTilt.TiltIncl = 5;
+    separateTilt.LampGeometry = 2;
+    PhotometricRecord empty;
+    empty.Filename = "/empty.ies";
+    const WorkRecordTable written = {saved, separateTilt, empty};
+    ASSERT_EQ(WriteExchangeRecords(store, kSection, written, 1, 3, 1, messages), 3);
+    // Move slot 2 to slot 5 by hand: slots are read in order and gaps close up.
+    for (std::string_view name : kSlotFieldNames) {
+        store.write(kExchangeApp, kSection, SlotKey(name, 5), Value(store, name, 2));
+        store.write(kExchangeApp, kSection, SlotKey(name, 2), "");
+    }
+
+    WorkRecordTable read;
+    std::string error;
+    ASSERT_EQ(ReadExchangeRecords(store, kSection, read, error), kExchangeRead) << error;
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read[0], AsReadBack(saved));
+    EXPECT_EQ(read[1], AsReadBack(empty));
+    EXPECT_EQ(read[2], AsReadBack(separateTilt));
+    EXPECT_TRUE(error.empty());
+}
+
+TEST(ExchangeRecords, KeywordLinesNeedCrLfAndEmptyOnesAreLost) {
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    PhotometricRecord r = ExampleRecord();
+    r.Keywords = {"[A] 1", "", "[B] 2"};
+    WriteExchangeRecords(store, kSection, {r}, 1, 1, 1, messages);
+    WorkRecordTable read;
+    std::string error;
+    ASSERT_EQ(ReadExchangeRecords(store, kSection, read, error), kExchangeRead);
+    EXPECT_EQ(read[0].Keywords, (std::vector<std::string>{"[A] 1", "[B] 2"}));
+
+    // A tool that ends its lines with LF alone loses a character per line.
+    store.write(kExchangeApp, kSection, "KeywordData1", "X\n[LAMP] Y\n");
+    ASSERT_EQ(ReadExchangeRecords(store, kSection, read, error), kExchangeRead);
+    EXPECT_EQ(read[0].Keywords, (std::vector<std::string>{"[LAMP] "}));
+}
+
+TEST(ExchangeRecords, AcceptsEveryNumberFormAToolMayWrite) {
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    WriteExchangeRecords(store, kSection, {ExampleRecord()}, 1, 1, 1, messages);
+    store.write(kExchangeApp, kSection, "OtherData1", " 2, -1.5E+03,1,  3,1,-.25,1.5e1,0,.5D0,36.");
+    store.write(kExchangeApp, kSection, "HorAngles1", " 2.5, 0,90");  // count rounds to even: 2
+    WorkRecordTable read;
+    std::string error;
+    ASSERT_EQ(ReadExchangeRecords(store, kSection, read, error), kExchangeRead) << error;
+    const PhotometricRecord& r = read[0];
+    EXPECT_EQ(r.LampCount, 2);
+    EXPECT_EQ(r.LumensPerLamp, -1500.0f);
+    EXPECT_EQ(r.PhotometricType, 3);
+    EXPECT_EQ(r.Width, -0.25f);
+    EXPECT_EQ(r.Length, 15.0f);
+    EXPECT_EQ(r.BallastFactor, 0.5f);
+    EXPECT_EQ(r.InputWatts, 36.0f);
+    EXPECT_EQ(r.HorAngles, (std::vector<float>{0, 90}));
+}
+
+struct BadSlotCase {
+    const char* key;
+    const char* value;
+    std::int16_t status;
+    const char* error;
+};
+
+TEST(ExchangeRecords, ReportsBadValuesAndKeepsWhatWasRead) {
+    const BadSlotCase cases[] = {
+        {"OtherData2", "1,-1,1,1,2,.6,1.2,0,1", kExchangeParseProblem, "Problem parsing other data"},
+        {"OtherData2", "", kExchangeParseProblem, "Problem parsing other data"},
+        {"TiltIncl2", "-1", kExchangeParseProblem, "Problem parsing tilt data"},  // TiltData2 is empty
+        {"VertAngles2", "", kExchangeParseProblem, "Problem parsing vertical angles"},
+        {"HorAngles2", "", kExchangeParseProblem, "Problem parsing horizontal angles"},
+        {"Candela2", "100,80,20,100,75", kSubscriptOutOfRange, "Subscript out of range (Candela)"},
+        {"Candela2", "", kSubscriptOutOfRange, "Subscript out of range (Candela)"},
+        {"Candela2", "100,80,1E999,100,75,15", kOverflow, "Overflow (Candela)"},
+        {"HorAngles2", "3,0,90", kSubscriptOutOfRange, "Subscript out of range (HorAngles)"},
+        {"VertAngles2", "-2,0", kSubscriptOutOfRange, "Subscript out of range (VertAngles)"},
+        {"Keywords2", "99999", kOverflow, "Overflow (#Keywords)"},
+        {"TiltIncl2", "1E9", kOverflow, "Overflow (TiltInclude)"},
+        {"OtherData2", "40000,-1,1,1,2,.6,1.2,0,1,36", kOverflow, "Overflow (OtherData)"},
+        {"OtherData2", "1,-1,1,1,2,1E39,1.2,0,1,36", kOverflow, "Overflow (OtherData)"},
+    };
+    for (const BadSlotCase& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + "=" + c.value);
+        MemorySettingsStore store;
+        RecordingMessageSink messages;
+        WriteExchangeRecords(store, kSection, {ExampleRecord(), ExampleRecord(), ExampleRecord()}, 1, 3, 1,
+                             messages);
+        store.write(kExchangeApp, kSection, c.key, c.value);
+        WorkRecordTable read;
+        std::string error;
+        EXPECT_EQ(ReadExchangeRecords(store, kSection, read, error), c.status);
+        EXPECT_EQ(error, c.error);
+        // Slot 1 whole, slot 2 partly filled, slot 3 never reached.
+        ASSERT_EQ(read.size(), 2u);
+        EXPECT_EQ(read[0], AsReadBack(ExampleRecord()));
+        EXPECT_EQ(read[1].Filename, ExampleRecord().Filename);
+    }
+
+    // A tilt list shorter than its pair count.
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    WriteExchangeRecords(store, kSection, {TiltedRecord()}, 1, 1, 1, messages);
+    store.write(kExchangeApp, kSection, "TiltData1", "1,4,0,45,90,1,.95,.5");
+    WorkRecordTable read;
+    std::string error;
+    EXPECT_EQ(ReadExchangeRecords(store, kSection, read, error), kSubscriptOutOfRange);
+    EXPECT_EQ(error, "Subscript out of range (TiltData)");
+}
+
+TEST(ExchangeRecords, ReadsSlotsInOrderOrReportsNone) {
+    MemorySettingsStore store;
+    WorkRecordTable read = {ExampleRecord()};
+    std::string error;
+    EXPECT_EQ(ReadExchangeRecords(store, kSection, read, error), kExchangeEmpty);
+    EXPECT_TRUE(read.empty());
+
+    RecordingMessageSink messages;
+    WorkRecordTable five;
+    for (int i = 1; i <= 5; ++i) {
+        five.push_back(ExampleRecord());
+        five.back().Filename = "/f" + std::to_string(i) + ".ies";
+    }
+    WriteExchangeRecords(store, kSection, five, 1, 5, 1, messages);
+    store.write(kExchangeApp, kSection, "Filename2", "");
+    store.write(kExchangeApp, kSection, "Filename4", "");
+    ASSERT_EQ(ReadExchangeRecords(store, kSection, read, error), kExchangeRead);
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read[0].Filename, "/f1.ies");
+    EXPECT_EQ(read[1].Filename, "/f3.ies");
+    EXPECT_EQ(read[2].Filename, "/f5.ies");
+}
+
+TEST(ExchangeRecords, WritesTheRequestedRangeOfRecords) {
+    WorkRecordTable four;
+    for (int i = 1; i <= 4; ++i) {
+        four.push_back(ExampleRecord());
+        four.back().Filename = "/r" + std::to_string(i) + ".ies";
+    }
+    struct RangeCase {
+        int firstSlot, lastSlot, firstRecord;
+        std::int16_t count;
+        std::vector<std::string> filenames;  // slots 1 to 5
+    };
+    const RangeCase cases[] = {
+        {1, 3, 2, 3, {"/r2.ies", "/r3.ies", "/r4.ies", "", ""}},
+        {1, 5, 4, 1, {"/r4.ies", "", "", "", ""}},
+        {1, 4, 1, 4, {"/r1.ies", "/r2.ies", "/r3.ies", "/r4.ies", ""}},
+        {2, 2, 1, 1, {"", "/r1.ies", "", "", ""}},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.firstSlot) + ".." + std::to_string(c.lastSlot) + " from " +
+                     std::to_string(c.firstRecord));
+        MemorySettingsStore store;
+        RecordingMessageSink messages;
+        WriteExchangeRecords(store, kSection, four, 1, 5, 1, messages);  // stale slots to clear
+        EXPECT_EQ(WriteExchangeRecords(store, kSection, four, c.firstSlot, c.lastSlot, c.firstRecord, messages),
+                  c.count);
+        for (int slot = 1; slot <= 5; ++slot) {
+            EXPECT_EQ(Value(store, kSlotFilename, slot), c.filenames[static_cast<std::size_t>(slot - 1)]);
+        }
+    }
+
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    EXPECT_EQ(WriteExchangeRecords(store, kSection, {}, 1, 3, 1, messages), 0);
+    EXPECT_EQ(WriteExchangeRecords(store, "", four, 1, 4, 1, messages), 0);
+    EXPECT_EQ(Value(store, kSlotFilename, 1), "");
+}
+
+TEST(ExchangeRecords, StopsAtTwentyFiveSlotsWithTheLoadDataMessage) {
+    WorkRecordTable many(26, ExampleRecord());
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    EXPECT_EQ(WriteExchangeRecords(store, kSection, WorkRecordTable(25, ExampleRecord()), 1, 25, 1, messages),
+              25);
+    EXPECT_TRUE(messages.shown.empty());
+
+    EXPECT_EQ(WriteExchangeRecords(store, kSection, many, 1, 26, 1, messages), 25);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0],
+              (MessageRequest{"Load Data",
+                              "You have reached the maximum number of files allowed to load at one time ( 25).",
+                              MessageIcon::Exclamation, MessageButtons::Ok, true}));
+    EXPECT_EQ(Value(store, kSlotFilename, 25), ExampleRecord().Filename);
+    EXPECT_EQ(Value(store, kSlotFilename, 26), "");
+}
+
+}  // namespace
+}  // namespace lumibench

@@ -1,0 +1,47 @@
+#include "exchange/split_lines_and_fields.h"
+
+#include <gtest/gtest.h>
+
+namespace lumibench {
+namespace {
+
+struct SplitCase {
+    const char* name;
+    std::string text;
+    std::vector<std::string> lines;
+    std::size_t fieldCount;
+    std::vector<std::vector<std::string>> fields;
+};
+
+TEST(SplitLinesAndFields, CutsLinesAndFieldsWithTheirQuirks) {
+    const SplitCase cases[] = {
+        {"empty", "", {}, 0, {}},
+        {"one line, no line end", "a,b,c", {"a,b,c"}, 3, {{"a", "b", "c"}}},
+        {"CR LF lines", "a,b\r\nc,d\r\n", {"a,b", "c,d"}, 2, {{"a", "b"}, {"c", "d"}}},
+        // The character before every LF is dropped, whatever it is.
+        {"LF alone eats a character", "ab\ncd\n", {"a", "c"}, 1, {{"a"}, {"c"}}},
+        {"one character and LF is skipped", "x\nyz", {"yz"}, 1, {{"yz"}}},
+        {"empty lines skipped", "\r\n\r\na\r\n\n\r\nb", {"a", "b"}, 1, {{"a"}, {"b"}}},
+        // The field count comes from the last line only.
+        {"short lines padded", "a\r\nb,c,d", {"a", "b,c,d"}, 3, {{"a", "", ""}, {"b", "c", "d"}}},
+        {"long lines cut", "a,b,c,d\r\nx", {"a,b,c,d", "x"}, 1, {{"a"}, {"x"}}},
+        {"fields not trimmed", " a , b ", {" a , b "}, 2, {{" a ", " b "}}},
+        {"trailing comma gives an empty field", "0,", {"0,"}, 2, {{"0", ""}}},
+        {"lone comma", ",", {","}, 2, {{"", ""}}},
+    };
+    for (const SplitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SplitText split = SplitLinesAndFields(c.text, false);
+        EXPECT_EQ(split.lines, c.lines);
+        EXPECT_EQ(split.fieldCount, c.fieldCount);
+        EXPECT_EQ(split.fields, c.fields);
+
+        const SplitText linesOnly = SplitLinesAndFields(c.text, true);
+        EXPECT_EQ(linesOnly.lines, c.lines);
+        EXPECT_EQ(linesOnly.fieldCount, 0u);
+        EXPECT_TRUE(linesOnly.fields.empty());
+    }
+}
+
+}  // namespace
+}  // namespace lumibench

@@ -1,0 +1,88 @@
+#include "dialogs/image_file.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QPrinter>
+
+#include <Magick++.h>
+
+#include <cmath>
+#include <mutex>
+
+namespace lumibench::dialogs {
+namespace {
+
+// Placeable metafiles start with a fixed key; plain ones with a type word of
+// 1 or 2 followed by a header size of 9 words.
+bool LooksLikeMetafile(const QByteArray& head) {
+    if (head.size() < 4) return false;
+    const auto byte = [&](int i) { return static_cast<unsigned char>(head[i]); };
+    if (byte(0) == 0xD7 && byte(1) == 0xCD && byte(2) == 0xC6 && byte(3) == 0x9A) return true;
+    return (byte(0) == 1 || byte(0) == 2) && byte(1) == 0 && byte(2) == 9 && byte(3) == 0;
+}
+
+QImage LoadMetafile(const std::string& path) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { Magick::InitializeMagick(nullptr); });
+    try {
+        Magick::Image picture;
+        picture.quiet(true);
+        picture.read("wmf:" + path);
+        Magick::Blob blob;
+        picture.magick("PNG");
+        picture.write(&blob);
+        return QImage::fromData(static_cast<const uchar*>(blob.data()), static_cast<int>(blob.length()), "PNG");
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+}  // namespace
+
+QSize FitImageSize(QSize image, QSize box) {
+    if (image.width() <= 0 || image.height() <= 0 || box.width() <= 0 || box.height() <= 0) return {};
+    const double imageRatio = double(image.height()) / image.width();
+    const double boxRatio = double(box.height()) / box.width();
+    if (imageRatio <= boxRatio) {
+        const int height = static_cast<int>(std::lround(box.width() * imageRatio));
+        return {box.width(), std::max(1, height)};
+    }
+    const int width = static_cast<int>(std::lround(box.height() / imageRatio));
+    return {std::max(1, width), box.height()};
+}
+
+QImage LoadImageFile(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray head = file.peek(4);
+    if (LooksLikeMetafile(head)) {
+        file.close();
+        return LoadMetafile(path);
+    }
+    QImageReader reader(&file);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    QImage image = reader.read();
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return {};
+    return image;
+}
+
+bool SaveBitmap24(const QImage& image, const std::string& path) {
+    if (image.isNull()) return false;
+    // RGB32 has no alpha, so the writer stores 24 bits per pixel.
+    return image.convertToFormat(QImage::Format_RGB32).save(QString::fromStdString(path), "BMP");
+}
+
+bool PrintImage(QPrinter& printer, const QImage& image, double widthInches) {
+    if (image.isNull()) return false;
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    const double dotsPerInch = printer.resolution();
+    const double width = widthInches * dotsPerInch;
+    const double height = width * image.height() / image.width();
+    painter.drawImage(QRectF(0, 0, width, height), image);
+    return painter.end();
+}
+
+}  // namespace lumibench::dialogs

@@ -1,0 +1,78 @@
+#include "shell/command_line.h"
+
+#include "core/path_text.h"
+
+namespace lumibench {
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+// Absolute paths start with "/" here too, so only a "/" item without a
+// further folder separator or a dot is a switch; "/home/a.ies" is a file.
+bool IsSwitch(std::string_view item) {
+    return item.front() == '/' && item.find_first_of("/.", 1) == std::string_view::npos;
+}
+
+}  // namespace
+
+std::string JoinArguments(const std::vector<std::string>& arguments) {
+    std::string joined;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (i > 0) {
+            joined += ',';
+        }
+        joined += arguments[i];
+    }
+    return joined;
+}
+
+std::string ToolForSwitch(std::string_view letters) {
+    const std::string upper = UpperAscii(std::string(letters));
+    if (upper == "R") return "Tool_RoadReportPE";
+    if (upper == "F") return "Tool_FloodReportPE";
+    if (upper == "I") return "Tool_IndoorReportPE";
+    if (upper == "V") return "Tool_ViewPE";
+    if (upper == "C") return "Tool_ComparePE";
+    if (upper == "T") return "Tool_TemplatePE";
+    return {};
+}
+
+CommandLineItems ParseCommandLine(std::string_view text) {
+    CommandLineItems items;
+    std::string unquoted;
+    unquoted.reserve(text.size());
+    for (char c : text) {
+        if (c != '"') {
+            unquoted += c;
+        }
+    }
+    std::string_view rest(unquoted);
+    while (true) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view item = Trimmed(rest.substr(0, comma));
+        if (!item.empty()) {
+            if (IsSwitch(item)) {
+                std::string tool = ToolForSwitch(item.substr(1));
+                if (!tool.empty()) {
+                    items.toolNames.push_back(std::move(tool));
+                }
+            } else {
+                items.files.emplace_back(item);
+            }
+        }
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(comma + 1);
+    }
+    return items;
+}
+
+}  // namespace lumibench

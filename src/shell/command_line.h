@@ -1,0 +1,31 @@
+#pragma once
+// The program's command line: photometric files to load and tools to start.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumibench {
+
+struct CommandLineItems {
+    std::vector<std::string> files;      // in order, trimmed, case kept for opening
+    std::vector<std::string> toolNames;  // "Tool_ViewPE" and friends, in order
+    bool operator==(const CommandLineItems&) const = default;
+};
+
+// The arguments after the program name joined with "," into the one text the
+// rules below work on, so that `lumibench a.ies b.ldt /V` and
+// `lumibench "/V,a.ies"` mean the same.
+std::string JoinArguments(const std::vector<std::string>& arguments);
+
+// Double quotes removed, split at commas, items trimmed; "/R", "/F", "/I",
+// "/V", "/C", "/T" (any case) name a tool, other switches are ignored, empty
+// items are skipped, everything else is a file. A switch is a "/" item with no
+// further "/" and no "." in it, so absolute paths stay files. Paths keep their case: file
+// names on this system are case-sensitive.
+CommandLineItems ParseCommandLine(std::string_view text);
+
+// The tool a "/" item names, or empty.
+std::string ToolForSwitch(std::string_view letters);
+
+}  // namespace lumibench

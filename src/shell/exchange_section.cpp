@@ -1,0 +1,33 @@
+#include "shell/exchange_section.h"
+
+#include "shell/host_session.h"
+
+namespace lumibench {
+
+std::string ChooseExchangeSection(SettingsStore& settings, InstanceLocks& locks) {
+    if (locks.holdFirstInstance()) {
+        return kFirstExchangeSection;
+    }
+    for (int n = 1; n <= kNumberedExchangeSections; ++n) {
+        const std::string section = kNumberedExchangePrefix + std::to_string(n);
+        // The lock, not the "Active" mark, says whether a running instance owns
+        // the section: a mark left by an instance that ended without a clean
+        // exit has no lock behind it, and the section is free again. The lock
+        // is taken before the mark is written, so two instances starting
+        // together never take the same section.
+        if (!locks.holdSection(n)) {
+            continue;
+        }
+        settings.write(kSettingsApp, section, kActiveKey, "True");
+        return section;
+    }
+    return {};
+}
+
+void ReleaseExchangeSection(SettingsStore& settings, const std::string& section) {
+    if (!section.empty()) {
+        settings.write(kSettingsApp, section, kActiveKey, "False");
+    }
+}
+
+}  // namespace lumibench

@@ -1,0 +1,277 @@
+#include "shell/frm_lumibench.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QToolBar>
+
+#include <cmath>
+
+#include "core/record_tables.h"
+#include "shell/exchange_section.h"
+#include "shell/frm_file_info.h"
+#include "shell/host_session.h"
+#include "shell/list_pane.h"
+#include "shell/loaded_files_list_widget.h"
+#include "shell/record_summary.h"
+
+namespace lumibench {
+namespace {
+
+inline constexpr const char* kExitTitle = "LumibenchPE";
+inline constexpr const char* kUnsavedExitText =
+    "You have unsaved files in your loaded files list. Do you still want to exit?";
+
+char SystemDecimalPoint() {
+    const QString point = QLocale::system().decimalPoint();
+    return point.size() == 1 && point.at(0).unicode() < 0x80 ? point.at(0).toLatin1() : '.';
+}
+
+// The list's check boxes as the record operations see them.
+class ListCheckStates : public CheckStateSource {
+public:
+    explicit ListCheckStates(const QListWidget& list) : list_(list) {}
+    std::size_t lineCount() const override { return static_cast<std::size_t>(list_.count()); }
+    bool isChecked(std::size_t line) const override {
+        return list_.item(static_cast<int>(line))->checkState() == Qt::Checked;
+    }
+
+private:
+    const QListWidget& list_;
+};
+
+}  // namespace
+
+frmLumibench::frmLumibench(HostSession& session, QWidget* parent)
+    : QMainWindow(parent), session_(session) {
+    setObjectName("frmLumibench");
+    setWindowTitle(QString::fromStdString(session_.caption));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    menuBar()->setObjectName("mnuMain");
+    toolbar_ = new QToolBar(this);
+    toolbar_->setObjectName("sstToolbar");
+    toolbar_->setMovable(false);
+    addToolBar(Qt::TopToolBarArea, toolbar_);
+
+    auto* client = new QWidget(this);
+    client->setObjectName("picClient");
+    auto* clientLayout = new QHBoxLayout(client);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    clientLayout->setSpacing(0);
+    pane_ = new ListPane(client);
+    pane_->anyToolWindowOpen = [this] {
+        return session_.tools.anyToolWindowOpen && session_.tools.anyToolWindowOpen();
+    };
+    auto* toolArea = new QWidget(client);
+    toolArea->setObjectName("picToolArea");
+    clientLayout->addWidget(pane_);
+    clientLayout->addWidget(toolArea, 1);
+    setCentralWidget(client);
+
+    list_ = pane_->list();
+    summary_ = pane_->summary();
+    list_->setIconSize(QSize(16, 16));
+
+    connect(list_, &LoadedFilesListWidget::filesDropped, this, &frmLumibench::LoadDroppedFiles);
+    connect(list_, &QListWidget::itemPressed, this, [this](QListWidgetItem* item) {
+        clickRules_.lineClicked(static_cast<std::size_t>(list_->row(item)));
+        ShowRecordSummary();
+    });
+    connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!rebuilding_) {
+            ShowRecordSummary();
+        }
+    });
+    connect(list_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        if (!rebuilding_) {
+            checkBoxChanged(list_->row(item), !settingChecks_);
+        }
+    });
+    connect(list_, &LoadedFilesListWidget::leftButtonReleased, this,
+            &frmLumibench::leftButtonReleased);
+    connect(pane_, &ListPane::dragFinished, this, &frmLumibench::SaveLayout);
+
+    RestoreLayout();
+}
+
+frmLumibench::~frmLumibench() = default;
+
+void frmLumibench::LoadPhotometricFile(const std::string& path,
+                                       std::optional<std::string_view> tail) {
+    if (lumibench::LoadPhotometricFile(session_, path, tail)) {
+        RefreshLoadedFilesList();
+    }
+}
+
+void frmLumibench::LoadDroppedFiles(const std::vector<std::string>& paths) {
+    if (lumibench::LoadDroppedFiles(session_, paths) > 0) {
+        RefreshLoadedFilesList();
+    }
+}
+
+void frmLumibench::RefreshLoadedFilesList() {
+    // The records already follow every check box (checkBoxChanged); storing
+    // the states again only matters for lines that still match their records.
+    if (static_cast<std::size_t>(list_->count()) == session_.loaded.size()) {
+        StoreCheckStates(session_.loaded, ListCheckStates(*list_));
+    }
+    rebuilding_ = true;
+    list_->clear();
+    clickRules_.listRebuilt();
+    const QIcon unsavedMark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (const ListLine& line : ListLines(session_.loaded)) {
+        auto* item = new QListWidgetItem(QString::fromStdString(line.text));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(line.checked ? Qt::Checked : Qt::Unchecked);
+        if (line.unsavedMark) {
+            item->setIcon(unsavedMark);
+        }
+        list_->addItem(item);
+    }
+    rebuilding_ = false;
+    ShowRecordSummary();
+}
+
+void frmLumibench::ShowRecordSummary() {
+    session_.work.clear();
+    summary_->clear();
+    const QList<QListWidgetItem*> selected = list_->selectedItems();
+    if (selected.size() != 1) {
+        return;
+    }
+    const int row = list_->row(selected.front());
+    if (row < 0 || static_cast<std::size_t>(row) >= session_.loaded.size()) {
+        return;
+    }
+    CopyPhotometricRecord(session_.loaded, static_cast<std::size_t>(row), session_.work, 0, false);
+    QString text =
+        QString::fromStdString(RecordSummaryText(session_.work.front(), SystemDecimalPoint()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (text.endsWith(QLatin1Char('\n'))) {
+        text.chop(1);
+    }
+    summary_->setPlainText(text);
+}
+
+void frmLumibench::checkBoxChanged(int row, bool byUser) {
+    if (row < 0 || static_cast<std::size_t>(row) >= session_.loaded.size()) {
+        return;
+    }
+    session_.loaded[static_cast<std::size_t>(row)].Checked =
+        list_->item(row)->checkState() == Qt::Checked ? kTrue : kFalse;
+    if (!byUser) {
+        return;
+    }
+    // The control toggled its box: that line alone is selected, and the
+    // release that follows must not toggle it again.
+    list_->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    clickRules_.checkBoxClicked();
+    ShowRecordSummary();
+}
+
+void frmLumibench::leftButtonReleased() {
+    const auto line = clickRules_.leftButtonReleased();
+    if (!line || static_cast<int>(*line) >= list_->count()) {
+        return;
+    }
+    QListWidgetItem* item = list_->item(static_cast<int>(*line));
+    settingChecks_ = true;
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    settingChecks_ = false;
+}
+
+void frmLumibench::setAllChecks(bool checked) {
+    settingChecks_ = true;
+    for (int i = 0; i < list_->count(); ++i) {
+        list_->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    }
+    settingChecks_ = false;
+}
+
+void frmLumibench::CheckAllFiles() { setAllChecks(true); }
+void frmLumibench::UncheckAllFiles() { setAllChecks(false); }
+
+void frmLumibench::CloseCheckedFiles() {
+    StoreCheckStates(session_.loaded, ListCheckStates(*list_));
+    if (lumibench::CloseCheckedFiles(session_).closed) {
+        RefreshLoadedFilesList();
+    }
+    ShowRecordSummary();
+}
+
+void frmLumibench::ShowFileInformation() {
+    session_.work.clear();
+    const QList<QListWidgetItem*> selected = list_->selectedItems();
+    if (selected.size() != 1) {
+        session_.messages.show({kFileInformationTitle,
+                                selected.empty() ? kSelectOneFileText : kSelectSingleFileText,
+                                MessageIcon::Exclamation, MessageButtons::Ok, true});
+        return;
+    }
+    frmFileInfo dialog(session_, static_cast<std::size_t>(list_->row(selected.front())), this);
+    dialog.exec();
+}
+
+WindowLayout frmLumibench::currentLayout() const {
+    const double tpp = TwipsPerPixel(logicalDpiX());
+    const QRect g = geometry();
+    const auto twips = [tpp](int pixels) { return static_cast<int>(std::lround(pixels * tpp)); };
+    WindowLayout layout;
+    layout.width = twips(g.width());
+    layout.height = twips(g.height());
+    layout.top = twips(g.y());
+    layout.left = twips(g.x());
+    layout.windowState = isMinimized()   ? static_cast<int>(WindowState::Minimized)
+                         : isMaximized() ? static_cast<int>(WindowState::Maximized)
+                                         : static_cast<int>(WindowState::Normal);
+    layout.displayWidth = pane_->widthTwips();
+    return layout;
+}
+
+void frmLumibench::RestoreLayout() {
+    const WindowLayout layout = ReadLayout(session_.settings, pane_->widthTwips());
+    pane_->setWidthTwips(layout.displayWidth);
+    const double tpp = TwipsPerPixel(logicalDpiX());
+    const auto pixels = [tpp](int twips) { return static_cast<int>(std::lround(twips / tpp)); };
+    switch (PlacementFor(layout)) {
+    case WindowPlacement::Maximized:
+        setWindowState(windowState() | Qt::WindowMaximized);
+        break;
+    case WindowPlacement::Normal:
+        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+        setGeometry(pixels(layout.left), pixels(layout.top), std::max(1, pixels(layout.width)),
+                    std::max(1, pixels(layout.height)));
+        break;
+    case WindowPlacement::Unchanged:
+        break;
+    }
+}
+
+void frmLumibench::SaveLayout() { lumibench::SaveLayout(session_.settings, currentLayout()); }
+
+int frmLumibench::paneWidthPixels() const { return pane_->width(); }
+
+void frmLumibench::closeEvent(QCloseEvent* event) {
+    if (shutDown_) {
+        event->accept();
+        return;
+    }
+    StoreCheckStates(session_.loaded, ListCheckStates(*list_));
+    if (AnyUnsavedRecord(session_.loaded) &&
+        session_.messages.show({kExitTitle, kUnsavedExitText, MessageIcon::Exclamation,
+                                MessageButtons::YesNo, true}) != MessageAnswer::Yes) {
+        event->ignore();
+        return;
+    }
+    SaveLayout();
+    lumibench::CloseAllTools(session_);
+    ReleaseExchangeSection(session_.settings, session_.exchangeSection);
+    shutDown_ = true;
+    event->accept();
+}
+
+}  // namespace lumibench

@@ -1,0 +1,75 @@
+#pragma once
+// frmLumibench: the main window. The loaded files list and the summary in the
+// left pane, the toolbar and menus along the top, the tool area on the right.
+// The routines other parts call (toolbar commands, the command channel) are
+// public members under the system's own names.
+
+#include <QMainWindow>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/layout_settings.h"
+#include "shell/loaded_files.h"
+
+class QPlainTextEdit;
+class QToolBar;
+
+namespace lumibench {
+
+class ListPane;
+class LoadedFilesListWidget;
+struct HostSession;
+
+class frmLumibench : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Builds the window and restores the layout (the window's load).
+    explicit frmLumibench(HostSession& session, QWidget* parent = nullptr);
+    ~frmLumibench() override;
+
+    HostSession& session() { return session_; }
+
+    void LoadPhotometricFile(const std::string& path,
+                             std::optional<std::string_view> tail = std::nullopt);
+    void LoadDroppedFiles(const std::vector<std::string>& paths);
+    void RefreshLoadedFilesList();
+    void ShowRecordSummary();
+    void CheckAllFiles();
+    void UncheckAllFiles();
+    void CloseCheckedFiles();
+    void ShowFileInformation();
+
+    void RestoreLayout();
+    void SaveLayout();
+    WindowLayout currentLayout() const;
+
+    // The list pane's width in pixels: tools are placed right of it.
+    int paneWidthPixels() const;
+    // sstToolbar: empty until the tool host fills it.
+    QToolBar* toolbar() const { return toolbar_; }
+    ListPane* pane() const { return pane_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void checkBoxChanged(int row, bool byUser);
+    void leftButtonReleased();
+    void setAllChecks(bool checked);
+
+    HostSession& session_;
+    ListPane* pane_ = nullptr;
+    LoadedFilesListWidget* list_ = nullptr;
+    QPlainTextEdit* summary_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    ListClickRules clickRules_;
+    bool rebuilding_ = false;      // the list is being filled: check changes are ours
+    bool settingChecks_ = false;   // a check box is changed by code, not by a click
+    bool shutDown_ = false;
+};
+
+}  // namespace lumibench

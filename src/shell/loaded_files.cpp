@@ -1,0 +1,135 @@
+#include "shell/loaded_files.h"
+
+#include <exception>
+
+#include "core/path_text.h"
+#include "core/record_tables.h"
+#include "readers/load_dispatch.h"
+
+namespace lumibench {
+
+bool CloseAllTools(HostSession& session) {
+    if (session.tools.closeAllTools) {
+        session.tools.closeAllTools();
+    }
+    return true;
+}
+
+std::optional<std::size_t> LoadPhotometricFile(HostSession& session, std::string path,
+                                               std::optional<std::string_view> tail) {
+    const auto choice = ReaderForExtension(UpperAscii(SplitPath(path).extension));
+    if (!choice || choice->reader == nullptr) {
+        return std::nullopt;
+    }
+    ReaderMessages message;
+    ReaderContext context{session.work, session.messages, session.userDataFolder};
+    try {
+        choice->reader(path, message, false, context);
+    } catch (const std::exception& error) {
+        // A reader that throws has failed like one that reports: say so, keep the list.
+        message.add(error.what());
+    }
+    if (!message.empty()) {
+        session.messages.show({kApplicationTitle,
+                               "Problem loading selected photometric file (" + path + "): " +
+                                   message.text() + std::string(tail.value_or(choice->failureTail)),
+                               MessageIcon::Exclamation, MessageButtons::Ok, false});
+        return std::nullopt;
+    }
+    if (session.work.empty()) {
+        return std::nullopt;
+    }
+    AddData(session.work, session.loaded, session.messages);
+    // The receiving record is the one now listed under the work record's name;
+    // at the limit there is none and nothing is marked.
+    const std::string key = UpperAscii(FileNameOf(session.work.front().Filename));
+    for (std::size_t j = 0; j < session.loaded.size(); ++j) {
+        if (UpperAscii(FileNameOf(session.loaded[j].Filename)) == key) {
+            session.loaded[j].Saved = kTrue;
+            session.loaded[j].Checked = kTrue;
+            return j;
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t LoadDroppedFiles(HostSession& session, const std::vector<std::string>& paths) {
+    std::size_t changed = 0;
+    for (const std::string& path : paths) {
+        if (!ReaderForExtension(UpperAscii(SplitPath(path).extension))) {
+            continue;
+        }
+        if (session.loaded.size() == kDropStopCount) {
+            break;
+        }
+        if (LoadPhotometricFile(session, path)) {
+            ++changed;
+        }
+    }
+    return changed;
+}
+
+CloseResult CloseCheckedFiles(HostSession& session) {
+    CloseResult result;
+    std::size_t firstChecked = session.loaded.size();
+    for (std::size_t i = 0; i < session.loaded.size(); ++i) {
+        if (session.loaded[i].Checked != kFalse) {
+            firstChecked = i;
+            break;
+        }
+    }
+    if (firstChecked == session.loaded.size()) {
+        session.messages.show({kCloseFilesTitle, kCloseNothingCheckedText,
+                               MessageIcon::Exclamation, MessageButtons::Ok, true});
+        return result;
+    }
+    if (session.messages.show({kCloseFilesTitle, kCloseConfirmText, MessageIcon::Exclamation,
+                               MessageButtons::YesNo, true}) != MessageAnswer::Yes) {
+        return result;
+    }
+    session.work.clear();
+    RecordTable closed;
+    for (std::size_t i = 0; i < session.loaded.size(); ++i) {
+        RecordTable& to = session.loaded[i].Checked != kFalse ? closed : session.work;
+        CopyPhotometricRecord(session.loaded, i, to, to.size(), false);
+    }
+    session.loaded.clear();
+    for (std::size_t i = 0; i < session.work.size(); ++i) {
+        CopyPhotometricRecord(session.work, i, session.loaded, i, false);
+    }
+    result.closed = true;
+    for (const PhotometricRecord& record : closed) {
+        result.closedFiles.push_back(record.Filename);
+    }
+    // With the first line closed every tool goes; otherwise each tool hears
+    // which files went and decides itself.
+    if (firstChecked == 0) {
+        result.closedAllTools = CloseAllTools(session);
+    } else if (session.tools.broadcastDeleteFile) {
+        for (const std::string& filename : result.closedFiles) {
+            session.tools.broadcastDeleteFile(filename);
+        }
+    }
+    return result;
+}
+
+bool AnyUnsavedRecord(const LoadedFileTable& loaded) {
+    for (const PhotometricRecord& record : loaded) {
+        if (record.Saved == kFalse) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<ListLine> ListLines(const LoadedFileTable& loaded) {
+    std::vector<ListLine> lines;
+    lines.reserve(loaded.size());
+    for (const PhotometricRecord& record : loaded) {
+        lines.push_back({FileNameOf(record.Filename), record.Saved == kFalse,
+                         record.Checked != kFalse});
+    }
+    return lines;
+}
+
+}  // namespace lumibench

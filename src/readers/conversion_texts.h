@@ -17,6 +17,12 @@ inline constexpr const char* kAllCandelaZero =
     "All candela values are = 0 (i.e. This luminaire produces no light!)";
 inline constexpr const char* kPoleNotEqual = "Nadir candela values are not equal.";
 
+// EULUMDAT only: without a flux the cd/klm values would all become 0 candela, a
+// luminaire without light that the file does not describe.
+inline constexpr const char* kNoLampFlux =
+    "The lamp data give no luminous flux, so the intensities (cd/klm) cannot be converted into "
+    "candela values.";
+
 // TM14 only.
 inline constexpr const char* kNotTm14 = "Not CIBSE (TM14/1) format.";
 inline constexpr const char* kVertCountNotPositive = "Number of vertical angles must be > 0.";

@@ -181,7 +181,11 @@ private:
                 planes_.back().push_back(static_cast<float>(factor * *value));
             }
         }
-        if (!positiveSeen) message_.add(text::kAllCandelaZero);
+        if (!positiveSeen) {
+            message_.add(text::kAllCandelaZero);
+        } else if (factor == 0.0f) {
+            message_.add(text::kNoLampFlux);
+        }
         return true;
     }
 

@@ -79,11 +79,25 @@ public:
     std::optional<std::string_view> readRestText();
 
     // Numeric field converted to T (double, float, std::int16_t, std::int32_t).
+    // The bool forms leave `value` unchanged on failure; they are the fast path
+    // for long value lists.
     template <class T>
-    std::optional<T> readNumber();
+    bool readNumber(T& value);
+    template <class T>
+    std::optional<T> readNumber() {
+        T value{};
+        if (!readNumber(value)) return std::nullopt;
+        return value;
+    }
     // Rest of line converted to T.
     template <class T>
-    std::optional<T> readRestNumber();
+    bool readRestNumber(T& value);
+    template <class T>
+    std::optional<T> readRestNumber() {
+        T value{};
+        if (!readRestNumber(value)) return std::nullopt;
+        return value;
+    }
 
     std::optional<double> readDouble() { return readNumber<double>(); }
     std::optional<float> readSingle() { return readNumber<float>(); }
@@ -99,7 +113,7 @@ private:
     void takeFieldEnd();
     bool takeLineEnd();
     template <class T>
-    std::optional<T> convert(std::string_view value);
+    bool convert(std::string_view text, T& value);
 
     std::string_view text_;
     std::size_t pos_ = 0;

@@ -87,18 +87,12 @@ private:
 
     template <class T>
     bool field(T& target) {
-        const std::optional<T> value = reader_.readNumber<T>();
-        if (!value) return fail();
-        target = *value;
-        return true;
+        return reader_.readNumber(target) || fail();
     }
 
     template <class T>
     bool rest(T& target) {
-        const std::optional<T> value = reader_.readRestNumber<T>();
-        if (!value) return fail();
-        target = *value;
-        return true;
+        return reader_.readRestNumber(target) || fail();
     }
 
     // Reads the last value of a list by rest of line, the others as fields.
@@ -175,12 +169,10 @@ private:
         const std::string_view keep = reader_.lastValue();
         for (auto* list : {&record_.TiltAngles, &record_.TiltFactors}) {
             for (float& value : *list) {
-                const std::optional<float> read = reader_.readSingle();
-                if (!read) {
+                if (!reader_.readNumber(value)) {
                     reader_.setLastValue(keep);
                     return fail();
                 }
-                value = *read;
             }
         }
         reader_.setLastValue(keep);

@@ -44,19 +44,88 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, std::error_
     return true;
 }
 
+// First CR or LF from `from` on; find_first_of would call memchr per character.
+std::size_t FindLineEndByte(std::string_view bytes, std::size_t from) {
+    for (std::size_t i = from; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == kCr || c == kLf) return i;
+    }
+    return std::string_view::npos;
+}
+
+// The first line end decides, so a sound file is read only up to it. With a
+// bad first line end the whole file is read for the copy; `sound` is false then.
+bool ReadUntilFirstLineEnd(const std::string& path, std::string& bytes, bool& sound,
+                           std::error_code& error) {
+    constexpr std::size_t kChunk = 64 * 1024;
+    bytes.clear();
+    sound = false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error.assign(errno, std::generic_category());
+        return false;
+    }
+    bool decided = false;
+    std::size_t scanFrom = 0;
+    for (;;) {
+        const std::size_t used = bytes.size();
+        bytes.resize(used + kChunk);
+        const ssize_t got = ::read(fd, bytes.data() + used, kChunk);
+        if (got < 0) {
+            if (errno == EINTR) {
+                bytes.resize(used);
+                continue;
+            }
+            error.assign(errno, std::generic_category());
+            ::close(fd);
+            bytes.clear();
+            return false;
+        }
+        bytes.resize(used + static_cast<std::size_t>(got));
+        const bool atEnd = got == 0;
+        if (!decided) {
+            const std::size_t end = FindLineEndByte(bytes, scanFrom);
+            if (end == std::string::npos) {
+                scanFrom = bytes.size();
+            } else if (bytes[end] == kCr && end + 1 == bytes.size() && !atEnd) {
+                scanFrom = end;  // the byte after the CR is still to come
+            } else {
+                decided = true;
+                sound = bytes[end] == kCr && end + 1 < bytes.size() && bytes[end + 1] == kLf;
+                if (sound) break;
+            }
+        }
+        if (atEnd) break;
+    }
+    ::close(fd);
+    return true;
+}
+
+// Where the first line containing "TILT=" starts; npos when there is none.
+std::size_t TiltLineStart(std::string_view text) {
+    const std::size_t tilt = text.find("TILT=");
+    if (tilt == std::string_view::npos) return tilt;
+    // Only CR ends a line here, so the TILT line starts after the last CR
+    // before it, and after the LF of that CR LF.
+    const std::size_t lastCr = text.rfind(kCr, tilt);
+    if (lastCr == std::string_view::npos) return 0;
+    return lastCr + 1 < text.size() && text[lastCr + 1] == kLf ? lastCr + 2 : lastCr + 1;
+}
+
+bool HasLoneCr(std::string_view text) {
+    for (std::size_t cr = text.find(kCr); cr != std::string_view::npos; cr = text.find(kCr, cr + 2)) {
+        if (cr + 1 == text.size() || text[cr + 1] != kLf) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string TextFromLines(std::string_view text, bool fromTilt) {
     if (fromTilt) {
-        const std::size_t tilt = text.find("TILT=");
-        if (tilt == std::string_view::npos) return {};
-        // Only CR ends a line here, so the TILT line starts after the last CR before it.
-        const std::size_t lastCr = text.rfind(kCr, tilt);
-        text.remove_prefix(lastCr == std::string_view::npos ? 0 : lastCr + 1);
-        if (!text.empty() && text.front() == kLf && lastCr != std::string_view::npos) {
-            // The LF of the CR LF that ended the previous line.
-            text.remove_prefix(1);
-        }
+        const std::size_t start = TiltLineStart(text);
+        if (start == std::string_view::npos) return {};
+        text.remove_prefix(start);
     }
     std::string result;
     result.reserve(text.size() + 2);
@@ -80,20 +149,30 @@ std::string ReadFileText(const std::string& path, bool fromTilt) {
     std::string bytes;
     std::error_code error;
     if (!ReadFileBytes(path, bytes, error)) return " ";
-    return TextFromLines(DecodeFileText(std::move(bytes)), fromTilt);
+    std::string text = DecodeFileText(std::move(bytes));
+    const std::size_t start = fromTilt ? TiltLineStart(text) : 0;
+    if (start == std::string::npos) return {};
+    // Usually every CR is part of a CR LF: then the text is its own answer and
+    // only needs a closing line end, which saves building a copy.
+    if (HasLoneCr(std::string_view(text).substr(start))) {
+        return TextFromLines(std::string_view(text).substr(start), false);
+    }
+    text.erase(0, start);
+    if (!text.empty() && !std::string_view(text).ends_with("\r\n")) text.append("\r\n");
+    return text;
 }
 
 bool RepairLineDelimiters(std::string_view bytes, std::string& repaired) {
     repaired.clear();
     // Nothing before the first CR or LF can be a fault, so skip to it.
-    std::size_t i = bytes.find_first_of("\r\n");
+    std::size_t i = FindLineEndByte(bytes, 0);
     if (i == std::string_view::npos) return false;
     if (bytes[i] == kCr && i + 1 < bytes.size() && bytes[i + 1] == kLf) return false;
 
     repaired.reserve(bytes.size() + bytes.size() / 16 + 2);
     repaired.append(bytes.substr(0, i));
     while (i < bytes.size()) {
-        const std::size_t end = bytes.find_first_of("\r\n", i);
+        const std::size_t end = FindLineEndByte(bytes, i);
         if (end == std::string_view::npos) {
             repaired.append(bytes.substr(i));
             break;
@@ -121,13 +200,14 @@ std::string RepairedCopyPath(const std::string& path) {
 bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink) {
     std::string bytes;
     std::error_code error;
-    if (!ReadFileBytes(path, bytes, error)) {
+    bool sound = false;
+    if (!ReadUntilFirstLineEnd(path, bytes, sound, error)) {
         message = noRepair ? std::string(kBadDelimiterMessage)
                            : std::string(kUnableToRepairMessage) + error.message();
         return false;
     }
     std::string repaired;
-    if (!RepairLineDelimiters(bytes, repaired)) return true;
+    if (sound || !RepairLineDelimiters(bytes, repaired)) return true;
     bytes = {};  // the original is not needed once the copy's bytes exist
     if (noRepair) {
         message = std::string(kBadDelimiterMessage);

@@ -36,10 +36,11 @@ constexpr char16_t kWindows1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-bool AllAscii8(const char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return (word & 0x8080808080808080ULL) == 0;
+// True when none of the 32 bytes at `p` has its high bit set.
+bool AllAscii32(const char* p) {
+    std::uint64_t words[4];
+    std::memcpy(words, p, sizeof words);
+    return ((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ULL) == 0;
 }
 
 }  // namespace
@@ -87,8 +88,8 @@ bool IsValidUtf8(std::string_view bytes) {
     const std::size_t n = bytes.size();
     std::size_t i = 0;
     while (i < n) {
-        if (i + 8 <= n && AllAscii8(bytes.data() + i)) {
-            i += 8;
+        if (i + 32 <= n && AllAscii32(bytes.data() + i)) {
+            i += 32;
             continue;
         }
         const unsigned char c = s[i];

@@ -114,11 +114,9 @@ void frmLumibench::LoadDroppedFiles(const std::vector<std::string>& paths) {
 }
 
 void frmLumibench::RefreshLoadedFilesList() {
-    // The records already follow every check box (checkBoxChanged); storing
-    // the states again only matters for lines that still match their records.
-    if (static_cast<std::size_t>(list_->count()) == session_.loaded.size()) {
-        StoreCheckStates(session_.loaded, ListCheckStates(*list_));
-    }
+    // No StoreCheckStates here: every check box change reaches its record at
+    // once (checkBoxChanged), while a record just loaded or replaced carries
+    // its own new state that the old line must not overwrite.
     rebuilding_ = true;
     list_->clear();
     clickRules_.listRebuilt();

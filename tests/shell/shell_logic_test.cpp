@@ -1,0 +1,314 @@
+// The shell's logic without windows: command line, texts, layout rules,
+// exchange section choice, closing files and the click rules.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/settings_store.h"
+#include "shell/command_line.h"
+#include "shell/exchange_section.h"
+#include "shell/layout_settings.h"
+#include "shell/loaded_files.h"
+#include "shell/record_summary.h"
+
+namespace lumibench {
+namespace {
+
+TEST(CommandLine, ItemsBecomeFilesAndTools) {
+    struct Row {
+        std::string text;
+        std::vector<std::string> files;
+        std::vector<std::string> tools;
+    };
+    const std::vector<Row> rows = {
+        {"", {}, {}},
+        {"   ", {}, {}},
+        {"/V,/data/a.ies", {"/data/a.ies"}, {"Tool_ViewPE"}},
+        {"\"/data/my lamp.ies\", \"/data/b.LDT\",/C,/V",
+         {"/data/my lamp.ies", "/data/b.LDT"},
+         {"Tool_ComparePE", "Tool_ViewPE"}},
+        {"/r,/f,/i,/t", {}, {"Tool_RoadReportPE", "Tool_FloodReportPE", "Tool_IndoorReportPE",
+                             "Tool_TemplatePE"}},
+        {"/X,/view,,a.ies", {"a.ies"}, {}},
+        // An absolute path in the root folder is a file, not a switch.
+        {"/lamp.ies", {"/lamp.ies"}, {}},
+        {"Mixed/Case.Ies", {"Mixed/Case.Ies"}, {}},
+    };
+    for (const Row& row : rows) {
+        const CommandLineItems items = ParseCommandLine(row.text);
+        EXPECT_EQ(items.files, row.files) << row.text;
+        EXPECT_EQ(items.toolNames, row.tools) << row.text;
+    }
+    EXPECT_EQ(JoinArguments({"a.ies", "b c.ldt", "/V"}), "a.ies,b c.ldt,/V");
+    EXPECT_EQ(JoinArguments({}), "");
+}
+
+TEST(RecordSummary, BaseNameAndNumberTexts) {
+    EXPECT_EQ(BaseName("/ies/wall.ies"), "wall");
+    EXPECT_EQ(BaseName("/a/lamp.old.ies"), "lamp");
+    EXPECT_EQ(BaseName("/data.old/lamp"), "lamp");
+    EXPECT_EQ(BaseName("noext"), "noext");
+    EXPECT_EQ(BaseName("/a/.hidden"), "");
+
+    const std::vector<std::pair<float, std::string>> singles = {
+        {0.5f, "0.5"}, {1250.0f, "1250"}, {-1.0f, "-1"}, {0.0f, "0"}, {-0.0f, "0"},
+        {1.2f, "1.2"}, {3000.0f, "3000"}, {1234567.0f, "1234567"}, {0.1f, "0.1"},
+        {1.5e7f, "1.5E+07"}, {2.5e-5f, "2.5E-05"},
+    };
+    for (const auto& [value, text] : singles) {
+        EXPECT_EQ(SummaryNumber(value), text) << value;
+    }
+    EXPECT_EQ(SummaryNumber(0.5f, ','), "0,5");
+    EXPECT_EQ(SummaryNumber(std::int16_t{-1}), "-1");
+}
+
+PhotometricRecord WallRecord() {
+    PhotometricRecord r;
+    r.Filename = "/ies/wall.ies";
+    r.Saved = kTrue;
+    r.TiltIncl = 0;
+    r.LampCount = 1;
+    r.LumensPerLamp = 3000;
+    r.CandelaMultiplier = 1;
+    r.PhotometricType = 1;
+    r.UnitsType = 1;
+    r.Width = 0.5f;
+    r.Length = 1.2f;
+    r.Height = 0;
+    r.InputWatts = 36;
+    r.VertAngleCount = 37;
+    r.HorAngleCount = 5;
+    return r;
+}
+
+TEST(RecordSummary, SummaryLines) {
+    PhotometricRecord r = WallRecord();
+    EXPECT_EQ(RecordSummaryText(r),
+              "wall\r\nTilt=NONE\r\nLamps=1\r\nLumens=3000\r\nMult.=1\r\n"
+              "Photo. Type=Type C\r\nUnits. Type=Feet\r\nWidth=0.5\r\nLength=1.2\r\n"
+              "Height=0\r\nWatts=36\r\n#Vert. Angles=37\r\n#Hor. Angles=5\r\n");
+
+    r.Saved = kFalse;
+    r.TiltIncl = kTrue;
+    r.LampGeometry = 2;
+    r.TiltPairCount = 3;
+    r.PhotometricType = 3;
+    r.UnitsType = 2;
+    r.LumensPerLamp = -1;
+    r.Filename = "/x/lamp.old.ies";
+    EXPECT_EQ(RecordSummaryText(r),
+              "*** NOT SAVED ***\r\nlamp\r\nTilt=INCLUDE\r\nLamp Geo.=2\r\n#Tilt Factors=3\r\n"
+              "Lamps=1\r\nLumens=-1\r\nMult.=1\r\nPhoto. Type=Type A\r\nUnits. Type=Meters\r\n"
+              "Width=0.5\r\nLength=1.2\r\nHeight=0\r\nWatts=36\r\n#Vert. Angles=37\r\n"
+              "#Hor. Angles=5\r\n");
+
+    // A tilt file, and types without a line of their own.
+    r.Saved = kTrue;
+    r.TiltIncl = 1;
+    r.PhotometricType = 0;
+    r.UnitsType = 7;
+    const std::string text = RecordSummaryText(r);
+    EXPECT_NE(text.find("\r\nTilt=<Filename>\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("Photo. Type"), std::string::npos);
+    EXPECT_EQ(text.find("Units. Type"), std::string::npos);
+}
+
+TEST(RecordSummary, FileInformationTexts) {
+    PhotometricRecord r = WallRecord();
+    EXPECT_EQ(FileInformationText(r, std::nullopt),
+              "No file information available - Data has not been saved.");
+    const FileFacts facts{"07/12/2026 08:02:35", 1431};
+    EXPECT_EQ(FileInformationText(r, facts),
+              "Filename: /ies/wall.ies\r\nLast Modified: 07/12/2026 08:02:35\r\n"
+              "File Size: 1431 bytes");
+    r.Saved = kFalse;
+    EXPECT_EQ(FileInformationText(r, facts),
+              "Filename: /ies/wall.ies\r\nLast Modified: 07/12/2026 08:02:35\r\n"
+              "File Size: 1431 bytes\r\nNote: This file has been modified and has not been "
+              "saved.\r\nDisplayed File Information is for the saved version of the file.");
+}
+
+TEST(Layout, ReadWithDefaultsAndCorrections) {
+    struct Row {
+        std::vector<std::pair<std::string, std::string>> stored;
+        WindowLayout expected;
+        WindowPlacement placement;
+    };
+    const std::vector<Row> rows = {
+        {{}, {0, 0, 0, 0, 2, 1752}, WindowPlacement::Maximized},
+        {{{"WindowState", "1"}, {"Width", "9000"}, {"Height", "6000"}},
+         {9000, 6000, 0, 0, 1, 1752}, WindowPlacement::Maximized},
+        {{{"WindowState", "0"}, {"Width", "9000"}, {"Height", "6000"}, {"Top", "40000"},
+          {"Left", "-32001"}},
+         {9000, 6000, 0, 0, 0, 1752}, WindowPlacement::Normal},
+        {{{"WindowState", "0"}, {"Width", "9000"}, {"Height", "0"}, {"Top", "-32000"}},
+         {9000, 0, -32000, 0, 0, 1752}, WindowPlacement::Maximized},
+        {{{"WindowState", "5"}, {"Width", "12.6"}}, {13, 0, 0, 0, 5, 1752},
+         WindowPlacement::Unchanged},
+        {{{"DisplayWidth", "3000"}}, {0, 0, 0, 0, 2, 3000}, WindowPlacement::Maximized},
+        {{{"DisplayWidth", "60000"}}, {0, 0, 0, 0, 2, kMaxPaneWidthTwips}, WindowPlacement::Maximized},
+        {{{"DisplayWidth", "50"}}, {0, 0, 0, 0, 2, 1752}, WindowPlacement::Maximized},
+        {{{"DisplayWidth", "-4000"}}, {0, 0, 0, 0, 2, 1752}, WindowPlacement::Maximized},
+        {{{"DisplayWidth", "wide"}, {"Width", "lots"}}, {0, 0, 0, 0, 2, 1752},
+         WindowPlacement::Maximized},
+        {{{"DisplayWidth", "1e12"}, {"Height", "1e12"}}, {0, 0, 0, 0, 2, 1752},
+         WindowPlacement::Maximized},
+    };
+    for (const Row& row : rows) {
+        MemorySettingsStore store;
+        for (const auto& [key, value] : row.stored) {
+            store.write("Lumibench_PE", "Startup", key, value);
+        }
+        const WindowLayout layout = ReadLayout(store, kDesignedPaneWidthTwips);
+        EXPECT_EQ(layout, row.expected) << (row.stored.empty() ? "" : row.stored[0].second);
+        EXPECT_EQ(PlacementFor(layout), row.placement);
+    }
+
+    MemorySettingsStore store;
+    const WindowLayout saved{10000, 7000, -120, 300, 0, 2400};
+    SaveLayout(store, saved);
+    EXPECT_EQ(store.read("Lumibench_PE", "Startup", "Left"), "300");
+    EXPECT_EQ(ReadLayout(store, 1752), saved);
+}
+
+TEST(Layout, PaneGeometryAndGrip) {
+    EXPECT_EQ(PaneGeometryFor(1048), (PaneGeometry{599, 611, 401}));
+    EXPECT_EQ(PaneGeometryFor(48), std::nullopt);
+    EXPECT_EQ(PaneGeometryFor(49), (PaneGeometry{1, 13, std::nullopt}));
+
+    struct Row {
+        int x;
+        bool toolOpen;
+        bool button;
+        PanePointer pointer;
+        std::optional<int> width;
+    };
+    const int pane = 1800;
+    const std::vector<Row> rows = {
+        {1679, false, true, PanePointer::Arrow, std::nullopt},
+        {1680, false, false, PanePointer::SizeWE, std::nullopt},
+        {1752, false, true, PanePointer::SizeWE, std::nullopt},
+        {1753, false, true, PanePointer::SizeWE, 1753},
+        {2500, false, true, PanePointer::SizeWE, 2500},
+        {2500, true, true, PanePointer::Unchanged, std::nullopt},
+        {100000, false, true, PanePointer::SizeWE, kMaxPaneWidthTwips},
+    };
+    for (const Row& row : rows) {
+        const PaneMouseResult result = PaneMouseMove(row.x, pane, row.toolOpen, row.button);
+        EXPECT_EQ(result.pointer, row.pointer) << row.x;
+        EXPECT_EQ(result.newPaneWidth, row.width) << row.x;
+    }
+    EXPECT_DOUBLE_EQ(TwipsPerPixel(96), 15.0);
+}
+
+// Locks as several instances would hold them, in one process.
+class FakeLocks : public InstanceLocks {
+public:
+    bool holdFirstInstance() override { return !firstHeld; }
+    bool holdSection(int number) override { return held.insert(number).second; }
+    bool firstHeld = true;
+    std::set<int> held;
+};
+
+TEST(ExchangeSection, ChoiceBetweenInstances) {
+    MemorySettingsStore store;
+    FakeLocks locks;
+    locks.firstHeld = false;
+    EXPECT_EQ(ChooseExchangeSection(store, locks), "Data Exchange");
+    EXPECT_EQ(store.writeCount, 0u);  // the first instance marks nothing
+    ReleaseExchangeSection(store, "Data Exchange");
+    EXPECT_EQ(store.read("Lumibench_PE", "Data Exchange", "Active"), "False");
+
+    locks.firstHeld = true;
+    EXPECT_EQ(ChooseExchangeSection(store, locks), "Data Exchange_1");
+    EXPECT_EQ(store.read("Lumibench_PE", "Data Exchange_1", "Active"), "True");
+    EXPECT_EQ(ChooseExchangeSection(store, locks), "Data Exchange_2");
+
+    // Marks left by instances that crashed: nobody holds the lock of 3 and 4.
+    store.write("Lumibench_PE", "Data Exchange_3", "Active", "True");
+    store.write("Lumibench_PE", "Data Exchange_4", "Active", "True");
+    EXPECT_EQ(ChooseExchangeSection(store, locks), "Data Exchange_3");
+
+    for (int n = 1; n <= 25; ++n) {
+        locks.held.insert(n);
+    }
+    EXPECT_EQ(ChooseExchangeSection(store, locks), "");
+    const std::size_t writes = store.writeCount;
+    ReleaseExchangeSection(store, "");
+    EXPECT_EQ(store.writeCount, writes);
+}
+
+PhotometricRecord Named(const std::string& name, bool checked) {
+    PhotometricRecord r = WallRecord();
+    r.Filename = "/data/" + name;
+    r.Checked = checked ? kTrue : kFalse;
+    return r;
+}
+
+TEST(CloseCheckedFiles, QuestionsAndResult) {
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    HostSession session(store, messages);
+    std::vector<std::string> told;
+    int closeAll = 0;
+    session.tools.broadcastDeleteFile = [&told](const std::string& f) { told.push_back(f); };
+    session.tools.closeAllTools = [&closeAll] { ++closeAll; };
+    for (int i = 1; i <= 5; ++i) {
+        session.loaded.push_back(Named("f" + std::to_string(i) + ".ies", false));
+    }
+
+    EXPECT_FALSE(CloseCheckedFiles(session).closed);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0],
+              (MessageRequest{"Close Photometric File(s)",
+                              "Please select (check) photometric file(s) to close.",
+                              MessageIcon::Exclamation, MessageButtons::Ok, true}));
+
+    session.loaded[1].Checked = kTrue;
+    session.loaded[3].Checked = kTrue;
+    messages.scriptedAnswers.push_back(MessageAnswer::No);
+    EXPECT_FALSE(CloseCheckedFiles(session).closed);
+    EXPECT_EQ(messages.shown.back().buttons, MessageButtons::YesNo);
+    EXPECT_EQ(session.loaded.size(), 5u);
+
+    const CloseResult result = CloseCheckedFiles(session);
+    EXPECT_TRUE(result.closed);
+    EXPECT_FALSE(result.closedAllTools);
+    EXPECT_EQ(result.closedFiles, (std::vector<std::string>{"/data/f2.ies", "/data/f4.ies"}));
+    EXPECT_EQ(told, result.closedFiles);
+    ASSERT_EQ(session.loaded.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(session.loaded[i].Filename, "/data/f" + std::to_string(2 * i + 1) + ".ies");
+        EXPECT_EQ(session.loaded[i].Checked, kFalse);
+    }
+
+    // With the first line closed every tool is ended instead of told.
+    told.clear();
+    session.loaded[0].Checked = kTrue;
+    EXPECT_TRUE(CloseCheckedFiles(session).closedAllTools);
+    EXPECT_EQ(closeAll, 1);
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(session.loaded.size(), 2u);
+}
+
+TEST(LoadedFilesList, LinesAndClickRules) {
+    LoadedFileTable loaded = {Named("a.ies", true), Named("b.LDT", false)};
+    loaded[1].Saved = kFalse;
+    EXPECT_EQ(ListLines(loaded), (std::vector<ListLine>{{"a.ies", false, true},
+                                                        {"b.LDT", true, false}}));
+    EXPECT_FALSE(AnyUnsavedRecord({loaded[0]}));
+    EXPECT_TRUE(AnyUnsavedRecord(loaded));
+
+    ListClickRules rules;
+    EXPECT_EQ(rules.leftButtonReleased(), std::nullopt);
+    rules.lineClicked(1);  // text click: the release toggles once
+    EXPECT_EQ(rules.leftButtonReleased(), 1u);
+    EXPECT_EQ(rules.leftButtonReleased(), std::nullopt);
+    rules.lineClicked(0);  // box click: the control toggled already
+    rules.checkBoxClicked();
+    EXPECT_EQ(rules.leftButtonReleased(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace lumibench

@@ -45,18 +45,26 @@ std::string Visible(std::string_view text) {
     std::string shown;
     for (const unsigned char c : text) {
         switch (c) {
-        case '\\': shown += "\\\\"; break;
-        case '\r': shown += "\\r"; break;
-        case '\n': shown += "\\n"; break;
-        case '\t': shown += "\\t"; break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                shown += "\\x";
-                shown += kHex[c >> 4];
-                shown += kHex[c & 0xF];
-            } else {
-                shown += static_cast<char>(c);
-            }
+            case '\\':
+                shown += "\\\\";
+                break;
+            case '\r':
+                shown += "\\r";
+                break;
+            case '\n':
+                shown += "\\n";
+                break;
+            case '\t':
+                shown += "\\t";
+                break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    shown += "\\x";
+                    shown += kHex[c >> 4];
+                    shown += kHex[c & 0xF];
+                } else {
+                    shown += static_cast<char>(c);
+                }
         }
     }
     return shown;

@@ -94,7 +94,9 @@ bool InstanceLock::tryAcquire(std::string_view name) {
     return true;
 }
 
-bool InstanceLock::holds(std::string_view name) const { return held_.count(EncodedName(name)) != 0; }
+bool InstanceLock::holds(std::string_view name) const {
+    return held_.count(EncodedName(name)) != 0;
+}
 
 void InstanceLock::release(std::string_view name) {
     const auto found = held_.find(EncodedName(name));

@@ -36,7 +36,8 @@ public:
     // every store (a test's temporary one too) has its own locks.
     static std::filesystem::path FolderFor(const std::filesystem::path& settingsFile);
     // The file that holds the lock `name` in `folder`.
-    static std::filesystem::path FileFor(const std::filesystem::path& folder, std::string_view name);
+    static std::filesystem::path FileFor(const std::filesystem::path& folder,
+                                         std::string_view name);
 
 private:
     std::filesystem::path folder_;

@@ -71,7 +71,8 @@ std::optional<std::string> MachineConfig::value(std::string_view section, std::s
 }
 
 std::filesystem::path DefaultMachineConfigPath() {
-    if (const char* file = std::getenv("LUMIBENCH_MACHINE_CONFIG"); file != nullptr && *file != '\0') {
+    if (const char* file = std::getenv("LUMIBENCH_MACHINE_CONFIG");
+        file != nullptr && *file != '\0') {
         return file;
     }
     return "/etc/xdg/lumibench/machine.ini";

@@ -15,7 +15,8 @@ std::string Folded(std::string_view text) {
 
 }  // namespace
 
-MemorySettingsStore::Key MemorySettingsStore::MakeKey(std::string_view app, std::string_view section,
+MemorySettingsStore::Key MemorySettingsStore::MakeKey(std::string_view app,
+                                                      std::string_view section,
                                                       std::string_view key) {
     return {Folded(app), Folded(section), Folded(key)};
 }

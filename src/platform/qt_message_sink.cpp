@@ -9,16 +9,16 @@ namespace {
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Information:
-        return QMessageBox::Information;
-    case MessageIcon::Exclamation:
-        return QMessageBox::Warning;
-    case MessageIcon::Critical:
-        return QMessageBox::Critical;
-    case MessageIcon::Question:
-        return QMessageBox::Question;
-    case MessageIcon::None:
-        break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -31,41 +31,41 @@ struct ButtonSet {
 
 ButtonSet ToQtButtons(MessageButtons buttons) {
     switch (buttons) {
-    case MessageButtons::OkCancel:
-        return {QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, QMessageBox::Cancel};
-    case MessageButtons::YesNo:
-        return {QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, QMessageBox::No};
-    case MessageButtons::YesNoCancel:
-        return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
-                QMessageBox::Cancel};
-    case MessageButtons::Ok:
-        break;
+        case MessageButtons::OkCancel:
+            return {QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, QMessageBox::Cancel};
+        case MessageButtons::YesNo:
+            return {QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, QMessageBox::No};
+        case MessageButtons::YesNoCancel:
+            return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
+                    QMessageBox::Cancel};
+        case MessageButtons::Ok:
+            break;
     }
     return {QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok};
 }
 
 MessageAnswer ToAnswer(int result, MessageButtons buttons) {
     switch (result) {
-    case QMessageBox::Ok:
-        return MessageAnswer::Ok;
-    case QMessageBox::Yes:
-        return MessageAnswer::Yes;
-    case QMessageBox::No:
-        return MessageAnswer::No;
-    case QMessageBox::Cancel:
-        return MessageAnswer::Cancel;
-    default:
-        break;
+        case QMessageBox::Ok:
+            return MessageAnswer::Ok;
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        case QMessageBox::Cancel:
+            return MessageAnswer::Cancel;
+        default:
+            break;
     }
     // A box closed some other way answers as its escape button would.
     switch (buttons) {
-    case MessageButtons::Ok:
-        return MessageAnswer::Ok;
-    case MessageButtons::YesNo:
-        return MessageAnswer::No;
-    case MessageButtons::OkCancel:
-    case MessageButtons::YesNoCancel:
-        break;
+        case MessageButtons::Ok:
+            return MessageAnswer::Ok;
+        case MessageButtons::YesNo:
+            return MessageAnswer::No;
+        case MessageButtons::OkCancel:
+        case MessageButtons::YesNoCancel:
+            break;
     }
     return MessageAnswer::Cancel;
 }
@@ -73,8 +73,8 @@ MessageAnswer ToAnswer(int result, MessageButtons buttons) {
 }  // namespace
 
 MessageAnswer QtMessageSink::show(const MessageRequest& request) {
-    const QString title = QString::fromStdString(request.title.empty() ? std::string(kApplicationTitle)
-                                                                       : request.title);
+    const QString title = QString::fromStdString(
+        request.title.empty() ? std::string(kApplicationTitle) : request.title);
     // Messages break lines with CR LF; a label shows a bare CR as a glyph.
     QString text = QString::fromStdString(request.text);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -39,9 +39,7 @@ void SetError(std::string* error, std::string text) {
     }
 }
 
-std::string ErrorText(sqlite3* db) {
-    return db != nullptr ? sqlite3_errmsg(db) : "out of memory";
-}
+std::string ErrorText(sqlite3* db) { return db != nullptr ? sqlite3_errmsg(db) : "out of memory"; }
 
 bool IsBusy(int code) {
     const int primary = code & 0xff;
@@ -146,8 +144,8 @@ std::unique_ptr<SqliteSettingsStore> SqliteSettingsStore::Open(const std::filesy
     }
     PrepareFile(file);
     sqlite3* db = nullptr;
-    const int code = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                     nullptr);
+    const int code =
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (code != SQLITE_OK) {
         SetError(error, ErrorText(db));
         sqlite3_close_v2(db);
@@ -203,8 +201,7 @@ std::string SqliteSettingsStore::read(std::string_view app, std::string_view sec
     return value ? std::move(*value) : std::string(defaultValue);
 }
 
-std::optional<std::string> SqliteSettingsStore::find(std::string_view app,
-                                                     std::string_view section,
+std::optional<std::string> SqliteSettingsStore::find(std::string_view app, std::string_view section,
                                                      std::string_view key) {
     sqlite3_stmt* statement = prepared(readStatement_,
                                        "SELECT value FROM settings WHERE app = ?1 AND "
@@ -230,10 +227,10 @@ std::optional<std::string> SqliteSettingsStore::find(std::string_view app,
 
 bool SqliteSettingsStore::write(std::string_view app, std::string_view section,
                                 std::string_view key, std::string_view value) {
-    sqlite3_stmt* statement = prepared(
-        writeStatement_,
-        "INSERT INTO settings (app, section, key, value) VALUES (?1, ?2, ?3, ?4) "
-        "ON CONFLICT (app, section, key) DO UPDATE SET value = excluded.value");
+    sqlite3_stmt* statement =
+        prepared(writeStatement_,
+                 "INSERT INTO settings (app, section, key, value) VALUES (?1, ?2, ?3, ?4) "
+                 "ON CONFLICT (app, section, key) DO UPDATE SET value = excluded.value");
     if (statement == nullptr) {
         return false;
     }

@@ -23,7 +23,8 @@ std::filesystem::path UserHome() {
     if (auto home = AbsoluteFromEnvironment("HOME"); !home.empty()) {
         return home;
     }
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    if (const passwd* entry = ::getpwuid(::getuid());
+        entry != nullptr && entry->pw_dir != nullptr) {
         return entry->pw_dir;
     }
     return "/tmp";

@@ -1,5 +1,7 @@
 // The real message boxes, answered by clicking their buttons.
 
+#include "platform/qt_message_sink.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -7,8 +9,6 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdlib>
-
-#include "platform/qt_message_sink.h"
 
 namespace lumibench {
 namespace {
@@ -63,22 +63,20 @@ TEST(QtMessageSink, ShowsTitleIconTextAndButtonsAndReturnsTheChoice) {
         int buttonCount;
         MessageAnswer answer;
     };
+    // clang-format off
     const Row rows[] = {
         {{"", "File not found.\r\nSecond line", MessageIcon::Exclamation, MessageButtons::Ok, true},
          QMessageBox::Ok, "Lumibench", QMessageBox::Warning, 1, MessageAnswer::Ok},
-        {{"LumibenchPE", "You have unsaved files in your loaded files list. Do you still want to exit?",
-          MessageIcon::Exclamation, MessageButtons::YesNo, true},
+        {{"LumibenchPE", "<b>not markup</b> & more", MessageIcon::Exclamation, MessageButtons::YesNo, true},
          QMessageBox::No, "LumibenchPE", QMessageBox::Warning, 2, MessageAnswer::No},
-        {{"Update Installed", "<b>not markup</b> & more", MessageIcon::Question,
-          MessageButtons::YesNo, true},
-         QMessageBox::Yes, "Update Installed", QMessageBox::Question, 2, MessageAnswer::Yes},
-        {{"T", "x", MessageIcon::Information, MessageButtons::OkCancel, false}, QMessageBox::Cancel,
-         "T", QMessageBox::Information, 2, MessageAnswer::Cancel},
-        {{"T", "x", MessageIcon::Critical, MessageButtons::YesNoCancel, true}, QMessageBox::NoButton,
-         "T", QMessageBox::Critical, 3, MessageAnswer::Cancel},
-        {{"T", "x", MessageIcon::None, MessageButtons::YesNo, true}, QMessageBox::NoButton, "T",
-         QMessageBox::NoIcon, 2, MessageAnswer::No},
+        {{"T", "x", MessageIcon::Information, MessageButtons::OkCancel, false},
+         QMessageBox::Cancel, "T", QMessageBox::Information, 2, MessageAnswer::Cancel},
+        {{"T", "x", MessageIcon::Critical, MessageButtons::YesNoCancel, true},
+         QMessageBox::NoButton, "T", QMessageBox::Critical, 3, MessageAnswer::Cancel},
+        {{"T", "x", MessageIcon::None, MessageButtons::YesNo, true},
+         QMessageBox::NoButton, "T", QMessageBox::NoIcon, 2, MessageAnswer::No},
     };
+    // clang-format on
     for (const auto& row : rows) {
         MessageAnswer answer = MessageAnswer::Ok;
         const Seen seen = ShowAndAnswer(sink, row.request, row.click, &answer);

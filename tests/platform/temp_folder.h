@@ -1,9 +1,10 @@
 #pragma once
-// A private temporary folder per test, removed afterwards; tests run in
-// parallel and must not share a settings file.
+// Test scaffolding: a private temporary folder per test (tests run in
+// parallel and never share a settings file) and a scoped environment value.
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace lumibench::testing {
@@ -11,16 +12,15 @@ namespace lumibench::testing {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lumibench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "lumibench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) {
             path_ = pattern;
         }
     }
     ~TempFolder() {
         std::error_code ignored;
-        if (!path_.empty()) {
-            std::filesystem::remove_all(path_, ignored);
-        }
+        std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -30,6 +30,21 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 }  // namespace lumibench::testing

@@ -1,0 +1,23 @@
+#pragma once
+// The command line of lumibench-check, parsed without touching the file system.
+
+#include <string>
+#include <vector>
+
+namespace lumibench {
+
+struct CheckOptions {
+    bool repair = false;
+    bool json = false;
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> files;  // files and folders, in the order given
+    std::string error;               // a usage error; empty when the line is sound
+};
+
+// `args` without the program name. "--" ends the options, so a file may begin with "-".
+CheckOptions ParseCheckArguments(const std::vector<std::string>& args);
+
+std::string CheckUsageText();
+
+}  // namespace lumibench

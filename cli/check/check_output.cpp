@@ -1,0 +1,94 @@
+#include "check_output.h"
+
+#include <charconv>
+
+#include "record_json.h"
+
+namespace lumibench {
+
+namespace {
+
+template <typename T>
+std::string Shortest(T value) {
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, written.ptr);
+}
+
+// Readers that work in single precision store doubles that are exact floats;
+// those read better as the float they came from (902.1, not 902.0999755859375).
+std::string Candela(double value) {
+    const float narrow = static_cast<float>(value);
+    if (static_cast<double>(narrow) == value) return Shortest(narrow);
+    return Shortest(value);
+}
+
+std::string TypeName(std::int16_t type) {
+    switch (type) {
+        case 1: return "type C";
+        case 2: return "type B";
+        case 3: return "type A";
+        default: return "type " + std::to_string(type);
+    }
+}
+
+std::string Plural(long count, const char* word) {
+    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+std::string LinesOf(std::string text) {
+    // A message box breaks lines at CR; a terminal needs LF.
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string RecordSummaryLine(const PhotometricRecord& r) {
+    std::string lumens = r.LumensPerLamp == -1.0f ? std::string("absolute photometry")
+                                                  : Shortest(r.LumensPerLamp) + " lm per lamp";
+    return TypeName(r.PhotometricType) + ", " + Plural(r.LampCount, "lamp") + ", " + lumens +
+           ", multiplier " + Shortest(r.CandelaMultiplier) + ", " +
+           std::to_string(r.VertAngleCount) + " vertical x " + std::to_string(r.HorAngleCount) +
+           " horizontal angles, maximum " + Candela(r.MaxCandela) + " cd at vertical " +
+           Shortest(r.MaxCandelaVertAngle) + ", horizontal " + Shortest(r.MaxCandelaHorAngle);
+}
+
+std::string FormatPlainResult(const FileCheckResult& result) {
+    std::string out = result.file + "\n";
+    for (const std::string& notice : result.announcements) out += LinesOf(notice) + "\n";
+    if (result.skipped) return out + "skipped: no reader for this extension\n";
+    if (result.ok()) return out + "OK: " + RecordSummaryLine(result.record) + "\n";
+    for (const LocatedMessage& message : result.messages.located()) {
+        out += result.path;
+        if (message.line > 0) out += ":" + std::to_string(message.line);
+        out += ": " + message.text + "\n";
+    }
+    return out;
+}
+
+nlohmann::ordered_json ResultToJson(const FileCheckResult& result) {
+    nlohmann::ordered_json messages = nlohmann::ordered_json::array();
+    for (const LocatedMessage& message : result.messages.located()) {
+        messages.push_back({{"text", JsonSafeText(message.text)}, {"line", message.line}});
+    }
+    nlohmann::ordered_json out;
+    out["file"] = JsonSafeText(result.file);
+    out["path"] = JsonSafeText(result.path);
+    out["ok"] = result.ok();
+    out["skipped"] = result.skipped;
+    out["message"] = JsonSafeText(result.messages.text());
+    out["messages"] = std::move(messages);
+    out["record"] = result.ok() ? RecordToJson(result.record) : nlohmann::ordered_json(nullptr);
+    return out;
+}
+
+}  // namespace lumibench

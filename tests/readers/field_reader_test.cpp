@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,34 @@ TEST(FieldReader, ReadsAsTheFormatsExpect) {
         for (std::size_t k = 0; k < c.ops.size(); ++k) {
             EXPECT_EQ(Step(reader, c.ops[k]), c.expected[k]) << c.name << ", step " << k;
         }
+    }
+}
+
+// Plain decimals take a shortcut; it must give exactly what from_chars gives.
+TEST(FieldReader, ConversionsMatchCorrectRounding) {
+    std::mt19937_64 random(7);
+    std::string text;
+    std::vector<std::string> fields;
+    for (int k = 0; k < 20000; ++k) {
+        std::string field = (random() % 4 == 0) ? "-" : "";
+        field += std::to_string(random() % 100000000);
+        if (random() % 5 != 0) {
+            field.insert(field.size() - std::min<std::size_t>(field.size() - (field[0] == '-'), random() % 9), ".");
+        }
+        fields.push_back(field);
+        text += field + ((k % 10 == 9) ? "\r\n" : " ");
+    }
+    FieldReader doubles(text);
+    FieldReader singles(text);
+    for (const std::string& field : fields) {
+        double expectedDouble = 0;
+        float expectedSingle = 0;
+        const char* first = field.data();
+        std::from_chars(first, first + field.size(), expectedDouble);
+        std::from_chars(first, first + field.size(), expectedSingle);
+        ASSERT_EQ(doubles.readDouble(), expectedDouble) << field;
+        ASSERT_EQ(singles.readSingle(), expectedSingle) << field;
+        ASSERT_EQ(ParseDouble(field), expectedDouble) << field;
     }
 }
 

@@ -214,12 +214,22 @@ std::int16_t CommandChannel::SendToolCommand(const std::string& toolName, const 
                                              const std::string& command, std::string& errorText) {
     errorText.clear();
     const std::string key = ToolMailboxKey(toolName, instanceId);
+    // A command without an ActName has no mailbox; writing it would only cost the wait.
+    if (toolName.empty()) {
+        errorText = kChannelNoMailboxText;
+        return kChannelNoMailbox;
+    }
     if (s_.section.empty() || !s_.store.write(kExchangeApp, s_.section, key, command)) {
         errorText = kChannelStoreFailureText;
         return kChannelStoreFailure;
     }
     if (command == tool_commands::kClose) s_.tools.markClosed(toolName, instanceId);
 
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(d) { ++depth; }
+        ~DepthGuard() { --depth; }
+    } guard(waitDepth_);
     const auto started = Clock::now();
     for (;;) {
         if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();

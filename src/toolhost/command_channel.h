@@ -50,6 +50,9 @@ struct ChannelServices {
 // SendToolCommand's result when the store refused the write (or there is no section).
 inline constexpr std::int16_t kChannelStoreFailure = 75;
 inline constexpr const char* kChannelStoreFailureText = "The settings store could not be written";
+// SendToolCommand's result for an empty tool name: there is no mailbox to write.
+inline constexpr std::int16_t kChannelNoMailbox = 5;
+inline constexpr const char* kChannelNoMailboxText = "Invalid procedure call or argument";
 
 class CommandChannel : public QObject {
     Q_OBJECT
@@ -79,6 +82,9 @@ public:
     // commands overwrite them, as the DataChanged broadcast sees.
     const std::string& senderActName() const { return senderActName_; }
     const std::string& senderInstance() const { return senderInstance_; }
+    // How many SendToolCommand waits are under way (nested ones count), so a
+    // caller can tell that it runs inside one.
+    int commandWaitDepth() const { return waitDepth_; }
 
     // Writes `command` to the mailbox of toolName|instanceId (toolName alone when
     // instanceId is empty), marks the instance closed when the command is
@@ -113,6 +119,7 @@ private:
     std::string senderActName_;
     std::string senderInstance_;
     std::chrono::steady_clock::time_point lastPoll_{};
+    int waitDepth_ = 0;
 };
 
 }  // namespace lumibench

@@ -1,0 +1,318 @@
+// The channel's decisions, with tools that take every command at once.
+
+#include "toolhost/command_channel.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "core/path_text.h"
+
+#include "exchange/exchange_records.h"
+#include "exchange/exchange_texts.h"
+#include "toolhost/running_tool_table.h"
+#include "toolhost/window_lookup.h"
+
+namespace lumibench {
+namespace {
+
+constexpr std::string_view kSection = "Data Exchange";
+
+// Tools that take a command the moment it is written: the store keeps a log
+// of what reached each mailbox and empties it.
+class InstantToolsStore : public MemorySettingsStore {
+public:
+    bool write(std::string_view app, std::string_view section, std::string_view key,
+               std::string_view value) override {
+        if (key.find('|') != std::string_view::npos && !value.empty()) {
+            sent.push_back(std::string(key) + " <- " + std::string(value));
+            return MemorySettingsStore::write(app, section, key, "");
+        }
+        return MemorySettingsStore::write(app, section, key, value);
+    }
+    std::vector<std::string> sent;
+};
+
+class FakeProcess : public ToolProcess {
+public:
+    explicit FakeProcess(std::int64_t pid) : pid_(pid) {}
+    std::int64_t processId() const override { return pid_; }
+    bool isRunning() const override { return running; }
+    void terminate() override { running = false; }
+    bool running = true;
+
+private:
+    std::int64_t pid_;
+};
+
+class FakeHost : public ChannelHost {
+public:
+    void refreshLoadedFilesList() override { ++refreshes; }
+    void showEuropeanDataHint() override { ++hints; }
+    void closeAllTools() override { ++closeAlls; }
+    int refreshes = 0;
+    int hints = 0;
+    int closeAlls = 0;
+};
+
+PhotometricRecord Record(const std::string& filename, std::int16_t lampCount = 1) {
+    PhotometricRecord r;
+    r.Filename = filename;
+    r.LampCount = lampCount;
+    r.HorAngleCount = 1;
+    r.HorAngles = {0};
+    r.VertAngleCount = 2;
+    r.VertAngles = {0, 90};
+    r.Candela = {{100, 0}};
+    r.Saved = kTrue;
+    r.Checked = kTrue;
+    return r;
+}
+
+struct ChannelTest : testing::Test {
+    InstantToolsStore store;
+    LoadedFileTable loaded;
+    WorkRecordTable work;
+    RunningToolTable tools;
+    ProcessWindowLookup windows{tools};
+    RecordingMessageSink messages;
+    FakeHost host;
+    CommandChannel channel{{store, std::string(kSection), loaded, work, tools, windows, messages, host}};
+
+    // Three running instances of Tool_ViewPE: entries 1, 2 and 3.
+    void startTools(int count = 3, const std::string& actName = "Tool_ViewPE") {
+        for (int i = 0; i < count; ++i) {
+            const std::size_t n = tools.append(actName);
+            tools.setStarted(n, std::make_shared<FakeProcess>(1000 + static_cast<std::int64_t>(n)));
+        }
+    }
+    // What a tool does before a data verb: its data sets into the slots.
+    void toolWrites(const WorkRecordTable& records) {
+        SilentMessageSink silent;
+        WriteExchangeRecords(store, kSection, records, 1, static_cast<int>(records.size()), 1, silent);
+    }
+    std::string hostKey() { return store.read(kExchangeApp, kSection, kHostKey); }
+};
+
+TEST_F(ChannelTest, VerbsAreMatchedAfterTrimmingAndUpperCasingWithTheirFieldCounts) {
+    struct Case {
+        const char* command;
+        bool handled;  // a SENDNEWDATA that adds the file
+    };
+    const Case cases[] = {
+        {"sendnewdata,Tool_ViewPE,3", true},
+        {"  SendNewData  ,Tool_ViewPE,3", true},
+        {"SENDNEWDATA,Tool_ViewPE,3,extra", true},
+        {"SENDNEWDATA,Tool_ViewPE", false},
+        {"SENDNEWDATA", false},
+        // Line 1 is the command, the last line gives the field count.
+        {"SENDNEWDATA,Tool_ViewPE,3\r\nx", false},
+        {"SENDNEWDATA,Tool_ViewPE\r\n,,", true},
+        {"SEND NEWDATA,Tool_ViewPE,3", false},
+        {"SENDSAVEDDATA*,Tool_ViewPE,3", false},  // not a verb
+        {"", false},
+        {"\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        loaded.clear();
+        toolWrites({Record("/tool/new.ies")});
+        channel.handleCommand(c.command);
+        EXPECT_EQ(loaded.size(), c.handled ? 1u : 0u);
+    }
+}
+
+TEST_F(ChannelTest, NewDataIsAddedWithItsSavedMarkAndTheEuropeanHint) {
+    startTools();
+    loaded = {Record("/data/a.ies")};
+    struct Case {
+        const char* command;
+        const char* filename;
+        const char* hintSetting;  // nullptr: never written
+        Flag saved;
+        int hints;
+        std::size_t loadedCount;
+        std::vector<std::string> sent;
+    };
+    const Case cases[] = {
+        {"SENDNEWDATA,Tool_ViewPE,2", "/x/b.ies", nullptr, kTrue, 0, 2, {}},
+        {"SENDNEWDATA*,Tool_ViewPE,2", "/x/c.LDT", nullptr, kFalse, 1, 3, {}},
+        {"SENDNEWDATA*,Tool_ViewPE,2", "/x/d.tml", "False", kFalse, 0, 4, {}},
+        {"SENDNEWDATA*,Tool_ViewPE,2", "/x/e.cib", "True", kFalse, 1, 5, {}},
+        // A replaced file tells the other tools.
+        {"SENDNEWDATA,Tool_ViewPE,2", "/other/A.IES", nullptr, kTrue, 0, 5,
+         {"Tool_ViewPE|1 <- DataChanged", "Tool_ViewPE|3 <- DataChanged"}},
+        {"SENDNEWDATACLOSE,Tool_ViewPE,2", "/x/f.ies", nullptr, kTrue, 0, 6, {"Tool_ViewPE|2 <- Close"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.command) + " " + c.filename);
+        store.sent.clear();
+        host.hints = 0;
+        if (c.hintSetting) store.write(kExchangeApp, "Hints", "1", c.hintSetting);
+        toolWrites({Record(c.filename)});
+        channel.handleCommand(c.command);
+        ASSERT_EQ(loaded.size(), c.loadedCount);
+        const PhotometricRecord& added = SplitPath(c.filename).baseName == "A" ? loaded[0] : loaded.back();
+        EXPECT_EQ(added.Filename, c.filename);
+        EXPECT_EQ(added.Saved, c.saved);
+        EXPECT_EQ(host.hints, c.hints);
+        EXPECT_EQ(store.sent, c.sent);
+    }
+    EXPECT_EQ(tools.at(2).InstanceId, "-99");
+    EXPECT_EQ(host.refreshes, 6);
+}
+
+TEST_F(ChannelTest, UpdatedSavedAndRenamedDataChangeTheMatchingFile) {
+    startTools(2);
+    loaded = {Record("/data/a.ies"), Record("/data/b.ies"), Record("/DATA/A.IES")};
+    loaded[2].Checked = kFalse;
+
+    toolWrites({Record("/data/A.ies", 7), Record("/data/b.ies", 9)});
+    channel.handleCommand("SENDUPDATEDDATA*,Tool_ViewPE,1");
+    // Every file of that name gets record 1; record 2 is ignored; Checked stays.
+    EXPECT_EQ(loaded[0].LampCount, 7);
+    EXPECT_EQ(loaded[0].Saved, kFalse);
+    EXPECT_EQ(loaded[0].Filename, "/data/A.ies");
+    EXPECT_EQ(loaded[2].LampCount, 7);
+    EXPECT_EQ(loaded[2].Checked, kFalse);
+    EXPECT_EQ(loaded[1].LampCount, 1);
+    EXPECT_EQ(store.sent, (std::vector<std::string>{"Tool_ViewPE|2 <- DataChanged"}));
+
+    // No file of that name: nothing changes, but the others still hear of it.
+    store.sent.clear();
+    const LoadedFileTable before = loaded;
+    toolWrites({Record("/nowhere/z.ies", 3)});
+    channel.handleCommand("SENDUPDATEDDATA,Tool_ViewPE,2");
+    EXPECT_EQ(loaded, before);
+    EXPECT_EQ(store.sent, (std::vector<std::string>{"Tool_ViewPE|1 <- DataChanged"}));
+
+    toolWrites({Record("/DATA/B.IES")});
+    loaded[1].Saved = kFalse;
+    channel.handleCommand("SENDSAVEDDATA,Tool_ViewPE,1");
+    EXPECT_EQ(loaded[1].Saved, kTrue);
+
+    loaded[1].Saved = kFalse;
+    toolWrites({Record("/data/renamed.ies")});
+    channel.handleCommand("SENDRENAMEDDATACLOSE,Tool_ViewPE,1,  /data/B.IES ");
+    EXPECT_EQ(loaded[1].Filename, "/data/renamed.ies");
+    EXPECT_EQ(loaded[1].Saved, kTrue);
+    EXPECT_EQ(store.sent.back(), "Tool_ViewPE|1 <- Close");
+    EXPECT_EQ(tools.at(1).InstanceId, "-99");
+}
+
+TEST_F(ChannelTest, FailedReadsSkipTheDataButStillClose) {
+    startTools(1);
+    loaded = {Record("/data/a.ies")};
+    const LoadedFileTable before = loaded;
+    toolWrites({Record("/data/a.ies", 5)});
+    store.write(kExchangeApp, kSection, "OtherData1", "1,2,3");
+    for (const char* command : {"SENDNEWDATA,Tool_ViewPE,1", "SENDUPDATEDDATA,Tool_ViewPE,1",
+                                "SENDSAVEDDATA,Tool_ViewPE,1", "SENDRENAMEDDATA,Tool_ViewPE,1,/data/a.ies"}) {
+        channel.handleCommand(command);
+    }
+    EXPECT_EQ(loaded, before);
+    EXPECT_EQ(host.refreshes, 0);
+    EXPECT_TRUE(store.sent.empty());
+
+    channel.handleCommand("SENDUPDATEDDATACLOSE*,Tool_ViewPE,1");
+    EXPECT_EQ(loaded, before);
+    EXPECT_EQ(store.sent, (std::vector<std::string>{"Tool_ViewPE|1 <- Close"}));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ChannelTest, ToolManagementVerbs) {
+    startTools(3);
+    loaded = {Record("/a.ies"), Record("/b.ies"), Record("/c.ies"), Record("/d.ies")};
+    loaded[1].Checked = kFalse;
+
+    channel.handleCommand("REFRESHLOADEDCOUNT,Tool_ViewPE,3");
+    channel.handleCommand("RETURNCLOSE,Tool_ViewPE,1");
+    channel.handleCommand("CLOSEREMOVE,Tool_ViewPE,3");
+    channel.handleCommand("CLOSEREMOVE,tool_viewpe,2");  // exact comparison: no match
+    EXPECT_EQ(store.sent, (std::vector<std::string>{"Tool_ViewPE|3 <- LoadedCount,4", "Tool_ViewPE|1 <- Close"}));
+    EXPECT_EQ(tools.at(1).InstanceId, "-99");
+    EXPECT_EQ(tools.at(2).InstanceId, "2");
+    EXPECT_EQ(tools.at(3).InstanceId, "-99");
+
+    // Closed entries never hear a broadcast again; the sender is skipped for DataChanged only.
+    store.sent.clear();
+    channel.handleCommand("REFRESHLOADEDCOUNT,Tool_ViewPE,2");
+    channel.BroadcastDataChanged();
+    channel.BroadcastDeleteFile("/b.ies");
+    EXPECT_EQ(store.sent,
+              (std::vector<std::string>{"Tool_ViewPE|2 <- LoadedCount,4", "Tool_ViewPE|2 <- DeleteFile,/b.ies"}));
+
+    // REFRESHDATA writes the checked files to slots 1 onwards and sends nothing.
+    store.sent.clear();
+    channel.handleCommand("refreshdata");
+    WorkRecordTable written;
+    std::string error;
+    ASSERT_EQ(ReadExchangeRecords(store, kSection, written, error), kExchangeRead);
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_EQ(written[1].Filename, "/c.ies");
+    EXPECT_TRUE(store.sent.empty());
+}
+
+TEST_F(ChannelTest, BroadcastsReachOnlyToolsWhoseWindowExists) {
+    startTools(2);
+    startTools(1, "Tool_ComparePE");
+    std::static_pointer_cast<FakeProcess>(tools.at(3).Process)->running = false;
+    channel.handleCommand("CLOSEREMOVE,Tool_ViewPE,1");  // sets the sender to instance 1
+    channel.BroadcastDataChanged();
+    EXPECT_EQ(store.sent, (std::vector<std::string>{"Tool_ViewPE|2 <- DataChanged"}));
+}
+
+TEST_F(ChannelTest, ClosingCheckedFilesClosesAllToolsOrTellsThem) {
+    startTools(2);
+    channel.TellToolsAboutClosedFiles(false, {"/a.ies", "/b.ies"});
+    EXPECT_EQ(store.sent, (std::vector<std::string>{"Tool_ViewPE|1 <- DeleteFile,/a.ies",
+                                                    "Tool_ViewPE|2 <- DeleteFile,/a.ies",
+                                                    "Tool_ViewPE|1 <- DeleteFile,/b.ies",
+                                                    "Tool_ViewPE|2 <- DeleteFile,/b.ies"}));
+    EXPECT_EQ(host.closeAlls, 0);
+    store.sent.clear();
+    channel.TellToolsAboutClosedFiles(true, {"/a.ies"});
+    EXPECT_EQ(host.closeAlls, 1);
+    EXPECT_TRUE(store.sent.empty());
+}
+
+TEST_F(ChannelTest, MalformedCommandsNeverCrashOrChangeData) {
+    startTools(1);
+    loaded = {Record("/a.ies")};
+    const LoadedFileTable before = loaded;
+    std::string huge(200000, ',');
+    const std::string commands[] = {
+        ",,,",
+        "\xff\xfe\x00garbage",
+        huge,
+        "SENDNEWDATA" + huge,
+        "RETURNCLOSE,,",
+        "REFRESHLOADEDCOUNT,,,",
+        "CLOSEREMOVE,nobody,99",
+        "SENDRENAMEDDATA,Tool_ViewPE,1",
+        "\n\n\n",
+        "*,*,*",
+        std::string("SENDNEWDATA\0,Tool_ViewPE,1", 26),
+    };
+    // Slots that a broken tool might leave.
+    store.write(kExchangeApp, kSection, "Filename1", "/z.ies");
+    store.write(kExchangeApp, kSection, "OtherData1", "x,y,z,1,2,3,4,5,6,7,8");
+    store.write(kExchangeApp, kSection, "VertAngles1", "32767,1");
+    for (const std::string& command : commands) channel.handleCommand(command);
+    EXPECT_EQ(loaded, before);
+    EXPECT_EQ(tools.at(1).InstanceId, "1");
+}
+
+TEST_F(ChannelTest, PollingTakesTheCommandAndEmptiesTheHostKey) {
+    toolWrites({Record("/p.ies")});
+    store.write(kExchangeApp, kSection, kHostKey, "SENDNEWDATA,Tool_ViewPE,1");
+    channel.pollHostKey();
+    EXPECT_EQ(hostKey(), "");
+    EXPECT_EQ(channel.lastCommand(), "SENDNEWDATA,Tool_ViewPE,1");
+    EXPECT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(channel.tmrDataExchange()->objectName(), "tmrDataExchange");
+    EXPECT_EQ(channel.tmrDataExchange()->interval(), 100);
+}
+
+}  // namespace
+}  // namespace lumibench

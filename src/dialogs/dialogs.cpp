@@ -1,7 +1,6 @@
 #include "dialogs/dialogs.h"
 
 #include <QGuiApplication>
-#include <QPointer>
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/banner_dialog.h"
@@ -50,35 +49,38 @@ std::string WelcomePagePath(const DialogServices& services) { return services.Pr
 
 frmWelcomeBrowser* ShowWelcome(QWidget* parent, DialogServices& services, const QString& urlName,
                                const QString& urlHomeName) {
-    static QPointer<frmWelcomeBrowser> open;
-    if (open) {
-        open->URLName = urlName;
-        open->URLHomeName = urlHomeName;
-        open->navigate(urlName);
-    } else {
-        open = new frmWelcomeBrowser(services, parent);
-        open->setAttribute(Qt::WA_DeleteOnClose);
-        open->URLName = urlName;
-        open->URLHomeName = urlHomeName;
-        open->restoreLayout();
+    // The window belongs to its parent and is hidden, not destroyed, when
+    // closed; without a parent it goes when closed.
+    frmWelcomeBrowser* browser =
+        parent ? parent->findChild<frmWelcomeBrowser*>("frmWelcomeBrowser", Qt::FindDirectChildrenOnly) : nullptr;
+    if (!browser) {
+        browser = new frmWelcomeBrowser(services, parent);
+        if (!parent) browser->setAttribute(Qt::WA_DeleteOnClose);
     }
-    open->show();
-    open->raise();
-    open->activateWindow();
-    return open;
+    browser->URLName = urlName;
+    browser->URLHomeName = urlHomeName;
+    if (browser->isVisible()) {
+        browser->navigate(urlName);
+    } else {
+        browser->restoreLayout();
+        browser->show();
+    }
+    browser->raise();
+    browser->activateWindow();
+    return browser;
 }
 
 frmHint* ShowHint(QWidget* parent, DialogServices& services, int hintNumber) {
     if (HintText(hintNumber).empty() || !HintEnabled(services, hintNumber)) return nullptr;
-    static QPointer<frmHint> open;
-    if (!open) {
-        open = new frmHint(services, parent);
-        open->setAttribute(Qt::WA_DeleteOnClose);
+    frmHint* hint = parent ? parent->findChild<frmHint*>("frmHint", Qt::FindDirectChildrenOnly) : nullptr;
+    if (!hint) {
+        hint = new frmHint(services, parent);
+        if (!parent) hint->setAttribute(Qt::WA_DeleteOnClose);
     }
-    open->setHint(hintNumber);
-    open->show();
-    open->raise();
-    return open;
+    hint->setHint(hintNumber);
+    hint->show();
+    hint->raise();
+    return hint;
 }
 
 }  // namespace lumibench

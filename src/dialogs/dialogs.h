@@ -28,8 +28,8 @@ void ShowAbout(QWidget* parent, DialogServices& services);
 // Modal; the viewer keeps a copy of the text as "report.txt" when closed.
 void ShowReportViewer(QWidget* parent, DialogServices& services, const QString& caption, const QString& richText);
 
-// Not modal; one welcome browser at a time (a second call brings it to the
-// front and shows `urlName` again). Start-up passes WelcomePagePath() and the
+// Not modal; one welcome browser per parent, which owns it (a second call
+// brings it to the front and shows `urlName` again). Start-up passes WelcomePagePath() and the
 // home address.
 frmWelcomeBrowser* ShowWelcome(QWidget* parent, DialogServices& services, const QString& urlName,
                                const QString& urlHomeName);
@@ -37,7 +37,7 @@ std::string WelcomePagePath(const DialogServices& services);
 
 // Not modal and kept above other windows; shows the hint only while it is
 // switched on (section "Hints"). Returns the window, or null when the hint is
-// off or unknown. One hint window at a time.
+// off or unknown. One hint window per parent, which owns it.
 frmHint* ShowHint(QWidget* parent, DialogServices& services, int hintNumber);
 
 // The support report: opens the support page with the details in its query.

@@ -109,6 +109,7 @@ void frmWelcomeBrowser::restoreLayout() {
         setWindowState(Qt::WindowMinimized);
         return;
     }
+    setWindowState(Qt::WindowNoState);
     const double twips = twipsPerPixel();
     const auto read = [&](const char* key, int current) {
         const double value = dialogs::ReadNumber(store, dialog_keys::kStartup, key, current * twips);

@@ -297,6 +297,11 @@ TEST_F(Tm14ReaderTest, ShortFilesAndLampMinimum) {
     EXPECT_EQ(load(head + "3 2\r\n0 45\r\n"), "End of file reading vertical angles\r\n");
     EXPECT_EQ(messages_.located().front().line, 12);
     EXPECT_EQ(load(head + "3 2\r\n0 45 90\r\n0\r\n"), "End of file reading horizontal angles\r\n");
+    // Counts far beyond the data cost no more than the data.
+    EXPECT_EQ(load(head + "32767 32767\r\n" + Joined(Range(0, 32766, 1)) + "\r\n0 1\r\n"),
+              "Last vertical angle must be 90 or 180.\r\nEnd of file reading horizontal angles\r\n");
+    EXPECT_EQ(load(head + "2 32767\r\n0 90\r\n" + Joined(Range(0, 32766, 1)) + "\r\n1 2\r\n"),
+              "End of file reading candela values.\r\n");
     EXPECT_EQ(load(head), "Input past end of file: the file ends before all of its values were read.\r\n");
     EXPECT_EQ(record().LampCount, 1);  // 0 lamps count as 1
     EXPECT_FLOAT_EQ(record().CandelaMultiplier, 1);

@@ -40,7 +40,6 @@ std::string HelpPageForContext(std::string_view mapText, int contextNumber) {
 
 frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("frmHelp");
-    setAttribute(Qt::WA_DeleteOnClose);
 
     browser_ = new QTextBrowser;
     browser_->setObjectName("HelpBrowser");
@@ -94,6 +93,8 @@ void frmHelp::showTopic(const std::string& helpFolder, int contextNumber) {
 }
 
 frmHelp* ShowHelpTopicIn(const std::string& programFolder, int contextNumber) {
+    // One window for the program's life; closing only hides it, so a topic
+    // asked for right after a close never meets a window being destroyed.
     static QPointer<frmHelp> window;
     if (!window) window = new frmHelp;
     window->showTopic(programFolder + "/" + bundled_files::kHelpFolder, contextNumber);

@@ -1,6 +1,8 @@
 #include "readers/conversion_input.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <system_error>
 
 #include "core/number_text.h"
@@ -127,6 +129,13 @@ template float ConversionInput::field<float>();
 template double ConversionInput::field<double>();
 template std::optional<float> ConversionInput::listField<float>();
 template std::optional<double> ConversionInput::listField<double>();
+
+float SingleOrOverflow(double value) {
+    if (!(std::fabs(value) <= std::numeric_limits<float>::max())) {
+        throw ReaderError(ReaderErrorKind::Overflow);
+    }
+    return static_cast<float>(value);
+}
 
 std::string KeywordNumberText(float value) { return FormatCompact(value); }
 

@@ -53,6 +53,9 @@ private:
     FieldReader reader_;
 };
 
+// A computed value kept in single precision; Overflow when it does not fit.
+float SingleOrOverflow(double value);
+
 // Number turned back into text for a keyword line.
 std::string KeywordNumberText(float value);
 

@@ -68,7 +68,7 @@ private:
     }
 
     float millimetres(std::string_view line) {
-        return static_cast<float>(input_.numberLine<double>(line) / 1000.0);
+        return SingleOrOverflow(input_.numberLine<double>(line) / 1000.0);
     }
 
     void readHeader() {
@@ -178,7 +178,7 @@ private:
                     return false;
                 }
                 if (*value > 0) positiveSeen = true;
-                planes_.back().push_back(static_cast<float>(factor * *value));
+                planes_.back().push_back(SingleOrOverflow(factor * *value));
             }
         }
         if (!positiveSeen) {

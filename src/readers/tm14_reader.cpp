@@ -205,7 +205,11 @@ private:
                     return false;
                 }
                 if (*value > 0) positiveSeen = true;
-                record_.Candela.back().push_back(multiplier * *value);
+                // Scaled values must still fit the single precision the pole check
+                // and the reorientation table work in.
+                const double scaled = multiplier * *value;
+                SingleOrOverflow(scaled);
+                record_.Candela.back().push_back(scaled);
             }
         }
         // The maximum names the angles as read, before any completion moves them.

@@ -282,6 +282,9 @@ TEST_F(Tm14ReaderTest, MessagesAndFailureKinds) {
          "Type mismatch: a value that must be a number is not a number.\r\n"},
         {"count too large", [](Tm14Text& f) { f.lamps = "40000"; },
          "Overflow: a number is too large for its field.\r\n"},
+        {"scaled beyond single precision", [](Tm14Text& f) { f.lamps = "10";
+             f.planes = {"5 1 1", "5 1 1", "5 1 1", "5 1 3.4e38"}; },
+         "Overflow: a number is too large for its field.\r\n"},
     };
     for (const Row& row : rows) {
         Tm14Text file;

@@ -1,10 +1,10 @@
 #include "readers/field_reader.h"
 
 #include <algorithm>
-#include <type_traits>
 #include <charconv>
 #include <cstring>
 #include <system_error>
+#include <type_traits>
 
 #include "core/number_text.h"
 
@@ -38,7 +38,7 @@ inline const char* SkipLineEnd(const char* p, const char* end, int& line) {
 inline const char* SkipBeforeField(const char* p, const char* end, int& line) {
     while (p < end) {
         const char c = *p;
-        if (c == ' ' || c == '\t') {
+        if (IsBlank(c)) {
             ++p;
         } else if (c == kCr || c == kLf) {
             p = SkipLineEnd(p, end, line);
@@ -190,19 +190,10 @@ int PhysicalLineAt(std::string_view text, std::size_t position) {
 }
 
 bool FieldReader::takeLineEnd() {
-    if (pos_ >= text_.size()) return false;
-    if (text_[pos_] == kCr) {
-        ++pos_;
-        if (pos_ < text_.size() && text_[pos_] == kLf) ++pos_;
-        ++line_;
-        return true;
-    }
-    if (text_[pos_] == kLf) {
-        ++pos_;
-        ++line_;
-        return true;
-    }
-    return false;
+    const int before = line_;
+    pos_ = static_cast<std::size_t>(SkipLineEnd(text_.data() + pos_, text_.data() + text_.size(), line_) -
+                                    text_.data());
+    return line_ != before;
 }
 
 void FieldReader::skipSeparatorsBeforeField() {

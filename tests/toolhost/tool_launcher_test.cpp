@@ -1,0 +1,208 @@
+// Starting real processes: the stand-in tool records how it was started.
+#include "toolhost/tool_launcher.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "fakes.h"
+#include "process_helpers.h"
+#include "temp_folder.h"
+
+namespace lumibench {
+namespace {
+
+using testing::LauncherRig;
+using testing::ProcessGone;
+using testing::ReadTabLines;
+using testing::SentCommand;
+using testing::TempFolder;
+using testing::WaitFor;
+
+const std::filesystem::path kFakeTool = TOOLHOST_FAKE_TOOL;
+
+class ToolLauncherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("TOOLHOST_FAKE_TOOL_RECORD", (folder / "record.tsv").c_str(), 1);
+        ::unsetenv("TOOLHOST_FAKE_TOOL_EXIT");
+        ToolEntry entry;
+        entry.ActName = kFakeTool.filename().string();
+        entry.Path = kFakeTool.parent_path().string();
+        entry.ToolType = 2;
+        entry.MaxFiles = 2;
+        rig.catalogue.append(entry);
+        actName = entry.ActName;
+    }
+
+    void TearDown() override {
+        rig.launcher->CloseAllTools();
+        for (std::int64_t pid : startedPids()) EXPECT_TRUE(ProcessGone(pid)) << pid;
+        ::unsetenv("TOOLHOST_FAKE_TOOL_RECORD");
+    }
+
+    // Waits until `count` starts have been recorded and returns their lines.
+    std::vector<std::vector<std::string>> records(std::size_t count) {
+        std::vector<std::vector<std::string>> lines;
+        WaitFor([&] { return (lines = ReadTabLines(folder / "record.tsv")).size() >= count; });
+        return lines;
+    }
+
+    std::vector<std::int64_t> startedPids() {
+        std::vector<std::int64_t> pids;
+        for (const auto& line : ReadTabLines(folder / "record.tsv")) {
+            if (line.size() == 4) pids.push_back(std::stoll(line[3]));
+        }
+        return pids;
+    }
+
+    LoadedFileTable Loaded(int count, std::vector<int> unsaved = {}) {
+        LoadedFileTable loaded;
+        for (int i = 1; i <= count; ++i) {
+            PhotometricRecord r;
+            r.Filename = "/d/f" + std::to_string(i) + ".ies";
+            r.Checked = kTrue;
+            r.Saved = std::find(unsaved.begin(), unsaved.end(), i) == unsaved.end() ? kTrue : kFalse;
+            loaded.push_back(r);
+        }
+        return loaded;
+    }
+
+    TempFolder folder;
+    LauncherRig rig;
+    std::string actName;
+};
+
+TEST_F(ToolLauncherTest, CommandLineFieldsAndInstanceNumbersRestartAfterCloseAll) {
+    std::int16_t number = 0;
+    std::string id;
+    for (int i = 1; i <= 3; ++i) {
+        ASSERT_TRUE(rig.launcher->StartTool(actName, 1, 3342910, true, 4, number, id));
+        EXPECT_EQ(number, i);
+        EXPECT_EQ(id, std::to_string(i));
+    }
+    const auto lines = records(3);
+    ASSERT_EQ(lines.size(), 3u);
+    for (const auto& line : lines) {
+        ASSERT_EQ(line.size(), 4u);
+        EXPECT_EQ(line[0], actName);
+        EXPECT_EQ(line[1], "2");  // program and exactly one argument
+    }
+    EXPECT_EQ(lines[2][2], " 3342910,1,LumibenchPE,3,4,Data Exchange");
+    EXPECT_EQ(rig.tools.at(3).ProcessId, std::stoll(lines[2][3]));
+
+    const std::vector<std::int64_t> pids = startedPids();
+    EXPECT_TRUE(rig.launcher->CloseAllTools());
+    for (std::int64_t pid : pids) EXPECT_TRUE(ProcessGone(pid)) << pid;  // ended and reaped
+    EXPECT_EQ(rig.launcher->unreapedProcessCount(), 0u);
+
+    rig.launcher->services().section = "Data Exchange_2";
+    ASSERT_TRUE(rig.launcher->StartTool(actName, 1, -7, false, 0, number, id));
+    EXPECT_EQ(id, "1");
+    EXPECT_EQ(records(4)[3][2], "-7,0,LumibenchPE,1,0,Data Exchange_2");
+}
+
+TEST_F(ToolLauncherTest, BatchesStartEveryInstanceBeforeAnyStart) {
+    // The names each instance could read: a snapshot when it is placed.
+    std::vector<std::vector<std::string>> seen;
+    rig.onSend = [&](const SentCommand& c) {
+        if (c.command.rfind("MoveWin", 0) != 0) return;
+        std::vector<std::string> names;
+        for (int s = 1; s <= 3; ++s) {
+            names.push_back(rig.store.read("Lumibench_PE", "Data Exchange", "Filename" + std::to_string(s)));
+        }
+        seen.push_back(names);
+    };
+    WorkRecordTable work;
+    const LoadedFileTable loaded = Loaded(5, {3});
+    rig.launcher->gsbToolClick(actName, 1, loaded, work, {99, 150, 0});
+
+    EXPECT_EQ(records(3).size(), 3u);
+    EXPECT_EQ(seen, (std::vector<std::vector<std::string>>{{"/d/f1.ies", "/d/f2.ies", ""},
+                                                           {"/d/f3.ies", "/d/f4.ies", ""},
+                                                           {"/d/f5.ies", "", ""}}));
+    EXPECT_EQ(rig.sent, (std::vector<SentCommand>{{actName, "1", "MoveWin,150,0,-1,-1"},
+                                                  {actName, "2", "MoveWin,150,0,-1,-1"},
+                                                  {actName, "3", "MoveWin,150,0,-1,-1"},
+                                                  {actName, "1", "Start"},
+                                                  {actName, "2", "Unsaved"},
+                                                  {actName, "2", "Start"},
+                                                  {actName, "3", "Start"}}));
+    EXPECT_EQ(work.size(), 5u);
+}
+
+TEST_F(ToolLauncherTest, OneBatchAndTheMaxFilesEdges) {
+    struct Row {
+        const char* name;
+        std::int16_t maxFiles;
+        int checked;
+        std::vector<int> unsaved;
+        std::vector<std::string> commands;
+    };
+    const Row rows[] = {
+        {"all in one, first unsaved", 2, 2, {1}, {"MoveWin,0,0,-1,-1", "Unsaved", "Start"}},
+        {"nothing checked starts nothing", 2, 0, {}, {}},
+        {"MaxFiles 0 takes one file per instance", 0, 2, {},
+         {"MoveWin,0,0,-1,-1", "MoveWin,0,0,-1,-1", "Start", "Start"}},
+        {"MaxFiles -3 as well", -3, 1, {}, {"MoveWin,0,0,-1,-1", "Start"}},
+    };
+    std::size_t started = 0;
+    for (const Row& row : rows) {
+        // Let every instance record itself before it is ended.
+        EXPECT_EQ(records(started).size(), started);
+        rig.sent.clear();
+        rig.launcher->CloseAllTools();
+        ToolEntry entry = rig.catalogue.entry(1);
+        entry.MaxFiles = row.maxFiles;
+        rig.catalogue.clear();
+        rig.catalogue.append(entry);
+        WorkRecordTable work;
+        rig.launcher->gsbToolClick(actName, 1, Loaded(row.checked, row.unsaved), work, {});
+        EXPECT_EQ(rig.commandsOnly(), row.commands) << row.name;
+        started += rig.tools.count();
+    }
+    EXPECT_EQ(records(started).size(), started);
+}
+
+TEST_F(ToolLauncherTest, AStartThatNeverSucceedsIsReportedAndClosed) {
+    folder.write("Tool_Broken", "not a program\n");  // exists, not executable
+    ToolEntry broken;
+    broken.ActName = "Tool_Broken";
+    broken.Path = folder.path().string();
+    broken.ToolType = 2;
+    broken.MaxFiles = 5;
+    rig.catalogue.append(broken);
+    WorkRecordTable work;
+    const auto before = std::chrono::steady_clock::now();
+    rig.launcher->gsbToolClick("Tool_Broken", 2, Loaded(1), work, {});
+    EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(300));
+    EXPECT_TRUE(rig.sent.empty());
+    ASSERT_EQ(rig.tools.count(), 1u);
+    EXPECT_EQ(rig.tools.at(1).InstanceId, "-99");
+    ASSERT_EQ(rig.messages.shown.size(), 1u);
+    EXPECT_EQ(rig.messages.shown[0].title, "Start Tool");
+    EXPECT_NE(rig.messages.shown[0].text.find("Tool_Broken"), std::string::npos);
+
+    // The next start gets the next number.
+    std::int16_t number = 0;
+    std::string id;
+    ASSERT_TRUE(rig.launcher->StartTool(actName, 1, 0, true, 0, number, id));
+    EXPECT_EQ(id, "2");
+}
+
+TEST_F(ToolLauncherTest, ToolsThatEndByThemselvesAreReaped) {
+    ::setenv("TOOLHOST_FAKE_TOOL_EXIT", "1", 1);
+    std::int16_t number = 0;
+    std::string id;
+    ASSERT_TRUE(rig.launcher->StartTool(actName, 1, 0, true, 0, number, id));
+    ASSERT_TRUE(rig.launcher->StartTool(actName, 1, 0, true, 0, number, id));
+    const auto lines = records(2);
+    // The launcher's timer collects them without being asked.
+    EXPECT_TRUE(WaitFor([&] { return rig.launcher->unreapedProcessCount() == 0; }));
+    for (std::int64_t pid : startedPids()) EXPECT_TRUE(ProcessGone(pid)) << pid;
+    EXPECT_FALSE(rig.tools.at(1).Process->isRunning());
+}
+
+}  // namespace
+}  // namespace lumibench

@@ -1,5 +1,6 @@
 #include "readers/eulumdat_conversion.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "core/number_text.h"
@@ -70,6 +71,19 @@ void ApplySymmetry(std::int16_t isym, const std::vector<float>& cAngles,
         if (index >= cAngles.size()) throw ReaderError(ReaderErrorKind::SubscriptOutOfRange);
         return cAngles[index];
     };
+    // Symmetry to C90-C270 stores the planes from C90 to C270. The arithmetic below
+    // names them from the start of the list and is right only for evenly spaced
+    // lists; where the list itself runs from 90 to 270 over the kept planes, its
+    // own angles are used, which is the same for even spacing.
+    std::size_t ownAnglesFrom = cAngles.size();
+    if (isym == 3) {
+        const auto ninety = std::find(cAngles.begin(), cAngles.end(), 90.0f);
+        const auto first = static_cast<std::size_t>(ninety - cAngles.begin());
+        if (ninety != cAngles.end() && kept > 0 && first + kept <= cAngles.size() &&
+            cAngles[first + kept - 1] == 270.0f) {
+            ownAnglesFrom = first;
+        }
+    }
     record.HorAngles.clear();
     record.Candela.clear();
     if (isym == 0 && kept > 0 && angle(cAngles.size() - 1) != 360.0f) {
@@ -83,6 +97,8 @@ void ApplySymmetry(std::int16_t isym, const std::vector<float>& cAngles,
         for (std::size_t i = 0; i < kept; ++i) {
             if (isym == 1) {
                 record.HorAngles.push_back(0.0f);
+            } else if (isym == 3 && ownAnglesFrom < cAngles.size()) {
+                record.HorAngles.push_back(cAngles[ownAnglesFrom + i]);
             } else if (isym == 3) {
                 // The first `kept` angles of the list, backwards and taken from 270:
                 // 0, 15, ..., 180 become 270, ..., 90 read from the end, i.e. 90 .. 270.

@@ -79,6 +79,16 @@ TEST(EulumdatConversion, Isym3WithFifteenDegreeStepsKeepsThirteenPlanes) {
     }
 }
 
+TEST(EulumdatConversion, Isym3NamesPlanesOfAnUnevenListByTheListsOwnAngles) {
+    const std::vector<float> uneven = {0, 30, 90, 120, 180, 240, 270, 330};
+    PhotometricRecord record;
+    ApplySymmetry(3, uneven, Planes(5, 1), record);
+    EXPECT_EQ(record.HorAngles, (std::vector<float>{90, 120, 180, 240, 270}));
+    // Without 90 .. 270 in the list the even-spacing arithmetic stays.
+    ApplySymmetry(3, {0, 40, 80, 120, 160, 200, 240, 280}, Planes(5, 1), record);
+    EXPECT_EQ(record.HorAngles, (std::vector<float>{110, 150, 190, 230, 270}));
+}
+
 TEST(EulumdatConversion, MorePlanesThanCAnglesIsOutOfRange) {
     PhotometricRecord record;
     try {

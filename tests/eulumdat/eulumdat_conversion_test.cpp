@@ -127,20 +127,5 @@ TEST(EulumdatConversion, LampSetAndFluxFactor) {
     EXPECT_THROW(FluxFactor(extreme), ReaderError);
 }
 
-TEST(EulumdatConversion, RoundLuminousArea) {
-    PhotometricRecord round;
-    round.Length = 0.3f;
-    MarkRoundLuminousArea(round);
-    EXPECT_FLOAT_EQ(round.Width, -0.3f);
-    EXPECT_FLOAT_EQ(round.Length, -0.3f);
-
-    PhotometricRecord rectangular;
-    rectangular.Length = 0.3f;
-    rectangular.Width = 0.1f;
-    MarkRoundLuminousArea(rectangular);
-    EXPECT_FLOAT_EQ(rectangular.Width, 0.1f);
-    EXPECT_FLOAT_EQ(rectangular.Length, 0.3f);
-}
-
 }  // namespace
 }  // namespace lumibench

@@ -185,14 +185,6 @@ TEST_F(EulumdatReaderTest, RoundAreaAndSymmetryThroughTheFile) {
     EXPECT_FLOAT_EQ(record().Width, -0.3f);
     EXPECT_FLOAT_EQ(record().Length, -0.3f);
 
-    EulumdatText isym4;
-    isym4.header[2] = "4";
-    isym4.header[3] = "8";
-    isym4.cAngles = "0 45 90 135 180 225 270 315";
-    isym4.intensities = {"100 80 10", "100 70 20", "100 60 30"};
-    ASSERT_EQ(load(isym4.text()), "");
-    EXPECT_EQ(record().HorAngles, (std::vector<float>{0, 45, 90}));
-
     EulumdatText isym1;
     isym1.header[2] = "1";
     isym1.cAngles = "15 90 180 270";  // the single plane lies at 0 whatever the list says

@@ -1,6 +1,8 @@
 #include "exchange/exchange_records.h"
 
+#include <charconv>
 #include <cmath>
+#include <system_error>
 #include <limits>
 
 #include "core/number_text.h"
@@ -51,30 +53,49 @@ struct ReadFailure {
     std::int16_t code;
 };
 
+// The leading number of a field. Plain decimal fields, which is what the
+// host and well-behaved tools write, go straight to from_chars; anything else
+// takes the general reading.
+double FieldNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    const std::string_view number = text.substr(i);
+    const bool plain = !number.empty() &&
+                       ((number[0] >= '0' && number[0] <= '9') || number[0] == '.' ||
+                        (number[0] == '-' && number.size() > 1 && ((number[1] >= '0' && number[1] <= '9') || number[1] == '.')));
+    if (plain) {
+        double value = 0;
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (error == std::errc() && end == number.data() + number.size()) return value;
+    }
+    return LeadingNumber(text);
+}
+
 std::int16_t ReadInt16(std::string_view text) {
-    const auto value = LeadingInt16(text);
+    const auto value = ToInt16(FieldNumber(text));
     if (!value) throw ReadFailure{kOverflow};
     return *value;
 }
 
 float ReadSingle(std::string_view text) {
-    const double value = LeadingNumber(text);
+    const double value = FieldNumber(text);
     if (std::fabs(value) > std::numeric_limits<float>::max()) throw ReadFailure{kOverflow};
     return static_cast<float>(value);
 }
 
 double ReadDouble(std::string_view text) {
-    const double value = LeadingNumber(text);
+    const double value = FieldNumber(text);
     if (!std::isfinite(value)) throw ReadFailure{kOverflow};
     return value;
 }
 
-// Field k (from 1) of line 1; past the field count is a subscript failure.
-const std::string& Field(const SplitText& split, long k) {
-    if (split.fields.empty() || k < 1 || static_cast<std::size_t>(k) > split.fieldCount) {
-        throw ReadFailure{kSubscriptOutOfRange};
-    }
-    return split.fields.front()[static_cast<std::size_t>(k - 1)];
+// The fields of a value's line 1, cut as SplitLinesAndFields cuts them.
+using Fields = std::vector<std::string_view>;
+
+// Field k (from 1); past the field count is a subscript failure.
+std::string_view Field(const Fields& fields, long k) {
+    if (k < 1 || static_cast<std::size_t>(k) > fields.size()) throw ReadFailure{kSubscriptOutOfRange};
+    return fields[static_cast<std::size_t>(k - 1)];
 }
 
 std::size_t CheckedCount(std::int16_t count) {
@@ -199,8 +220,9 @@ std::int16_t ReadExchangeRecords(SettingsStore& store, std::string_view section,
 
             if (record.TiltIncl == kTrue) {
                 label = "(TiltData)";
-                const SplitText tilt = SplitLinesAndFields(read(kSlotTiltData, slot), false);
-                if (tilt.fieldCount == 0) {
+                const std::string tiltText = read(kSlotTiltData, slot);
+                const Fields tilt = FirstLineFieldViews(tiltText);
+                if (tilt.empty()) {
                     errorText = kProblemTiltData;
                     return kExchangeParseProblem;
                 }
@@ -216,8 +238,9 @@ std::int16_t ReadExchangeRecords(SettingsStore& store, std::string_view section,
             }
 
             label = "(OtherData)";
-            const SplitText other = SplitLinesAndFields(read(kSlotOtherData, slot), false);
-            if (other.fieldCount < 10) {
+            const std::string otherText = read(kSlotOtherData, slot);
+            const Fields other = FirstLineFieldViews(otherText);
+            if (other.size() < 10) {
                 errorText = kProblemOtherData;
                 return kExchangeParseProblem;
             }
@@ -234,8 +257,9 @@ std::int16_t ReadExchangeRecords(SettingsStore& store, std::string_view section,
 
             const auto readAngles = [&](std::string_view name, const char* problem,
                                         std::int16_t& count, std::vector<float>& angles) {
-                const SplitText split = SplitLinesAndFields(read(name, slot), false);
-                if (split.fieldCount == 0) {
+                const std::string text = read(name, slot);
+                const Fields split = FirstLineFieldViews(text);
+                if (split.empty()) {
                     errorText = problem;
                     return false;
                 }
@@ -256,7 +280,8 @@ std::int16_t ReadExchangeRecords(SettingsStore& store, std::string_view section,
             }
 
             label = "(Candela)";
-            const SplitText candela = SplitLinesAndFields(read(kSlotCandela, slot), false);
+            const std::string candelaText = read(kSlotCandela, slot);
+            const Fields candela = FirstLineFieldViews(candelaText);
             const std::size_t h = record.HorAngles.size();
             const std::size_t v = record.VertAngles.size();
             record.Candela.assign(h, std::vector<double>(v, 0.0));

@@ -29,4 +29,11 @@ struct SplitText {
 // Fields are not trimmed.
 SplitText SplitLinesAndFields(std::string_view text, bool linesOnly);
 
+// The same lines as views into `text`, for readers of large values.
+std::vector<std::string_view> SplitLineViews(std::string_view text);
+
+// Line 1 of `text` cut into fields the way SplitLinesAndFields cuts it (the
+// count from the last line), as views into `text`; empty without a line.
+std::vector<std::string_view> FirstLineFieldViews(std::string_view text);
+
 }  // namespace lumibench

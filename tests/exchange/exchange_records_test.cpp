@@ -167,7 +167,7 @@ TEST(ExchangeRecords, AcceptsEveryNumberFormAToolMayWrite) {
     RecordingMessageSink messages;
     WriteExchangeRecords(store, kSection, {ExampleRecord()}, 1, 1, 1, messages);
     store.write(kExchangeApp, kSection, "OtherData1", " 2, -1.5E+03,1,  3,1,-.25,1.5e1,0,.5D0,36.");
-    store.write(kExchangeApp, kSection, "HorAngles1", " 2.5, 0,90");  // count rounds to even: 2
+    store.write(kExchangeApp, kSection, "HorAngles1", " 2.5, inf,90x");  // count rounds to even: 2
     WorkRecordTable read;
     std::string error;
     ASSERT_EQ(ReadExchangeRecords(store, kSection, read, error), kExchangeRead) << error;

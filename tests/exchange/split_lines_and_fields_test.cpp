@@ -40,6 +40,11 @@ TEST(SplitLinesAndFields, CutsLinesAndFieldsWithTheirQuirks) {
         EXPECT_EQ(linesOnly.lines, c.lines);
         EXPECT_EQ(linesOnly.fieldCount, 0u);
         EXPECT_TRUE(linesOnly.fields.empty());
+
+        // The views the exchange reader uses cut line 1 the same way.
+        const std::vector<std::string_view> views = FirstLineFieldViews(c.text);
+        EXPECT_EQ(std::vector<std::string>(views.begin(), views.end()),
+                  c.fields.empty() ? std::vector<std::string>{} : c.fields.front());
     }
 }
 

@@ -22,13 +22,16 @@ bool LooksLikeMetafile(const QByteArray& head) {
     return (byte(0) == 1 || byte(0) == 2) && byte(1) == 0 && byte(2) == 9 && byte(3) == 0;
 }
 
-QImage LoadMetafile(const std::string& path) {
+// The bytes go to the renderer as a blob: given a file name it would read
+// "[...]" and "%" in the name as frame and format instructions.
+QImage LoadMetafile(const QByteArray& bytes) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { Magick::InitializeMagick(nullptr); });
     try {
         Magick::Image picture;
         picture.quiet(true);
-        picture.read("wmf:" + path);
+        picture.magick("WMF");
+        picture.read(Magick::Blob(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         Magick::Blob blob;
         picture.magick("PNG");
         picture.write(&blob);
@@ -56,10 +59,7 @@ QImage LoadImageFile(const std::string& path) {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) return {};
     const QByteArray head = file.peek(4);
-    if (LooksLikeMetafile(head)) {
-        file.close();
-        return LoadMetafile(path);
-    }
+    if (LooksLikeMetafile(head)) return LoadMetafile(file.readAll());
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);

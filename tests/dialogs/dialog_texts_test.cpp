@@ -12,7 +12,6 @@
 #include "core/message_sink.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/dialog_services.h"
-#include "dialogs/global_settings.h"
 #include "dialogs/help_window.h"
 #include "dialogs/hint_window.h"
 #include "dialogs/image_file.h"
@@ -155,21 +154,6 @@ TEST(StoredValues, FlagsAndNumbersWithDefaults) {
     }
 }
 
-TEST(GlobalSettings, DefaultsAndStoredForm) {
-    MemorySettingsStore store;
-    RecordingMessageSink messages;
-    DialogServices services(store, messages);
-    services.programFolder = "/opt/lumibench";
-    const GlobalSettingsValues defaults = ReadGlobalSettings(services);
-    EXPECT_EQ(defaults, (GlobalSettingsValues{false, 0, 0, "/opt/lumibench/Lumibench_PE-Banner.jpg"}));
-
-    WriteGlobalSettings(services, {true, 2, 1, ""});
-    EXPECT_EQ(store.read("Lumibench_PE", "Tool_Open", "IgnoreWarnings"), "True");
-    EXPECT_EQ(store.read("Lumibench_PE", "Lumibench_PE", "InputUnits"), "2");
-    EXPECT_EQ(store.read("Lumibench_PE", "Lumibench_PE", "OutputUnits"), "1");
-    EXPECT_EQ(store.read("Lumibench_PE", "Lumibench_PE", "BannerFilename", "unset"), "");
-}
-
 TEST(PictureFitting, KeepsProportions) {
     const struct {
         QSize image, box, fitted;
@@ -220,7 +204,9 @@ TEST(HelpMap, ShippedPagesAreComplete) {
     for (int context : {1, 7, 11, 13, 22, 23}) {
         const std::string page = HelpPageForContext(map, context);
         EXPECT_TRUE(QFile::exists(folder + QString::fromStdString(page))) << context;
-        if (context != 7) EXPECT_NE(page, "index.html") << context;
+        if (context != 7) {
+            EXPECT_NE(page, "index.html") << context;
+        }
     }
     const QStringList pages = QDir(folder).entryList({"*.html"});
     EXPECT_GE(pages.size(), 9);

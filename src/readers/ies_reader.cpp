@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -327,29 +328,33 @@ void LoadIesFile(std::string& path, ReaderMessages& message, bool noRepair, Read
         context.work.assign(1, PhotometricRecord{});
         PhotometricRecord& record = context.work.front();
 
-        const std::string fromTilt = ReadFileText(path, true);
-        if (fromTilt.find("E-") != std::string::npos || fromTilt.find("E+") != std::string::npos) {
+        std::string text = ReadFileText(path, true);
+        if (text.find("E-") != std::string::npos || text.find("E+") != std::string::npos) {
             message.add(kExponentialData, ExponentLine(path));
             return;
         }
 
         std::string delimiterMessage;
         if (!CheckLineDelimiters(path, delimiterMessage, noRepair, context.messages)) {
-            // A bad line end is always the first one; a failed repair has no line.
-            const bool badEnd = delimiterMessage == kBadDelimiterMessage;
+            // A bad line end is always the first one; an unreadable file or a
+            // failed repair has no line.
+            std::error_code ignored;
+            const bool badEnd =
+                delimiterMessage == kBadDelimiterMessage && std::filesystem::is_regular_file(path, ignored);
             message.add(delimiterMessage, badEnd ? 1 : 0);
             return;
         }
 
         record.Filename = path;
         record.TiltIncl = kFalse;
-        std::string bytes;
+        // The file is read into the same buffer: for a large file this saves
+        // a fresh allocation and its page faults.
         std::error_code error;
-        if (!ReadFileBytes(path, bytes, error)) {
+        if (!ReadFileBytes(path, text, error)) {
             message.add(error.message(), 0);
             return;
         }
-        const std::string text = DecodeFileText(std::move(bytes));
+        text = DecodeFileText(std::move(text));
         IesParser(text, record, message).run();
     } catch (const std::bad_alloc&) {
         message.add("Out of memory", 0);

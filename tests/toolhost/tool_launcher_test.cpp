@@ -89,8 +89,13 @@ TEST_F(ToolLauncherTest, CommandLineFieldsAndInstanceNumbersRestartAfterCloseAll
         EXPECT_EQ(line[0], actName);
         EXPECT_EQ(line[1], "2");  // program and exactly one argument
     }
-    EXPECT_EQ(lines[2][2], " 3342910,1,LumibenchPE,3,4,Data Exchange");
-    EXPECT_EQ(rig.tools.at(3).ProcessId, std::stoll(lines[2][3]));
+    // The instances start side by side; their lines may come in any order.
+    for (std::size_t n = 1; n <= 3; ++n) {
+        const std::string pid = std::to_string(rig.tools.at(n).ProcessId);
+        auto line = std::find_if(lines.begin(), lines.end(), [&](const auto& l) { return l[3] == pid; });
+        ASSERT_NE(line, lines.end()) << n;
+        EXPECT_EQ((*line)[2], " 3342910,1,LumibenchPE," + std::to_string(n) + ",4,Data Exchange");
+    }
 
     const std::vector<std::int64_t> pids = startedPids();
     EXPECT_TRUE(rig.launcher->CloseAllTools());

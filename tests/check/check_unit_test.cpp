@@ -1,4 +1,4 @@
-// The checker's pieces that need no files: options, JSON forms, the summary line.
+// The checker's pieces that need no files: options, JSON forms, the plain block.
 
 #include <gtest/gtest.h>
 
@@ -110,22 +110,6 @@ TEST(RecordToJson, EveryFieldInDeclarationOrderWithArraysAsArrays) {
     EXPECT_EQ(json["LumensPerLamp"].dump(), "-1.0");
 }
 
-TEST(RecordSummaryLine, NamesTypeLampsLumensAnglesAndMaximum) {
-    PhotometricRecord r = SmallRecord();
-    r.MaxCandelaVertAngle = 22.5f;
-    r.MaxCandelaHorAngle = 90;
-    EXPECT_EQ(RecordSummaryLine(r),
-              "type C, 2 lamps, absolute photometry, multiplier 1, 3 vertical x 2 horizontal "
-              "angles, maximum 500 cd at vertical 22.5, horizontal 90");
-    r.PhotometricType = 2;
-    r.LampCount = 1;
-    r.LumensPerLamp = 1250.5f;
-    r.CandelaMultiplier = 0.5f;
-    EXPECT_EQ(RecordSummaryLine(r),
-              "type B, 1 lamp, 1250.5 lm per lamp, multiplier 0.5, 3 vertical x 2 horizontal "
-              "angles, maximum 500 cd at vertical 22.5, horizontal 90");
-}
-
 TEST(FormatPlainResult, BlockPerOutcome) {
     FileCheckResult failed;
     failed.file = "in/a.ies";
@@ -142,23 +126,6 @@ TEST(FormatPlainResult, BlockPerOutcome) {
     skipped.file = skipped.path = "notes.txt";
     skipped.skipped = true;
     EXPECT_EQ(FormatPlainResult(skipped), "notes.txt\nskipped: no reader for this extension\n");
-}
-
-TEST(ResultToJson, RecordOnlyForLoadedFiles) {
-    FileCheckResult result;
-    result.file = result.path = "a.ies";
-    result.record = SmallRecord();
-    nlohmann::ordered_json json = ResultToJson(result);
-    EXPECT_TRUE(json["ok"].get<bool>());
-    EXPECT_EQ(json["message"], "");
-    EXPECT_EQ(json["record"]["HorAngleCount"], 2);
-
-    result.messages.add("Multiplier must be >0.", 10);
-    json = ResultToJson(result);
-    EXPECT_FALSE(json["ok"].get<bool>());
-    EXPECT_EQ(json["message"], "Multiplier must be >0.\r\n");
-    EXPECT_EQ(json["messages"].dump(), R"([{"text":"Multiplier must be >0.","line":10}])");
-    EXPECT_TRUE(json["record"].is_null());
 }
 
 }  // namespace

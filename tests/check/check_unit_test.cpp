@@ -5,10 +5,15 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "check_options.h"
 #include "check_output.h"
+#include "readers/eulumdat_reader.h"
+#include "readers/ies_reader.h"
+#include "readers/load_dispatch.h"
+#include "readers/tm14_reader.h"
 #include "record_json.h"
 
 namespace lumibench {
@@ -43,6 +48,27 @@ TEST(ParseCheckArguments, OptionsFilesAndErrors) {
         EXPECT_EQ(options.version, row.version);
         EXPECT_EQ(options.files, row.files);
         EXPECT_EQ(options.error, row.error);
+    }
+}
+
+TEST(ReaderForExtension, PicksTheReaderAndFailureTailByExtension) {
+    const std::string tail =
+        "Try opening this file from within Lumibench (File-Open) for detailed information about "
+        "the problem and possible repair options.";
+    const std::vector<std::tuple<std::string, ReaderFunction, std::string>> rows = {
+        {".IES", LoadIesFile, ". " + tail},   {".ies", LoadIesFile, ". " + tail},
+        {".LDT", LoadEulumdatFile, tail},     {".Exl", LoadEulumdatFile, tail},
+        {".CIB", LoadTm14File, tail},         {".tml", LoadTm14File, tail},
+        {".C1S", LoadTm14File, tail},         {".cc", LoadTm14File, tail},
+    };
+    for (const auto& [extension, reader, expectedTail] : rows) {
+        const auto choice = ReaderForExtension(extension);
+        ASSERT_TRUE(choice) << extension;
+        EXPECT_EQ(choice->reader, reader) << extension;
+        EXPECT_EQ(choice->failureTail, expectedTail) << extension;
+    }
+    for (const char* other : {"", ".", ".txt", "IES", ".IES ", ".iess", ".c"}) {
+        EXPECT_FALSE(ReaderForExtension(other)) << '"' << other << '"';
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStyle>
-#include <QToolBar>
 
 #include <cmath>
 
@@ -51,11 +50,7 @@ frmLumibench::frmLumibench(HostSession& session, QWidget* parent)
     setWindowTitle(QString::fromStdString(session_.caption));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    menuBar()->setObjectName("mnuMain");
-    toolbar_ = new QToolBar(this);
-    toolbar_->setObjectName("sstToolbar");
-    toolbar_->setMovable(false);
-    addToolBar(Qt::TopToolBarArea, toolbar_);
+    menuBar();
 
     auto* client = new QWidget(this);
     client->setObjectName("picClient");
@@ -188,6 +183,10 @@ void frmLumibench::setAllChecks(bool checked) {
         list_->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
     }
     settingChecks_ = false;
+}
+
+void frmLumibench::storeCheckStates() {
+    StoreCheckStates(session_.loaded, ListCheckStates(*list_));
 }
 
 void frmLumibench::CheckAllFiles() { setAllChecks(true); }

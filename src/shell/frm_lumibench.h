@@ -1,6 +1,7 @@
 #pragma once
 // frmLumibench: the main window. The loaded files list and the summary in the
-// left pane, the toolbar and menus along the top, the tool area on the right.
+// left pane, the menu bar and the toolbar (filled by the tool host) along the
+// top, the tool area on the right.
 // The routines other parts call (toolbar commands, the command channel) are
 // public members under the system's own names.
 
@@ -15,7 +16,6 @@
 #include "shell/loaded_files.h"
 
 class QPlainTextEdit;
-class QToolBar;
 
 namespace lumibench {
 
@@ -49,9 +49,9 @@ public:
 
     // The list pane's width in pixels: tools are placed right of it.
     int paneWidthPixels() const;
-    // sstToolbar: empty until the tool host fills it.
-    QToolBar* toolbar() const { return toolbar_; }
     ListPane* pane() const { return pane_; }
+    // Copies the check boxes into the records (they follow every change already).
+    void storeCheckStates();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,7 +65,6 @@ private:
     ListPane* pane_ = nullptr;
     LoadedFilesListWidget* list_ = nullptr;
     QPlainTextEdit* summary_ = nullptr;
-    QToolBar* toolbar_ = nullptr;
     ListClickRules clickRules_;
     bool rebuilding_ = false;      // the list is being filled: check changes are ours
     bool settingChecks_ = false;   // a check box is changed by code, not by a click

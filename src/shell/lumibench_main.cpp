@@ -82,6 +82,10 @@ void PrepareHostSession(HostSession& session, InstanceLocks& locks,
                         const StartupFolders& folders) {
     session.caption = MainWindowCaption();
     session.exchangeSection = ChooseExchangeSection(session.settings, locks);
+    if (session.exchangeSection.empty()) {
+        session.messages.show({kApplicationTitle, kNoExchangeSectionText,
+                               MessageIcon::Exclamation, MessageButtons::Ok, true});
+    }
 
     session.programFolder = folders.programFolder;
     session.helpFile = folders.programFolder / "Tools" / "Lumibench_PE-HTML.chm";

@@ -17,7 +17,7 @@ class frmLumibench;
 
 inline constexpr const char* kProgramTitle = "Valcourt Lumibench";
 inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 7;
+inline constexpr int kVersionMinor = 87;
 inline constexpr const char* kProgramRegistryKey = "Software\\Quillon\\Lumibench_PE-v1dot7";
 inline constexpr const char* kToolsRegistryKey = "Software\\Quillon\\Lumibench_PE-v1dot7\\Tools";
 inline constexpr const char* kHomePageAddress = "https://www.lumibench.example/";
@@ -28,8 +28,12 @@ inline constexpr const char* kUpdateInstalledText =
     "This program has been updated. Would you like to check the online help for information on "
     "this update (Help-Readme command)?";
 inline constexpr std::int32_t kUpdateHelpTopic = 11;
+inline constexpr const char* kNoExchangeSectionText =
+    "Every data exchange section is in use by other running instances of Lumibench. Tools "
+    "cannot exchange data with this instance; close an instance and start this one again to "
+    "use tools.";
 
-// " v1.7": a blank, "v", major "." minor.
+// " v1.87": a blank, "v", major "." minor.
 std::string VersionText();
 std::string MainWindowCaption();
 

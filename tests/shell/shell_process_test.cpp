@@ -102,13 +102,13 @@ TEST_F(ShellProcess, UnderXvfbTheWindowListsBothFiles) {
     // A clean exit saved the layout and released the section.
     EXPECT_EQ(read("Data Exchange", "Active"), "False");
     EXPECT_NE(read("Startup", "DisplayWidth"), "unset");
-    EXPECT_EQ(read("Lumibench_PE", "AppCaption"), "Valcourt Lumibench v1.7");
+    EXPECT_EQ(read("Lumibench_PE", "AppCaption"), "Valcourt Lumibench v1.87");
 }
 
 TEST_F(ShellProcess, AKilledInstanceLeavesNoSectionStuck) {
     QProcess first;
     start(first, Program(), {}, "offscreen");
-    ASSERT_TRUE(waitFor("Lumibench_PE", "AppCaption", "Valcourt Lumibench v1.7"));
+    ASSERT_TRUE(waitFor("Lumibench_PE", "AppCaption", "Valcourt Lumibench v1.87"));
 
     QProcess second;
     start(second, Program(), {file("downlight.ies")}, "offscreen");

@@ -418,7 +418,7 @@ TEST_F(ShellStartup, SettingsWrittenBackAndSectionsBetweenInstances) {
     EXPECT_EQ(store_->read("Lumibench_PE", "Lumibench_PE", "SleepIntervalDE"), "0.3");
     EXPECT_EQ(store_->read("Lumibench_PE", "Lumibench_PE", "BannerFilename"),
               (root_ / "program" / "Lumibench_PE-Banner.jpg").string());
-    EXPECT_EQ(store_->read("Lumibench_PE", "Lumibench_PE", "AppCaption"), "Valcourt Lumibench v1.7");
+    EXPECT_EQ(store_->read("Lumibench_PE", "Lumibench_PE", "AppCaption"), "Valcourt Lumibench v1.87");
     EXPECT_TRUE(fs::is_directory(root_ / "data" / "Lumibench"));
 
     {
@@ -465,7 +465,7 @@ TEST_F(ShellStartup, UpdateNoticeOnceAndCommandLineFiles) {
     EXPECT_EQ(topics, std::vector<int>{11});
     EXPECT_EQ(store_->read("Lumibench_PE", "Startup", "UpdateInstalled"), "0");
     EXPECT_EQ(started, (std::vector<std::string>{"Tool_ViewPE", "Tool_ComparePE"}));
-    EXPECT_EQ(window->windowTitle().toStdString(), "Valcourt Lumibench v1.7");
+    EXPECT_EQ(window->windowTitle().toStdString(), "Valcourt Lumibench v1.87");
     auto* list = window->findChild<QListWidget*>("lstLoadedFilesList");
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->item(0)->text().toStdString(), "wall_washer.ies");

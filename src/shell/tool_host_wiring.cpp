@@ -1,0 +1,132 @@
+#include "shell/tool_host_wiring.h"
+
+#include <cmath>
+
+#include "dialogs/dialogs.h"
+#include "platform/machine_config.h"
+#include "shell/frm_lumibench.h"
+#include "shell/host_session.h"
+#include "shell/list_pane.h"
+#include "shell/lumibench_main.h"
+#include "toolhost/tool_launcher.h"
+#include "toolhost/x11_window_lookup.h"
+
+namespace lumibench {
+
+ToolHostWiring::ToolHostWiring(frmLumibench& window)
+    : QObject(&window),
+      window_(window),
+      session_(window.session()),
+      dialogs_(window.session().settings, window.session().messages) {
+    productList_ = LoadProductList(session_.programFolder, session_.userDataFolder);
+    LoadToolCatalogue(MachineConfig::Load(ToolCatalogueConfigPath()), catalogue_);
+
+    dialogs_.programFolder = session_.programFolder.string();
+    dialogs_.userDataFolder = session_.userDataFolder.string();
+    dialogs_.supportAddress =
+        productList_.SupportAddress.empty() ? session_.supportPage : productList_.SupportAddress;
+    dialogs_.homeAddress = session_.homePage;
+    dialogs_.bannerPath = session_.bannerFilename;
+    dialogs_.welcomeFlag = session_.welcomeFlag;
+    dialogs_.hooks.showHelpTopic = [this](int contextNumber) { ShowHelpTopic(contextNumber); };
+
+    windows_ = MakeWindowLookup(tools_);
+    channel_ = std::make_unique<CommandChannel>(
+        ChannelServices{session_.settings, session_.exchangeSection, session_.loaded, session_.work,
+                        tools_, *windows_, session_.messages, *this});
+    LauncherServices launch{catalogue_, tools_, *windows_, session_.settings, session_.messages,
+                            SenderFor(*channel_), session_.exchangeSection, kHostMailboxName};
+    launch.pauseInterval = std::chrono::milliseconds(
+        std::lround(std::max(0.0f, session_.pauseIntervalSeconds) * 1000.0f));
+    launcher_ = std::make_unique<ToolLauncher>(std::move(launch));
+    dispatch_ = std::make_unique<CommandDispatch>(catalogue_, productList_, *launcher_, *this,
+                                                  session_.messages);
+    bands_ = BuildCommandBands(window_, catalogue_, productList_.OemName,
+                               [this](const std::string& id) { dispatch_->onClick(id); });
+
+    session_.tools.closeAllTools = [this] { launcher_->CloseAllTools(); };
+    session_.tools.broadcastDeleteFile = [this](const std::string& filename) {
+        channel_->BroadcastDeleteFile(filename);
+    };
+    session_.tools.anyToolWindowOpen = [this] { return launcher_->AnyToolWindowOpen(); };
+    session_.tools.startCommandLineTools = [this](const std::vector<std::string>& names) {
+        dispatch_->StartCommandLineTools(names);
+    };
+    if (!session_.showHelpTopic) {
+        session_.showHelpTopic = [](std::int32_t contextNumber) {
+            lumibench::ShowHelpTopic(contextNumber);
+        };
+    }
+    channel_->start();
+}
+
+ToolHostWiring::~ToolHostWiring() {
+    channel_->stop();
+    session_.tools = {};
+}
+
+void ToolHostWiring::CloseCheckedFiles() { window_.CloseCheckedFiles(); }
+void ToolHostWiring::CheckAllFiles() { window_.CheckAllFiles(); }
+void ToolHostWiring::UncheckAllFiles() { window_.UncheckAllFiles(); }
+void ToolHostWiring::showFileInformation() { window_.ShowFileInformation(); }
+void ToolHostWiring::closeMainWindow() { window_.close(); }
+void ToolHostWiring::showGlobalSystemSettings() {
+    if (ShowGlobalSystemSettings(&window_, dialogs_)) {
+        session_.bannerFilename = dialogs_.bannerPath;
+    }
+}
+void ToolHostWiring::showUpdateUserInformation() { ShowUserInformation(&window_, dialogs_); }
+void ToolHostWiring::showWelcome() {
+    ShowWelcome(&window_, dialogs_, QString::fromStdString(WelcomePagePath(dialogs_)),
+                QString::fromStdString(dialogs_.homeAddress));
+}
+void ToolHostWiring::ShowHelpTopic(std::int32_t contextNumber) {
+    lumibench::ShowHelpTopic(contextNumber);
+}
+void ToolHostWiring::showAbout() { ShowAbout(&window_, dialogs_); }
+void ToolHostWiring::submitSupportReport() { SubmitSupportReport(dialogs_); }
+void ToolHostWiring::openWebAddress(const std::string& address) { dialogs_.OpenAddress(address); }
+
+std::size_t ToolHostWiring::checkedLineCount() {
+    window_.storeCheckStates();
+    std::size_t checked = 0;
+    for (const PhotometricRecord& record : session_.loaded) {
+        checked += record.Checked != kFalse;
+    }
+    return checked;
+}
+void ToolHostWiring::storeCheckStates() { window_.storeCheckStates(); }
+LoadedFileTable& ToolHostWiring::loadedFiles() { return session_.loaded; }
+WorkRecordTable& ToolHostWiring::workRecords() { return session_.work; }
+std::int64_t ToolHostWiring::mainWindowHandle() {
+    return static_cast<std::int64_t>(window_.winId());
+}
+std::int32_t ToolHostWiring::toolAreaLeft() { return window_.paneWidthPixels(); }
+std::int32_t ToolHostWiring::tileAreaWidthTwips() {
+    return static_cast<std::int32_t>(
+        std::lround((window_.width() - window_.paneWidthPixels()) * twipsPerPixel()));
+}
+double ToolHostWiring::twipsPerPixel() { return window_.pane()->twipsPerPixel(); }
+
+void ToolHostWiring::refreshLoadedFilesList() { window_.RefreshLoadedFilesList(); }
+void ToolHostWiring::showEuropeanDataHint() {
+    dialogs_.currentHint = 1;
+    ShowHint(&window_, dialogs_, 1);
+}
+void ToolHostWiring::closeAllTools() { launcher_->CloseAllTools(); }
+
+ShellExtensions StandardShellExtensions() {
+    ShellExtensions extensions;
+    extensions.buildToolHost = [](frmLumibench& window) { new ToolHostWiring(window); };
+    extensions.showWelcome = [](frmLumibench& window) {
+        if (auto* wiring = window.findChild<ToolHostWiring*>()) {
+            wiring->showWelcome();
+        }
+    };
+    extensions.showHelpTopic = [](std::int32_t contextNumber) {
+        lumibench::ShowHelpTopic(contextNumber);
+    };
+    return extensions;
+}
+
+}  // namespace lumibench

@@ -314,5 +314,38 @@ TEST_F(ChannelTest, PollingTakesTheCommandAndEmptiesTheHostKey) {
     EXPECT_EQ(channel.tmrDataExchange()->interval(), 100);
 }
 
+TEST(RunningToolTable, NumbersEntriesAndForgetsReusedProcessIds) {
+    RunningToolTable tools;
+    ProcessWindowLookup windows(tools);
+    const auto first = std::make_shared<FakeProcess>(4242);
+    tools.setStarted(tools.append("Tool_ViewPE"), first);
+    first->running = false;
+    const auto second = std::make_shared<FakeProcess>(4242);  // the id came round again
+    tools.setStarted(tools.append("Tool_ComparePE"), second);
+    EXPECT_EQ(tools.append("Tool_SaveEXPE"), 3u);  // a start that failed: no instance id yet
+
+    EXPECT_EQ(tools.at(1).ProcessId, 0);
+    EXPECT_EQ(tools.at(2).ProcessId, 4242);
+    EXPECT_EQ(tools.at(2).InstanceId, "2");
+    EXPECT_EQ(tools.at(3).InstanceId, "");
+    EXPECT_EQ(ToolMailboxKey("Tool_ViewPE", "2"), "Tool_ViewPE|2");
+    EXPECT_EQ(ToolMailboxKey("Tool_ViewPE", ""), "Tool_ViewPE");
+
+    // Without X11: a window exists while a started tool of that name runs.
+    EXPECT_FALSE(windows.windowExists("Tool_ViewPE"));
+    EXPECT_TRUE(windows.windowExists("Tool_ComparePE"));
+    EXPECT_FALSE(windows.windowExists("Tool_SaveEXPE"));
+    EXPECT_TRUE(windows.bringProcessToFront(4242));
+    EXPECT_FALSE(windows.bringProcessToFront(0));
+    EXPECT_TRUE(tools.markClosed("Tool_ComparePE", "2"));
+    EXPECT_FALSE(tools.markClosed("Tool_ComparePE", "2"));
+    EXPECT_TRUE(windows.windowExists("Tool_ComparePE"));  // closed entries still count while they run
+    second->running = false;
+    EXPECT_FALSE(windows.bringProcessToFront(4242));
+
+    tools.clear();
+    EXPECT_EQ(tools.append("Tool_ViewPE"), 1u);
+}
+
 }  // namespace
 }  // namespace lumibench

@@ -66,7 +66,7 @@ TEST(CheckCli, ExitStatusAndUsage) {
     const std::string sample = (testing::SamplesFolder() / "downlight.ies").string();
     const std::vector<Row> rows = {
         {{"--help"}, 0, "Usage: lumibench-check [--repair] [--json] FILE...", ""},
-        {{"--version"}, 0, "lumibench-check 0.1.0\n", ""},
+        {{"--version"}, 0, std::string("lumibench-check ") + LUMIBENCH_VERSION + "\n", ""},
         {{}, 2, "", "lumibench-check: no FILE given"},
         {{"--fix", sample}, 2, "", "unknown option '--fix'"},
         {{"/no/such/file.ies"}, 2, "", "cannot read '/no/such/file.ies'"},

@@ -87,7 +87,8 @@ nlohmann::ordered_json ResultToJson(const FileCheckResult& result) {
     out["skipped"] = result.skipped;
     out["message"] = JsonSafeText(result.messages.text());
     out["messages"] = std::move(messages);
-    out["record"] = result.ok() ? RecordToJson(result.record) : nlohmann::ordered_json(nullptr);
+    // A failed read still shows how far the reader got: the record as it was left.
+    out["record"] = result.skipped ? nlohmann::ordered_json(nullptr) : RecordToJson(result.record);
     return out;
 }
 

@@ -20,7 +20,7 @@ std::string RecordSummaryLine(const PhotometricRecord& record);
 std::string FormatPlainResult(const FileCheckResult& result);
 
 // {"file","path","ok","skipped","message","messages":[{"text","line"}],"record"};
-// "record" is null unless the file loaded.
+// "record" is the reader's record as it was left (partial after a failure); null for skipped files.
 nlohmann::ordered_json ResultToJson(const FileCheckResult& result);
 
 }  // namespace lumibench

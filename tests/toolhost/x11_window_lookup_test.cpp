@@ -141,17 +141,5 @@ TEST(X11WindowLookup, FindsRaisesAndLosesRealToolWindows) {
     xcb_disconnect(connection);
 }
 
-TEST(MakeWindowLookup, OffscreenFallsBackToProcessLiveness) {
-    RunningToolTable tools;
-    auto lookup = MakeWindowLookup(tools);
-    EXPECT_NE(dynamic_cast<ProcessWindowLookup*>(lookup.get()), nullptr);
-}
-
-TEST(X11WindowLookup, WithoutAConnectionFindsNothing) {
-    X11WindowLookup lookup(nullptr);
-    EXPECT_FALSE(lookup.windowExists("anything"));
-    EXPECT_FALSE(lookup.bringProcessToFront(1));
-}
-
 }  // namespace
 }  // namespace lumibench

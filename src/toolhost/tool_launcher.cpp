@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
 #include <spawn.h>
@@ -13,6 +14,7 @@
 #include "core/number_text.h"
 #include "core/record_tables.h"
 #include "exchange/exchange_records.h"
+#include "exchange/exchange_texts.h"
 #include "exchange/tool_command_line.h"
 #include "platform/pause.h"
 #include "toolhost/command_channel.h"
@@ -182,9 +184,9 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
         }
         SendMoveWin(actName, id, placement.x0, placement.y0);
         if (!work.empty() && work.front().Saved == kFalse) {
-            send(actName, id, "Unsaved");
+            send(actName, id, std::string(tool_commands::kUnsaved));
         }
-        send(actName, id, "Start");
+        send(actName, id, std::string(tool_commands::kStart));
         return;
     }
 
@@ -211,8 +213,8 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
         if (p + b - 1 > c) b = c - p + 1;
     }
     for (const Started& instance : started) {
-        if (instance.unsaved) send(actName, instance.instanceId, "Unsaved");
-        send(actName, instance.instanceId, "Start");
+        if (instance.unsaved) send(actName, instance.instanceId, std::string(tool_commands::kUnsaved));
+        send(actName, instance.instanceId, std::string(tool_commands::kStart));
     }
 }
 
@@ -226,13 +228,14 @@ bool ToolLauncher::StartToolWithoutData(const std::string& actName, int catalogu
         return false;
     }
     SendMoveWin(actName, id, placement.x0, placement.y0);
-    send(actName, id, "Start");
+    send(actName, id, std::string(tool_commands::kStart));
     return true;
 }
 
 void ToolLauncher::SendMoveWin(const std::string& actName, const std::string& instanceId,
                                std::int32_t x, std::int32_t y) {
-    send(actName, instanceId, "MoveWin," + FormatCompact(std::int64_t{x}) + "," +
+    send(actName, instanceId, std::string(tool_commands::kMoveWin) + "," +
+                                  FormatCompact(std::int64_t{x}) + "," +
                                   FormatCompact(std::int64_t{y}) + ",-1,-1");
 }
 
@@ -277,8 +280,8 @@ void ToolLauncher::TileTools(std::int32_t areaWidthTwips, double twipsPerPixel, 
         const RunningTool entry = s_.tools.at(n);
         if (!s_.windows.bringProcessToFront(entry.ProcessId)) continue;
         send(entry.ActName, entry.InstanceId,
-             "MoveWin," + FormatSigned(std::int64_t{x0} + x) + "," + FormatSigned(std::int64_t{y0}) +
-                 ",-1,-1");
+             std::string(tool_commands::kMoveWin) + "," + FormatSigned(std::int64_t{x0} + x) + "," +
+                 FormatSigned(std::int64_t{y0}) + ",-1,-1");
         x += step;
     }
 }

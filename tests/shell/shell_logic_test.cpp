@@ -292,23 +292,5 @@ TEST(CloseCheckedFiles, QuestionsAndResult) {
     EXPECT_EQ(session.loaded.size(), 2u);
 }
 
-TEST(LoadedFilesList, LinesAndClickRules) {
-    LoadedFileTable loaded = {Named("a.ies", true), Named("b.LDT", false)};
-    loaded[1].Saved = kFalse;
-    EXPECT_EQ(ListLines(loaded), (std::vector<ListLine>{{"a.ies", false, true},
-                                                        {"b.LDT", true, false}}));
-    EXPECT_FALSE(AnyUnsavedRecord({loaded[0]}));
-    EXPECT_TRUE(AnyUnsavedRecord(loaded));
-
-    ListClickRules rules;
-    EXPECT_EQ(rules.leftButtonReleased(), std::nullopt);
-    rules.lineClicked(1);  // text click: the release toggles once
-    EXPECT_EQ(rules.leftButtonReleased(), 1u);
-    EXPECT_EQ(rules.leftButtonReleased(), std::nullopt);
-    rules.lineClicked(0);  // box click: the control toggled already
-    rules.checkBoxClicked();
-    EXPECT_EQ(rules.leftButtonReleased(), std::nullopt);
-}
-
 }  // namespace
 }  // namespace lumibench

@@ -1,7 +1,7 @@
 #pragma once
 // The one owner of what the host holds while it runs: the two tables, the
-// settings store, the message sink, the exchange section and the hooks into
-// the tool host. Windows receive it; nothing of it is global.
+// settings store, the message sink, the exchange section, the tool catalogue,
+// the running-tool table and the hooks into the tool host. Windows receive it; nothing of it is global.
 
 #include <filesystem>
 #include <functional>
@@ -11,6 +11,9 @@
 #include "core/message_sink.h"
 #include "core/photometric_record.h"
 #include "platform/settings_store.h"
+#include "toolhost/product_list.h"
+#include "toolhost/running_tool_table.h"
+#include "toolhost/tool_catalogue.h"
 
 namespace lumibench {
 
@@ -55,6 +58,10 @@ struct HostSession {
     std::string bannerFilename;
     bool welcomeFlag = true;
 
+    // Filled at start-up by the tool host (ToolHostWiring).
+    ToolCatalogue catalogue;
+    ProductList productList;
+    RunningToolTable runningTools;
     ToolHostHooks tools;
     // Opens the help at a context number; empty until the help window exists.
     std::function<void(std::int32_t contextNumber)> showHelpTopic;

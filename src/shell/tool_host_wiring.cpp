@@ -18,30 +18,30 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
       window_(window),
       session_(window.session()),
       dialogs_(window.session().settings, window.session().messages) {
-    productList_ = LoadProductList(session_.programFolder, session_.userDataFolder);
-    LoadToolCatalogue(MachineConfig::Load(ToolCatalogueConfigPath()), catalogue_);
+    session_.productList = LoadProductList(session_.programFolder, session_.userDataFolder);
+    LoadToolCatalogue(MachineConfig::Load(ToolCatalogueConfigPath()), session_.catalogue);
 
     dialogs_.programFolder = session_.programFolder.string();
     dialogs_.userDataFolder = session_.userDataFolder.string();
     dialogs_.supportAddress =
-        productList_.SupportAddress.empty() ? session_.supportPage : productList_.SupportAddress;
+        session_.productList.SupportAddress.empty() ? session_.supportPage : session_.productList.SupportAddress;
     dialogs_.homeAddress = session_.homePage;
     dialogs_.bannerPath = session_.bannerFilename;
     dialogs_.welcomeFlag = session_.welcomeFlag;
     dialogs_.hooks.showHelpTopic = [this](int contextNumber) { ShowHelpTopic(contextNumber); };
 
-    windows_ = MakeWindowLookup(tools_);
+    windows_ = MakeWindowLookup(session_.runningTools);
     channel_ = std::make_unique<CommandChannel>(
         ChannelServices{session_.settings, session_.exchangeSection, session_.loaded, session_.work,
-                        tools_, *windows_, session_.messages, *this});
-    LauncherServices launch{catalogue_, tools_, *windows_, session_.settings, session_.messages,
+                        session_.runningTools, *windows_, session_.messages, *this});
+    LauncherServices launch{session_.catalogue, session_.runningTools, *windows_, session_.settings, session_.messages,
                             SenderFor(*channel_), session_.exchangeSection, kHostMailboxName};
     launch.pauseInterval = std::chrono::milliseconds(
         std::lround(std::max(0.0f, session_.pauseIntervalSeconds) * 1000.0f));
     launcher_ = std::make_unique<ToolLauncher>(std::move(launch));
-    dispatch_ = std::make_unique<CommandDispatch>(catalogue_, productList_, *launcher_, *this,
+    dispatch_ = std::make_unique<CommandDispatch>(session_.catalogue, session_.productList, *launcher_, *this,
                                                   session_.messages);
-    bands_ = BuildCommandBands(window_, catalogue_, productList_.OemName,
+    bands_ = BuildCommandBands(window_, session_.catalogue, session_.productList.OemName,
                                [this](const std::string& id) { dispatch_->onClick(id); });
 
     session_.tools.closeAllTools = [this] { launcher_->CloseAllTools(); };

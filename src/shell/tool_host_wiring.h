@@ -33,7 +33,6 @@ public:
     ~ToolHostWiring() override;
 
     DialogServices& dialogServices() { return dialogs_; }
-    const ToolCatalogue& catalogue() const { return catalogue_; }
     CommandChannel& channel() { return *channel_; }
     CommandDispatch& dispatch() { return *dispatch_; }
     const CommandBands& bands() const { return bands_; }
@@ -68,9 +67,6 @@ public:
 private:
     frmLumibench& window_;
     HostSession& session_;
-    ToolCatalogue catalogue_;
-    ProductList productList_;
-    RunningToolTable tools_;
     std::unique_ptr<WindowLookup> windows_;
     std::unique_ptr<CommandChannel> channel_;
     std::unique_ptr<ToolLauncher> launcher_;

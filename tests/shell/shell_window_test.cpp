@@ -1,5 +1,6 @@
 // The main window driven through its controls, offscreen, with real files.
 
+#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
@@ -25,6 +26,7 @@
 #include "shell/loaded_files_list_widget.h"
 #include "shell/lumibench_main.h"
 #include "shell/record_summary.h"
+#include "shell/tool_host_wiring.h"
 
 namespace fs = std::filesystem;
 
@@ -466,6 +468,37 @@ TEST_F(ShellStartup, UpdateNoticeOnceAndCommandLineFiles) {
     auto again = StartLumibench(session, {}, "   ");
     EXPECT_EQ(messages.shown.size(), 1u);
     again->close();
+}
+
+TEST_F(ShellStartup, ToolbarAndMenusReachTheWindow) {
+    RecordingMessageSink messages;
+    LockAdapter locks(root_ / "locks");
+    HostSession session(*store_, messages);
+    store_->write("Lumibench_PE", "Startup", "WelcomeForm", "False");
+    PrepareHostSession(session, locks, folders());
+    const std::string a = (SamplesFolder() / "wall_washer.ies").string();
+    const std::string b = (SamplesFolder() / "downlight.ies").string();
+    auto window = StartLumibench(session, StandardShellExtensions(), a + "," + b);
+    auto* list = window->findChild<QListWidget*>("lstLoadedFilesList");
+    const auto trigger = [&window](const char* id) {
+        auto* action = window->findChild<QAction*>(id);
+        ASSERT_NE(action, nullptr) << id;
+        action->trigger();
+    };
+    trigger("ID_UncheckAll");
+    EXPECT_EQ(session.loaded[0].Checked, kFalse);
+    EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
+    trigger("ID_CheckAll");
+    EXPECT_EQ(session.loaded[1].Checked, kTrue);
+    list->item(0)->setCheckState(Qt::Unchecked);
+    trigger("ID_ClosePhotoFile");  // the recording sink answers Yes
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text().toStdString(), "wall_washer.ies");
+    trigger("ID_Info");
+    EXPECT_EQ(messages.shown.back().title, "File Information");
+    trigger("ID_Exit");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(store_->read("Lumibench_PE", "Data Exchange", "Active"), "False");
 }
 
 }  // namespace

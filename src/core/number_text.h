@@ -6,6 +6,7 @@
 // float and 15 for double, no trailing zeros, exponent form ("1E-05",
 // "1.5E+07") for magnitudes below 1E-4 or from 10^digits up.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,11 +27,31 @@ std::string FormatSigned(double value);
 inline std::string FormatSigned(std::int16_t value) { return FormatSigned(std::int64_t{value}); }
 inline std::string FormatSigned(int value) { return FormatSigned(std::int64_t{value}); }
 
+// The compact form appended to `text`, for writers of long lists.
+void AppendCompact(std::string& text, std::int64_t value);
+void AppendCompact(std::string& text, float value);
+void AppendCompact(std::string& text, double value);
+// The compact form of `value` written at `out`, which has room for
+// kCompactTextMax characters; returns the end of what was written.
+inline constexpr std::size_t kCompactTextMax = 32;
+char* WriteCompact(char* out, double value);
+
 // The number at the start of `text`: leading blanks and tabs skipped, then an
 // optional sign, digits with at most one ".", and an optional exponent
 // (E or D, optional sign, digits); reading stops at the first character that
 // cannot continue the number. No number gives 0. Locale-independent.
 double LeadingNumber(std::string_view text);
+
+// A text that is nothing but an optional "-", digits and at most one "." (at
+// least one digit), with at most 15 digits after leading zeros and 22 after
+// the point: its correctly rounded value, the same as LeadingNumber gives.
+// Anything else gives nullopt and needs LeadingNumber.
+std::optional<double> PlainDecimal(std::string_view text);
+// The same for a plain decimal at the start of [first, last): returns where
+// it stops (the first character that cannot continue it) and sets `value`;
+// nullptr when the start is no plain decimal of that kind. What follows
+// decides whether the caller may take the value as the field's number.
+const char* ReadPlainDecimal(const char* first, const char* last, double& value);
 
 // Rounds to nearest with ties to even; nullopt outside the 16-bit range or for NaN.
 std::optional<std::int16_t> ToInt16(double value);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <system_error>
 #include <limits>
+#include <memory>
 
 #include "core/number_text.h"
 #include "exchange/exchange_texts.h"
@@ -19,32 +20,43 @@ T ElementOr0(const std::vector<T>& list, std::size_t i) {
     return i < list.size() ? list[i] : T{};
 }
 
-std::string JoinCompact(const std::vector<float>& list, int count) {
-    std::string text;
+// Appends `count` elements of `list`, each preceded by a comma.
+void AppendList(std::string& text, const std::vector<float>& list, int count) {
     for (int i = 0; i < count; ++i) {
-        if (i > 0) text += ',';
-        text += FormatCompact(ElementOr0(list, static_cast<std::size_t>(i)));
+        text += ',';
+        AppendCompact(text, ElementOr0(list, static_cast<std::size_t>(i)));
     }
-    return text;
 }
 
 std::string CountAndList(std::int16_t count, const std::vector<float>& list) {
-    return FormatCompact(count) + "," + JoinCompact(list, count);
+    std::string text = FormatCompact(count);
+    if (count <= 0) return text + ",";
+    AppendList(text, list, count);
+    return text;
 }
 
 std::string CandelaText(const PhotometricRecord& record) {
     std::string text;
-    text.reserve(static_cast<std::size_t>(std::max(0, record.HorAngleCount * record.VertAngleCount)) * 8);
-    bool first = true;
-    for (int h = 0; h < record.HorAngleCount; ++h) {
-        const std::size_t hi = static_cast<std::size_t>(h);
-        for (int v = 0; v < record.VertAngleCount; ++v) {
-            if (!first) text += ',';
-            first = false;
-            const std::size_t vi = static_cast<std::size_t>(v);
-            text += FormatCompact(hi < record.Candela.size() ? ElementOr0(record.Candela[hi], vi) : 0.0);
+    const int h = record.HorAngleCount;
+    const int v = record.VertAngleCount;
+    if (h <= 0 || v <= 0) return text;
+    text.reserve(static_cast<std::size_t>(h) * static_cast<std::size_t>(v) * 8);
+    // One row at a time into a scratch buffer, appended whole: no per-value
+    // string work.
+    const auto columns = static_cast<std::size_t>(v);
+    const std::unique_ptr<char[]> row(new char[columns * (kCompactTextMax + 1)]);
+    const std::vector<double> none;
+    for (int i = 0; i < h; ++i) {
+        const std::size_t hi = static_cast<std::size_t>(i);
+        const std::vector<double>& values = hi < record.Candela.size() ? record.Candela[hi] : none;
+        char* out = row.get();
+        for (std::size_t j = 0; j < columns; ++j) {
+            out = WriteCompact(out, ElementOr0(values, j));
+            *out++ = ',';
         }
+        text.append(row.get(), out);
     }
+    text.pop_back();  // no comma after the last value
     return text;
 }
 
@@ -57,6 +69,7 @@ struct ReadFailure {
 // host and well-behaved tools write, go straight to from_chars; anything else
 // takes the general reading.
 double FieldNumber(std::string_view text) {
+    if (const auto plain = PlainDecimal(text)) return *plain;
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     const std::string_view number = text.substr(i);
@@ -132,20 +145,22 @@ std::vector<SlotValue> FormatSlotValues(const PhotometricRecord& record) {
     values.push_back({kSlotTiltIncl, FormatSigned(tilt ? 1 : 0)});
     if (tilt) {
         std::string text = FormatCompact(record.LampGeometry) + "," + FormatCompact(record.TiltPairCount);
-        if (record.TiltPairCount > 0) {
-            text += "," + JoinCompact(record.TiltAngles, record.TiltPairCount);
-            text += "," + JoinCompact(record.TiltFactors, record.TiltPairCount);
-        }
+        AppendList(text, record.TiltAngles, record.TiltPairCount);
+        AppendList(text, record.TiltFactors, record.TiltPairCount);
         values.push_back({kSlotTiltData, std::move(text)});
     }
     std::string other = FormatCompact(record.LampCount);
-    for (const std::string& part :
-         {FormatCompact(record.LumensPerLamp), FormatCompact(record.CandelaMultiplier),
-          FormatCompact(record.PhotometricType), FormatCompact(record.UnitsType),
-          FormatCompact(record.Width), FormatCompact(record.Length), FormatCompact(record.Height),
-          FormatCompact(record.BallastFactor), FormatCompact(record.InputWatts)}) {
+    for (const float part : {record.LumensPerLamp, record.CandelaMultiplier}) {
         other += ',';
-        other += part;
+        AppendCompact(other, part);
+    }
+    for (const std::int16_t part : {record.PhotometricType, record.UnitsType}) {
+        other += ',';
+        AppendCompact(other, std::int64_t{part});
+    }
+    for (const float part : {record.Width, record.Length, record.Height, record.BallastFactor, record.InputWatts}) {
+        other += ',';
+        AppendCompact(other, part);
     }
     values.push_back({kSlotOtherData, std::move(other)});
     values.push_back({kSlotHorAngles, CountAndList(record.HorAngleCount, record.HorAngles)});
@@ -169,6 +184,9 @@ std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section
                                   const WorkRecordTable& work, int firstSlot, int lastSlot,
                                   int firstRecord, MessageSink& messages) {
     if (section.empty()) return 0;
+    // Tools see the old slots or the new ones, never a mixture; and one
+    // transaction costs far less than 550.
+    SettingsBatch batch(store);
     ClearExchangeRecords(store, section);
     if (work.empty()) return 0;
     std::int16_t count = 0;
@@ -180,6 +198,7 @@ std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section
             continue;
         }
         if (slot > kExchangeSlotCount) {
+            batch.end();  // the store stays free while the message waits for the user
             messages.show({kLoadDataTitle,
                            std::string(kLoadDataLimitText) + FormatSigned(kExchangeSlotCount) + ").",
                            MessageIcon::Exclamation, MessageButtons::Ok, true});
@@ -281,14 +300,16 @@ std::int16_t ReadExchangeRecords(SettingsStore& store, std::string_view section,
 
             label = "(Candela)";
             const std::string candelaText = read(kSlotCandela, slot);
-            const Fields candela = FirstLineFieldViews(candelaText);
+            FirstLineFieldCursor candela(candelaText);
             const std::size_t h = record.HorAngles.size();
             const std::size_t v = record.VertAngles.size();
             record.Candela.assign(h, std::vector<double>(v, 0.0));
-            long k = 0;
-            for (std::size_t i = 0; i < h; ++i) {
-                for (std::size_t j = 0; j < v; ++j) {
-                    record.Candela[i][j] = ReadDouble(Field(candela, ++k));
+            std::string_view field;
+            for (std::vector<double>& row : record.Candela) {
+                for (double& value : row) {
+                    bool plain = false;
+                    if (!candela.next(field, value, plain)) throw ReadFailure{kSubscriptOutOfRange};
+                    if (!plain) value = ReadDouble(field);
                 }
             }
 

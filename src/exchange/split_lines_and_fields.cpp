@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/number_text.h"
+
 namespace lumibench {
 
 std::vector<std::string_view> SplitLineViews(std::string_view text) {
@@ -53,6 +55,52 @@ SplitText SplitLinesAndFields(std::string_view text, bool linesOnly) {
     result.fields.reserve(lines.size());
     for (std::string_view line : lines) result.fields.push_back(CutFields<std::string>(line, result.fieldCount));
     return result;
+}
+
+FirstLineFieldCursor::FirstLineFieldCursor(std::string_view text) {
+    if (text.find('\n') == std::string_view::npos) {
+        // One line (or none): its own commas give the count, found while cutting.
+        line_ = text;
+        remaining_ = text.empty() ? 0 : std::string_view::npos;
+        return;
+    }
+    const std::vector<std::string_view> lines = SplitLineViews(text);
+    if (lines.empty()) return;
+    line_ = lines.front();
+    remaining_ = FieldCountOf(lines.back());
+    padded_ = true;
+}
+
+bool FirstLineFieldCursor::next(std::string_view& field) {
+    if (remaining_ == 0) return false;
+    if (position_ > line_.size()) {
+        if (!padded_) return false;
+        field = {};
+        --remaining_;
+        return true;
+    }
+    const char* const begin = line_.data() + position_;
+    const char* const end = line_.data() + line_.size();
+    const char* p = begin;
+    while (p != end && *p != ',') ++p;
+    field = std::string_view(begin, static_cast<std::size_t>(p - begin));
+    position_ += field.size() + 1;  // past the comma, or past the end after the last field
+    --remaining_;
+    return true;
+}
+
+bool FirstLineFieldCursor::next(std::string_view& field, double& value, bool& plain) {
+    plain = false;
+    if (remaining_ == 0 || position_ >= line_.size()) return next(field);
+    const char* const begin = line_.data() + position_;
+    const char* const end = line_.data() + line_.size();
+    const char* const stop = ReadPlainDecimal(begin, end, value);
+    if (stop == nullptr || (stop != end && *stop != ',')) return next(field);
+    plain = true;
+    field = std::string_view(begin, static_cast<std::size_t>(stop - begin));
+    position_ += field.size() + 1;
+    --remaining_;
+    return true;
 }
 
 std::vector<std::string_view> FirstLineFieldViews(std::string_view text) {

@@ -36,4 +36,22 @@ std::vector<std::string_view> SplitLineViews(std::string_view text);
 // count from the last line), as views into `text`; empty without a line.
 std::vector<std::string_view> FirstLineFieldViews(std::string_view text);
 
+// The fields of FirstLineFieldViews one at a time, without building the list:
+// for values of hundreds of thousands of numbers on one line.
+class FirstLineFieldCursor {
+public:
+    explicit FirstLineFieldCursor(std::string_view text);
+    // The next field; false once every field has been given.
+    bool next(std::string_view& field);
+    // The same, reading a plain decimal field (see PlainDecimal) on the way:
+    // `plain` then tells that `value` is its number.
+    bool next(std::string_view& field, double& value, bool& plain);
+
+private:
+    std::string_view line_;
+    std::size_t position_ = 0;   // past line_.size() once the line is used up
+    std::size_t remaining_ = 0;  // fields still to give
+    bool padded_ = false;        // fields past line 1's end come out empty
+};
+
 }  // namespace lumibench

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 namespace lumibench {
 
@@ -19,6 +20,31 @@ public:
     // Returns false when the store could not be written.
     virtual bool write(std::string_view app, std::string_view section, std::string_view key,
                        std::string_view value) = 0;
+
+    // The writes between beginBatch and endBatch reach other processes as one
+    // change, whole or not at all. Batches nest; only the outermost counts.
+    // Stores with no such notion ignore both. endBatch returns false when the
+    // batch could not be made durable (its writes are then lost as a whole).
+    virtual void beginBatch() {}
+    virtual bool endBatch() { return true; }
+};
+
+// A batch for the life of a scope, or until end().
+class SettingsBatch {
+public:
+    explicit SettingsBatch(SettingsStore& store) : store_(&store) { store.beginBatch(); }
+    ~SettingsBatch() { end(); }
+    SettingsBatch(const SettingsBatch&) = delete;
+    SettingsBatch& operator=(const SettingsBatch&) = delete;
+
+    bool end() {
+        if (store_ == nullptr) return true;
+        SettingsStore* store = std::exchange(store_, nullptr);
+        return store->endBatch();
+    }
+
+private:
+    SettingsStore* store_;
 };
 
 // In-memory store for unit tests of logic; real processes share the SQLite one.

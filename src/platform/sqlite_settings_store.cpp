@@ -156,6 +156,7 @@ std::unique_ptr<SqliteSettingsStore> SqliteSettingsStore::Open(const std::filesy
     // synchronous=NORMAL in WAL mode loses nothing when a process dies; only
     // a power cut may drop the last commits, never corrupt the file.
     if (!SwitchToWal(db, error) || !Execute(db, "PRAGMA synchronous=NORMAL", error) ||
+        !Execute(db, "PRAGMA cache_size=-32768", error) ||
         !Execute(db, kCreateTable, error)) {
         sqlite3_close_v2(db);
         return nullptr;
@@ -245,6 +246,34 @@ bool SqliteSettingsStore::write(std::string_view app, std::string_view section,
         return false;
     }
     return true;
+}
+
+void SqliteSettingsStore::beginBatch() {
+    if (batchDepth_++ > 0) {
+        return;
+    }
+    // When the lock cannot be had, the writes go one by one as without a batch.
+    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        noteError();
+    }
+}
+
+bool SqliteSettingsStore::endBatch() {
+    if (batchDepth_ == 0 || --batchDepth_ > 0) {
+        return true;
+    }
+    // A failed write may already have rolled the transaction back.
+    if (sqlite3_get_autocommit(db_) != 0) {
+        return true;
+    }
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        return true;
+    }
+    noteError();
+    // Never leave the connection inside a transaction: later writes would
+    // pile into it unseen.
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
 }
 
 std::vector<SettingsEntry> SqliteSettingsStore::collect(sqlite3_stmt* statement) {

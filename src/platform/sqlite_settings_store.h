@@ -2,7 +2,8 @@
 // The per-user settings store on one SQLite file, shared by the host and its
 // tool processes. WAL mode lets readers run beside one writer; every write is
 // its own transaction, so a value is either wholly there or not at all, even
-// when the writing process is killed.
+// when the writing process is killed. A batch makes its writes one
+// transaction in the same way.
 
 #include <filesystem>
 #include <memory>
@@ -43,6 +44,10 @@ public:
                      std::string_view defaultValue = {}) override;
     bool write(std::string_view app, std::string_view section, std::string_view key,
                std::string_view value) override;
+    // Takes the write lock for the whole batch (waiting as a write would), so
+    // keep a batch short and never wait for the user inside one.
+    void beginBatch() override;
+    bool endBatch() override;
 
     // The stored value, or nothing when none was written or it cannot be read.
     std::optional<std::string> find(std::string_view app, std::string_view section,
@@ -68,6 +73,7 @@ private:
     sqlite3* db_ = nullptr;
     std::filesystem::path file_;
     std::string lastError_;
+    int batchDepth_ = 0;
     sqlite3_stmt* readStatement_ = nullptr;
     sqlite3_stmt* writeStatement_ = nullptr;
     sqlite3_stmt* listAppStatement_ = nullptr;

@@ -54,7 +54,7 @@ TEST(ProbeLaunch, BatchesReachRealToolsThatTakeStartOnlyAfterTheLastStart) {
         PhotometricRecord r;
         r.Filename = "/d/f" + std::to_string(i) + ".ies";
         r.Checked = kTrue;
-        r.Saved = kTrue;
+        r.Saved = i == 3 ? kFalse : kTrue;  // the second batch starts with an unsaved set
         loaded.push_back(r);
     }
     WorkRecordTable work;
@@ -94,10 +94,23 @@ TEST(ProbeLaunch, BatchesReachRealToolsThatTakeStartOnlyAfterTheLastStart) {
     EXPECT_NE(data[2].find(" 1|/d/f5.ies"), std::string::npos) << data[2];
     EXPECT_EQ(events("start"), (std::vector<std::string>{"lumibench_probe|1", "lumibench_probe|2",
                                                          "lumibench_probe|3"}));
-    // Every instance took its "MoveWin" before any "Start" went out.
+    // The third instance had started (it logs that before it takes anything)
+    // before the first "Start" was taken; each took one "MoveWin".
+    const auto lines = ReadTabLines(folder / "probe.log");
+    auto firstLine = [&](const std::string& kind, const std::string& text, bool last) {
+        std::ptrdiff_t found = -1;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].size() >= 3 && lines[i][1] == kind && (text.empty() || lines[i][2] == text)) {
+                found = static_cast<std::ptrdiff_t>(i);
+                if (!last) break;
+            }
+        }
+        return found;
+    };
+    EXPECT_LT(firstLine("start", "", true), firstLine("take", "Start", false));
     const auto taken = events("take");
-    EXPECT_EQ(std::vector<std::string>(taken.begin(), taken.begin() + 3),
-              std::vector<std::string>(3, "MoveWin,120,0,-1,-1"));
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "MoveWin,120,0,-1,-1"), 3);
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "Unsaved"), 1);
 
     EXPECT_TRUE(launcher.AnyToolWindowOpen());
     launcher.CloseAllTools();

@@ -108,23 +108,6 @@ TEST_F(ToolLauncherTest, CommandLineFieldsAndInstanceNumbersRestartAfterCloseAll
     EXPECT_EQ(records(4)[3][2], "-7,0,LumibenchPE,1,0,Data Exchange_2");
 }
 
-TEST_F(ToolLauncherTest, BatchesStartEveryInstanceBeforeAnyStart) {
-    // What each batch put into the slots is checked with the probe tool.
-    WorkRecordTable work;
-    const LoadedFileTable loaded = Loaded(5, {3});
-    rig.launcher->gsbToolClick(actName, 1, loaded, work, {99, 150, 0});
-
-    EXPECT_EQ(records(3).size(), 3u);
-    EXPECT_EQ(rig.sent, (std::vector<SentCommand>{{actName, "1", "MoveWin,150,0,-1,-1"},
-                                                  {actName, "2", "MoveWin,150,0,-1,-1"},
-                                                  {actName, "3", "MoveWin,150,0,-1,-1"},
-                                                  {actName, "1", "Start"},
-                                                  {actName, "2", "Unsaved"},
-                                                  {actName, "2", "Start"},
-                                                  {actName, "3", "Start"}}));
-    EXPECT_EQ(work.size(), 5u);
-}
-
 TEST_F(ToolLauncherTest, OneBatchAndTheMaxFilesEdges) {
     struct Row {
         const char* name;

@@ -45,7 +45,44 @@ TEST(SplitLinesAndFields, CutsLinesAndFieldsWithTheirQuirks) {
         const std::vector<std::string_view> views = FirstLineFieldViews(c.text);
         EXPECT_EQ(std::vector<std::string>(views.begin(), views.end()),
                   c.fields.empty() ? std::vector<std::string>{} : c.fields.front());
+
+        // So does the cursor, with or without reading numbers on the way.
+        FirstLineFieldCursor cursor(c.text), numbers(c.text);
+        std::vector<std::string> cut, cutReading;
+        std::string_view field;
+        while (cursor.next(field)) cut.emplace_back(field);
+        double value = 0;
+        bool plain = false;
+        while (numbers.next(field, value, plain)) cutReading.emplace_back(field);
+        EXPECT_EQ(cut, c.fields.empty() ? std::vector<std::string>{} : c.fields.front());
+        EXPECT_EQ(cutReading, cut);
     }
+}
+
+TEST(FirstLineFieldCursor, ReadsPlainDecimalsInPlaceAndLeavesTheRest) {
+    struct Field { const char* text; bool plain; double value; };
+    const std::vector<Field> fields = {
+        {"0", true, 0},      {"150.48", true, 150.48}, {"-.25", true, -0.25}, {"", false, 0},
+        {" 5", false, 0},    {"1E-05", false, 0},      {"+7", false, 0},      {"1.2.3", false, 0},
+        {"12x", false, 0},   {"0000012.5000", true, 12.5},
+        {"1234567890123456", false, 0},  // more digits than the direct reading takes
+    };
+    std::string text;
+    for (const Field& f : fields) text += std::string(f.text) + ",";
+    text.pop_back();
+    FirstLineFieldCursor cursor(text);
+    std::string_view field;
+    double value = -1;
+    bool plain = false;
+    for (const Field& f : fields) {
+        ASSERT_TRUE(cursor.next(field, value, plain)) << f.text;
+        EXPECT_EQ(field, f.text);
+        EXPECT_EQ(plain, f.plain) << f.text;
+        if (plain) {
+            EXPECT_EQ(value, f.value) << f.text;
+        }
+    }
+    EXPECT_FALSE(cursor.next(field, value, plain));
 }
 
 }  // namespace

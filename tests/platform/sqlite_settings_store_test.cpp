@@ -60,6 +60,41 @@ TEST(SqliteSettingsStore, NamesCompareWithoutCaseAndMissingGivesDefault) {
               (std::vector<SettingsEntry>{{"Lumibench_PE", "Data Exchange", "Active", "False"}}));
 }
 
+TEST(SqliteSettingsStore, ABatchReachesOtherConnectionsWholeOrNotAtAll) {
+    TempFolder folder;
+    const auto file = folder / "s.sqlite3";
+    auto writer = SqliteSettingsStore::Open(file);
+    auto other = SqliteSettingsStore::Open(file);
+    ASSERT_NE(writer, nullptr);
+    ASSERT_NE(other, nullptr);
+    const auto values = [&] {
+        return other->read("App", "S", "A") + "," + other->read("App", "S", "B");
+    };
+    ASSERT_TRUE(writer->write("App", "S", "A", "old"));
+    ASSERT_TRUE(writer->write("App", "S", "B", "old"));
+    {
+        SettingsBatch batch(*writer);
+        ASSERT_TRUE(writer->write("App", "S", "A", "new"));
+        {
+            SettingsBatch inner(*writer);  // nested: only the outermost commits
+            ASSERT_TRUE(writer->write("App", "S", "B", "new"));
+        }
+        EXPECT_EQ(values(), "old,old");
+        EXPECT_EQ(writer->read("App", "S", "A"), "new");
+        EXPECT_TRUE(batch.end());
+        EXPECT_TRUE(batch.end());  // a second end does nothing
+    }
+    EXPECT_EQ(values(), "new,new");
+    // A writer that goes away inside a batch, as a killed process would, leaves
+    // the store as it was and readable.
+    writer->beginBatch();
+    ASSERT_TRUE(writer->write("App", "S", "A", "lost"));
+    writer.reset();
+    EXPECT_EQ(values(), "new,new");
+    ASSERT_TRUE(other->write("App", "S", "B", "after"));
+    EXPECT_EQ(values(), "new,after");
+}
+
 TEST(SqliteSettingsStore, BrokenFilesAreRefusedAndLeftAlone) {
     TempFolder folder;
     const std::string contents[] = {

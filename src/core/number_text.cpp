@@ -36,10 +36,7 @@ std::string FormatGeneral(double value, int digits) {
 constexpr int kFloatDigits = 7;
 constexpr int kDoubleDigits = 15;
 
-// Exact powers of ten: every one up to 1e22 is a double without rounding.
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+using number_text_detail::kExactPowers;
 constexpr float kExactFloatPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                                        1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
@@ -218,48 +215,22 @@ char* WriteCompact(char* out, double value) {
     return std::copy(text.begin(), text.end(), out);
 }
 
+char* WriteCompactList(char* out, const double* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const double value = values[i];
+        if (value == 0) {
+            *out++ = '0';  // the commonest candela value by far
+        } else {
+            out = WriteCompact(out, value);
+        }
+        *out++ = ',';
+    }
+    return out;
+}
+
 std::string FormatSigned(std::int64_t value) { return WithSign(FormatCompact(value)); }
 std::string FormatSigned(float value) { return WithSign(FormatCompact(value)); }
 std::string FormatSigned(double value) { return WithSign(FormatCompact(value)); }
-
-const char* ReadPlainDecimal(const char* first, const char* last, double& value) {
-    const char* p = first;
-    const bool negative = p != last && *p == '-';
-    if (negative) ++p;
-    const char* const digitsStart = p;
-    std::uint64_t m = 0;
-    int significant = 0;  // digits from the first non-zero one; m wraps past 19, refused below
-    while (p != last && *p == '0') ++p;
-    for (; p != last; ++p) {
-        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
-        if (digit > 9) break;
-        m = m * 10 + digit;
-        ++significant;
-    }
-    int fraction = 0;
-    bool point = false;
-    if (p != last && *p == '.') {
-        point = true;
-        const char* const fractionStart = ++p;
-        if (m == 0) {
-            while (p != last && *p == '0') ++p;
-        }
-        for (; p != last; ++p) {
-            const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
-            if (digit > 9) break;
-            m = m * 10 + digit;
-            ++significant;
-        }
-        fraction = static_cast<int>(p - fractionStart);
-    }
-    if (p - digitsStart == (point ? 1 : 0) || significant > kDoubleDigits || fraction > 22) {
-        return nullptr;
-    }
-    // m < 10^15 and 10^fraction are exact doubles: one correctly rounded division.
-    const double magnitude = fraction == 0 ? static_cast<double>(m) : static_cast<double>(m) / kExactPowers[fraction];
-    value = negative ? -magnitude : magnitude;
-    return p;
-}
 
 std::optional<double> PlainDecimal(std::string_view text) {
     const char* const last = text.data() + text.size();

@@ -1,5 +1,7 @@
 #include "exchange/exchange_records.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -49,9 +51,9 @@ std::string CandelaText(const PhotometricRecord& record) {
     for (int i = 0; i < h; ++i) {
         const std::size_t hi = static_cast<std::size_t>(i);
         const std::vector<double>& values = hi < record.Candela.size() ? record.Candela[hi] : none;
-        char* out = row.get();
-        for (std::size_t j = 0; j < columns; ++j) {
-            out = WriteCompact(out, ElementOr0(values, j));
+        char* out = WriteCompactList(row.get(), values.data(), std::min(values.size(), columns));
+        for (std::size_t j = values.size(); j < columns; ++j) {  // a short row reads as zeros
+            *out++ = '0';
             *out++ = ',';
         }
         text.append(row.get(), out);
@@ -187,28 +189,50 @@ std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section
     // Tools see the old slots or the new ones, never a mixture; and one
     // transaction costs far less than 550.
     SettingsBatch batch(store);
-    ClearExchangeRecords(store, section);
-    if (work.empty()) return 0;
+    // Inside a batch only the end result is ever seen, so a value about to be
+    // written is not emptied first; an unchanged value then costs the store
+    // next to nothing. Values left out are emptied at the end.
+    const bool clearLast = batch.grouped();
+    std::array<std::array<bool, kSlotFieldNames.size()>, kExchangeSlotCount + 1> written{};
+    const auto put = [&](std::string_view name, int slot, std::string_view value) {
+        store.write(kExchangeApp, section, SlotKey(name, slot), value);
+        if (slot < 1 || slot > kExchangeSlotCount) return;
+        const auto field = std::find(kSlotFieldNames.begin(), kSlotFieldNames.end(), name);
+        written[static_cast<std::size_t>(slot)][static_cast<std::size_t>(field - kSlotFieldNames.begin())] = true;
+    };
+    const auto clearRest = [&] {
+        if (!clearLast) return;
+        for (int slot = 1; slot <= kExchangeSlotCount; ++slot) {
+            for (std::size_t field = 0; field < kSlotFieldNames.size(); ++field) {
+                if (!written[static_cast<std::size_t>(slot)][field]) {
+                    store.write(kExchangeApp, section, SlotKey(kSlotFieldNames[field], slot), "");
+                }
+            }
+        }
+    };
+    if (!clearLast) ClearExchangeRecords(store, section);
     std::int16_t count = 0;
     long record = static_cast<long>(firstRecord) - 1;
-    for (int slot = firstSlot; slot <= lastSlot; ++slot) {
+    for (int slot = firstSlot; slot <= lastSlot && !work.empty(); ++slot) {
         ++record;
         if (record < 1 || static_cast<std::size_t>(record) > work.size()) {
-            store.write(kExchangeApp, section, SlotKey(kSlotFilename, slot), "");
+            put(kSlotFilename, slot, "");
             continue;
         }
         if (slot > kExchangeSlotCount) {
+            clearRest();
             batch.end();  // the store stays free while the message waits for the user
             messages.show({kLoadDataTitle,
                            std::string(kLoadDataLimitText) + FormatSigned(kExchangeSlotCount) + ").",
                            MessageIcon::Exclamation, MessageButtons::Ok, true});
-            break;
+            return count;
         }
         for (const SlotValue& value : FormatSlotValues(work[static_cast<std::size_t>(record - 1)])) {
-            store.write(kExchangeApp, section, SlotKey(value.fieldName, slot), value.value);
+            put(value.fieldName, slot, value.value);
         }
         ++count;
     }
+    clearRest();
     return count;
 }
 
@@ -306,10 +330,12 @@ std::int16_t ReadExchangeRecords(SettingsStore& store, std::string_view section,
             record.Candela.assign(h, std::vector<double>(v, 0.0));
             std::string_view field;
             for (std::vector<double>& row : record.Candela) {
-                for (double& value : row) {
-                    bool plain = false;
-                    if (!candela.next(field, value, plain)) throw ReadFailure{kSubscriptOutOfRange};
-                    if (!plain) value = ReadDouble(field);
+                // Plain decimals in a run; anything else one by one.
+                for (std::size_t j = 0; j < row.size();) {
+                    j += candela.nextPlainNumbers(row.data() + j, row.size() - j);
+                    if (j == row.size()) break;
+                    if (!candela.next(field)) throw ReadFailure{kSubscriptOutOfRange};
+                    row[j++] = ReadDouble(field);
                 }
             }
 

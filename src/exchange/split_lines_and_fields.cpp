@@ -103,6 +103,23 @@ bool FirstLineFieldCursor::next(std::string_view& field, double& value, bool& pl
     return true;
 }
 
+std::size_t FirstLineFieldCursor::nextPlainNumbers(double* values, std::size_t count) {
+    const char* const begin = line_.data();
+    const char* const end = begin + line_.size();
+    const char* p = begin + std::min(position_, line_.size());
+    std::size_t done = 0;
+    const std::size_t limit = std::min(count, remaining_);
+    while (done < limit && position_ < line_.size()) {
+        const char* const stop = ReadPlainDecimal(p, end, values[done]);
+        if (stop == nullptr || (stop != end && *stop != ',')) break;
+        p = stop + 1;
+        position_ = static_cast<std::size_t>(p - begin);
+        ++done;
+    }
+    remaining_ -= done;
+    return done;
+}
+
 std::vector<std::string_view> FirstLineFieldViews(std::string_view text) {
     const std::vector<std::string_view> lines = SplitLineViews(text);
     if (lines.empty()) return {};

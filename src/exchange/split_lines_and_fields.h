@@ -46,6 +46,10 @@ public:
     // The same, reading a plain decimal field (see PlainDecimal) on the way:
     // `plain` then tells that `value` is its number.
     bool next(std::string_view& field, double& value, bool& plain);
+    // Reads up to `count` fields that are plain decimals into `values`,
+    // stopping before the first field that is not one (or is not there);
+    // returns how many were read.
+    std::size_t nextPlainNumbers(double* values, std::size_t count);
 
 private:
     std::string_view line_;

@@ -22,20 +22,25 @@ public:
                        std::string_view value) = 0;
 
     // The writes between beginBatch and endBatch reach other processes as one
-    // change, whole or not at all. Batches nest; only the outermost counts.
-    // Stores with no such notion ignore both. endBatch returns false when the
-    // batch could not be made durable (its writes are then lost as a whole).
-    virtual void beginBatch() {}
+    // change, whole or not at all: when any of them fails, none is kept.
+    // Batches nest; only the outermost counts. beginBatch returns false when
+    // the writes will go one by one instead (a store without batches, or one
+    // that cannot start one now). endBatch returns false when the batch's
+    // writes were dropped.
+    virtual bool beginBatch() { return false; }
     virtual bool endBatch() { return true; }
 };
 
 // A batch for the life of a scope, or until end().
 class SettingsBatch {
 public:
-    explicit SettingsBatch(SettingsStore& store) : store_(&store) { store.beginBatch(); }
+    explicit SettingsBatch(SettingsStore& store) : store_(&store), grouped_(store.beginBatch()) {}
     ~SettingsBatch() { end(); }
     SettingsBatch(const SettingsBatch&) = delete;
     SettingsBatch& operator=(const SettingsBatch&) = delete;
+
+    // Whether the writes of this batch are applied together.
+    bool grouped() const { return grouped_ && store_ != nullptr; }
 
     bool end() {
         if (store_ == nullptr) return true;
@@ -45,6 +50,7 @@ public:
 
 private:
     SettingsStore* store_;
+    bool grouped_;
 };
 
 // In-memory store for unit tests of logic; real processes share the SQLite one.

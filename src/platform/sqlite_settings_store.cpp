@@ -237,42 +237,47 @@ bool SqliteSettingsStore::write(std::string_view app, std::string_view section,
     }
     StatementUse use(statement);
     if (!BindText(statement, 1, app) || !BindText(statement, 2, section) ||
-        !BindText(statement, 3, key) || !BindText(statement, 4, value)) {
+        !BindText(statement, 3, key) || !BindText(statement, 4, value) ||
+        sqlite3_step(statement) != SQLITE_DONE) {
         noteError();
-        return false;
-    }
-    if (sqlite3_step(statement) != SQLITE_DONE) {
-        noteError();
+        batchFailed_ = batchFailed_ || inTransaction_;
         return false;
     }
     return true;
 }
 
-void SqliteSettingsStore::beginBatch() {
+bool SqliteSettingsStore::beginBatch() {
     if (batchDepth_++ > 0) {
-        return;
+        return inTransaction_;
     }
     // When the lock cannot be had, the writes go one by one as without a batch.
-    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    inTransaction_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    batchFailed_ = false;
+    if (!inTransaction_) {
         noteError();
     }
+    return inTransaction_;
 }
 
 bool SqliteSettingsStore::endBatch() {
-    if (batchDepth_ == 0 || --batchDepth_ > 0) {
+    if (batchDepth_ == 0 || --batchDepth_ > 0 || !inTransaction_) {
         return true;
     }
-    // A failed write may already have rolled the transaction back.
-    if (sqlite3_get_autocommit(db_) != 0) {
+    inTransaction_ = false;
+    // SQLite itself rolls back on some failures; then there is nothing to end.
+    const bool open = sqlite3_get_autocommit(db_) == 0;
+    if (!batchFailed_ && open &&
+        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
         return true;
     }
-    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
-        return true;
+    if (!batchFailed_) {
+        noteError();
     }
-    noteError();
     // Never leave the connection inside a transaction: later writes would
     // pile into it unseen.
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (sqlite3_get_autocommit(db_) == 0) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
     return false;
 }
 

@@ -46,7 +46,7 @@ public:
                std::string_view value) override;
     // Takes the write lock for the whole batch (waiting as a write would), so
     // keep a batch short and never wait for the user inside one.
-    void beginBatch() override;
+    bool beginBatch() override;
     bool endBatch() override;
 
     // The stored value, or nothing when none was written or it cannot be read.
@@ -74,6 +74,8 @@ private:
     std::filesystem::path file_;
     std::string lastError_;
     int batchDepth_ = 0;
+    bool inTransaction_ = false;  // the outermost batch holds a transaction
+    bool batchFailed_ = false;    // a write of that transaction failed
     sqlite3_stmt* readStatement_ = nullptr;
     sqlite3_stmt* writeStatement_ = nullptr;
     sqlite3_stmt* listAppStatement_ = nullptr;

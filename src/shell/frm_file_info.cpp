@@ -57,13 +57,14 @@ frmFileInfo::frmFileInfo(HostSession& session, std::optional<std::size_t> select
 }
 
 void frmFileInfo::msbFileInfo() {
-    session_.work.clear();
     txtFileInfo_->clear();
     if (!selectedLine_ || *selectedLine_ >= session_.loaded.size()) {
         return;
     }
-    CopyPhotometricRecord(session_.loaded, *selectedLine_, session_.work, 0, false);
-    const PhotometricRecord& record = session_.work.front();
+    // A copy of its own, not the shared work table: see ShowRecordSummary.
+    RecordTable selected;
+    CopyPhotometricRecord(session_.loaded, *selectedLine_, selected, 0, false);
+    const PhotometricRecord& record = selected.front();
     const std::string text = FileInformationText(record, ReadFileFacts(record.Filename));
     QString shown = QString::fromStdString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -130,7 +130,9 @@ void frmLumibench::RefreshLoadedFilesList() {
 }
 
 void frmLumibench::ShowRecordSummary() {
-    session_.work.clear();
+    // The summary copies the record into a table of its own rather than the
+    // shared work table: clicks arrive inside the event-processing waits of a
+    // tool start, while the launcher still sends from the work table.
     summary_->clear();
     const QList<QListWidgetItem*> selected = list_->selectedItems();
     if (selected.size() != 1) {
@@ -140,9 +142,10 @@ void frmLumibench::ShowRecordSummary() {
     if (row < 0 || static_cast<std::size_t>(row) >= session_.loaded.size()) {
         return;
     }
-    CopyPhotometricRecord(session_.loaded, static_cast<std::size_t>(row), session_.work, 0, false);
+    RecordTable record;
+    CopyPhotometricRecord(session_.loaded, static_cast<std::size_t>(row), record, 0, false);
     QString text =
-        QString::fromStdString(RecordSummaryText(session_.work.front(), SystemDecimalPoint()));
+        QString::fromStdString(RecordSummaryText(record.front(), SystemDecimalPoint()));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (text.endsWith(QLatin1Char('\n'))) {
         text.chop(1);
@@ -201,7 +204,6 @@ void frmLumibench::CloseCheckedFiles() {
 }
 
 void frmLumibench::ShowFileInformation() {
-    session_.work.clear();
     const QList<QListWidgetItem*> selected = list_->selectedItems();
     if (selected.size() != 1) {
         session_.messages.show({kFileInformationTitle,

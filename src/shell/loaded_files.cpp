@@ -21,8 +21,12 @@ std::optional<std::size_t> LoadPhotometricFile(HostSession& session, std::string
     if (!choice || choice->reader == nullptr) {
         return std::nullopt;
     }
+    // The reader fills a scratch table of this load's own: a drop can arrive
+    // inside the event-processing wait of a tool start that still sends from
+    // the session's work table.
+    WorkRecordTable work;
     ReaderMessages message;
-    ReaderContext context{session.work, session.messages, session.userDataFolder};
+    ReaderContext context{work, session.messages, session.userDataFolder};
     try {
         choice->reader(path, message, false, context);
     } catch (const std::exception& error) {
@@ -36,13 +40,13 @@ std::optional<std::size_t> LoadPhotometricFile(HostSession& session, std::string
                                MessageIcon::Exclamation, MessageButtons::Ok, false});
         return std::nullopt;
     }
-    if (session.work.empty()) {
+    if (work.empty()) {
         return std::nullopt;
     }
-    AddData(session.work, session.loaded, session.messages);
+    AddData(work, session.loaded, session.messages);
     // The receiving record is the one now listed under the work record's name;
     // at the limit there is none and nothing is marked.
-    const std::string key = UpperAscii(FileNameOf(session.work.front().Filename));
+    const std::string key = UpperAscii(FileNameOf(work.front().Filename));
     for (std::size_t j = 0; j < session.loaded.size(); ++j) {
         if (UpperAscii(FileNameOf(session.loaded[j].Filename)) == key) {
             session.loaded[j].Saved = kTrue;
@@ -87,15 +91,15 @@ CloseResult CloseCheckedFiles(HostSession& session) {
                                MessageButtons::YesNo, true}) != MessageAnswer::Yes) {
         return result;
     }
-    session.work.clear();
+    RecordTable kept;
     RecordTable closed;
     for (std::size_t i = 0; i < session.loaded.size(); ++i) {
-        RecordTable& to = session.loaded[i].Checked != kFalse ? closed : session.work;
+        RecordTable& to = session.loaded[i].Checked != kFalse ? closed : kept;
         CopyPhotometricRecord(session.loaded, i, to, to.size(), false);
     }
     session.loaded.clear();
-    for (std::size_t i = 0; i < session.work.size(); ++i) {
-        CopyPhotometricRecord(session.work, i, session.loaded, i, false);
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        CopyPhotometricRecord(kept, i, session.loaded, i, false);
     }
     result.closed = true;
     for (const PhotometricRecord& record : closed) {

@@ -235,10 +235,12 @@ TEST_F(ShellWindow, SummaryFollowsTheSingleSelectedLine) {
     select({0, 1});
     EXPECT_EQ(summaryText(), "");
 
-    // The summary leaves the work table alone: a tool start may still be
-    // sending from it while clicks are handled.
+    // Clicks and drops leave the work table alone: a tool start may still be
+    // sending from it while they are handled.
     session_.work = {session_.loaded[0]};
     select({1});
+    drop({sample("wall_washer.ies")});
+    EXPECT_EQ(list_->count(), 3);
     EXPECT_EQ(session_.work.size(), 1u);
     EXPECT_EQ(session_.work[0].Filename, session_.loaded[0].Filename);
 }

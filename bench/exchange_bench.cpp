@@ -107,6 +107,36 @@ void WriteAndRead25(benchmark::State& state, SettingsStore& store, Pick pick) {
     state.counters["candela_values"] = static_cast<double>(record->HorAngleCount) * record->VertAngleCount * 25;
 }
 
+// The same, with every round writing values other than the last round's:
+// the store rewrites every page instead of finding most of them unchanged.
+void BM_Write25ChangedSlotsAndReadBack_Sqlite(benchmark::State& state) {
+    const auto store = SqliteSettingsStore::Open(ScratchFolder() / "changed.sqlite3");
+    std::string name;
+    const PhotometricRecord* record = CorpusRecord(Pick::Largest, &name);
+    if (!store || !record) {
+        state.SkipWithError("no settings store or no readable IES file in the corpus");
+        return;
+    }
+    // The same values in another order: the same number texts, other bytes.
+    PhotometricRecord reordered = *record;
+    for (auto& row : reordered.Candela) std::reverse(row.begin(), row.end());
+    const WorkRecordTable works[2] = {WorkRecordTable(kExchangeSlotCount, *record),
+                                      WorkRecordTable(kExchangeSlotCount, reordered)};
+    SilentMessageSink silent;
+    WorkRecordTable back;
+    std::string error;
+    int round = 0;
+    for (auto _ : state) {
+        WriteExchangeRecords(*store, kSection, works[++round % 2], 1, kExchangeSlotCount, 1, silent);
+        if (ReadExchangeRecords(*store, kSection, back, error) != kExchangeRead) {
+            state.SkipWithError(("read back failed: " + error).c_str());
+            return;
+        }
+    }
+    state.SetLabel(name);
+}
+BENCHMARK(BM_Write25ChangedSlotsAndReadBack_Sqlite)->Unit(benchmark::kMillisecond);
+
 void BM_Write25SlotsAndReadBack_Sqlite(benchmark::State& state) {
     const auto store = SqliteSettingsStore::Open(ScratchFolder() / "slots.sqlite3");
     if (!store) {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -51,36 +53,86 @@ double FloatDecadePower(int e) {
     return table[static_cast<std::size_t>(std::clamp(e, -56, 7) + 56)];
 }
 
+// "00" to "99", for writing two digits at a time.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the `count` lowest decimal digits of x, leading zeros included,
+// ending just before `end`; returns what is left of x.
+std::uint64_t WriteDigitsBefore(char* end, std::uint64_t x, int count) {
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * (x % 100), 2);
+        x /= 100;
+    }
+    if (count == 1) {
+        end[-1] = static_cast<char>('0' + x % 10);
+        x /= 10;
+    }
+    return x;
+}
+
+// The number of decimal digits of x >= 1.
+int DigitCount(std::uint64_t x) {
+    static constexpr std::uint64_t kPowers[] = {1ULL,
+                                                10ULL,
+                                                100ULL,
+                                                1000ULL,
+                                                10000ULL,
+                                                100000ULL,
+                                                1000000ULL,
+                                                10000000ULL,
+                                                100000000ULL,
+                                                1000000000ULL,
+                                                10000000000ULL,
+                                                100000000000ULL,
+                                                1000000000000ULL,
+                                                10000000000000ULL,
+                                                100000000000000ULL,
+                                                1000000000000000ULL,
+                                                10000000000000000ULL,
+                                                100000000000000000ULL,
+                                                1000000000000000000ULL,
+                                                10000000000000000000ULL};
+    const int guess = (std::bit_width(x) * 1233) >> 12;  // floor or one short
+    return guess + (x >= kPowers[guess] ? 1 : 0);
+}
+
 // Writes `m` * 10^-k (m >= 1, no trailing zero, k >= 1) the way %G with
 // `precision` digits writes it, given that the decimal has at most
 // `precision` digits and is the one %G rounds to.
 char* WriteScaled(char* out, bool negative, std::uint64_t m, int k, int precision) {
-    char digits[24];
-    const int n = static_cast<int>(std::to_chars(digits, digits + sizeof digits, m).ptr - digits);
+    const int n = DigitCount(m);
     const int exponent = n - 1 - k;
     if (negative) *out++ = '-';
-    if (exponent < -4 || exponent >= precision) {
-        *out++ = digits[0];
-        if (n > 1) {
-            *out++ = '.';
-            for (int i = 1; i < n; ++i) *out++ = digits[i];
-        }
-        *out++ = 'E';
-        *out++ = exponent < 0 ? '-' : '+';
-        const int magnitude = exponent < 0 ? -exponent : exponent;
-        if (magnitude < 10) *out++ = '0';
-        return std::to_chars(out, out + 4, magnitude).ptr;
+    if (exponent >= 0 && exponent < precision) {
+        // The digits from the right: the fraction, the point, the integer part.
+        char* const end = out + n + 1;
+        const std::uint64_t whole = WriteDigitsBefore(end, m, k);
+        end[-k - 1] = '.';
+        WriteDigitsBefore(end - k - 1, whole, n - k);
+        return end;
     }
-    if (exponent >= 0) {
-        for (int i = 0; i <= exponent; ++i) *out++ = digits[i];
+    if (exponent < 0 && exponent >= -4) {
+        *out++ = '.';  // no leading zero
+        for (int i = -1; i > exponent; --i) *out++ = '0';
+        WriteDigitsBefore(out + n, m, n);
+        return out + n;
+    }
+    char digits[24] = {};
+    WriteDigitsBefore(digits + n, m, n);
+    *out++ = digits[0];
+    if (n > 1) {
         *out++ = '.';
-        for (int i = exponent + 1; i < n; ++i) *out++ = digits[i];
-        return out;
+        for (int i = 1; i < n; ++i) *out++ = digits[i];
     }
-    *out++ = '.';  // no leading zero
-    for (int i = -1; i > exponent; --i) *out++ = '0';
-    for (int i = 0; i < n; ++i) *out++ = digits[i];
-    return out;
+    *out++ = 'E';
+    *out++ = exponent < 0 ? '-' : '+';
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 10) *out++ = '0';
+    return std::to_chars(out, out + 4, magnitude).ptr;
 }
 
 // Round to nearest, ties to even, for 0 <= x < 2^52: adding 2^52 leaves no
@@ -96,8 +148,8 @@ double RoundSmall(double x) {
 // value's nearest 15-digit decimal: for normal doubles the spacing of 15-digit
 // decimals exceeds four units in the last place, so no second such decimal
 // fits within the half unit around the value.
-int ShortDecimal(double magnitude, std::uint64_t limit, std::uint64_t& m) {
-    for (int k = 1; k <= 22; ++k) {
+int ShortDecimal(double magnitude, std::uint64_t limit, std::uint64_t& m, int maxPlaces = 22) {
+    for (int k = 1; k <= maxPlaces; ++k) {
         const double scaled = magnitude * kExactPowers[k];
         if (!(scaled < static_cast<double>(limit))) return 0;
         const double rounded = RoundSmall(scaled);
@@ -113,6 +165,50 @@ int ShortDecimal(double magnitude, std::uint64_t limit, std::uint64_t& m) {
     return 0;
 }
 
+// A non-integral magnitude from 1E-4 up to 1E15, written in the point form
+// (%G's fixed range) with 15 significant digits. The integer part and the
+// fraction are exact; the fraction scaled to the places it gets is below
+// 2^50, so that product's one rounding is at most 1/16, and when it lies
+// within 0.4 of an integer, that integer is the fraction's digits exactly as
+// %G rounds them. nullptr when that margin is not there, the digits carry
+// into the integer part, or the decade guess was off.
+char* WriteFixedDouble(char* out, bool negative, double magnitude) {
+    // Decades 10^-5 .. 10^15 as the nearest doubles; a guess they make wrong
+    // is caught by the digit count check below.
+    static constexpr double kDecades[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1,  1e2,  1e3,  1e4, 1e5,
+                                          1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    // magnitude (normal here) lies in [2^e, 2^(e+1)) with e its binary exponent.
+    const int binary = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
+    int decade = (binary * 1233) >> 12;  // floor(e * log10 2), or one short of the decade
+    if (decade < -5 || decade > 14) return nullptr;
+    if (magnitude >= kDecades[decade + 1 + 5]) ++decade;
+    if (decade < -4 || decade > 14) return nullptr;
+
+    const auto whole = static_cast<std::uint64_t>(magnitude);
+    const double fractionPart = magnitude - static_cast<double>(whole);  // exact
+    const int places = 14 - decade;  // digits after the point among the 15
+    const double scaled = fractionPart * kExactPowers[places];
+    const double rounded = RoundSmall(scaled);
+    if (std::fabs(scaled - rounded) > 0.4 || !(rounded < kExactPowers[places])) return nullptr;
+    if (decade < 0 && !(rounded >= kExactPowers[places - 1])) return nullptr;  // not 15 digits: decade off
+    auto digits = static_cast<std::uint64_t>(rounded);
+    int kept = places;
+    if (digits == 0) {
+        kept = 0;
+    } else {
+        if (digits % 100'000'000 == 0) { digits /= 100'000'000; kept -= 8; }
+        if (digits % 10'000 == 0) { digits /= 10'000; kept -= 4; }
+        if (digits % 100 == 0) { digits /= 100; kept -= 2; }
+        if (digits % 10 == 0) { digits /= 10; kept -= 1; }
+    }
+    if (negative) *out++ = '-';
+    if (decade >= 0) out = std::to_chars(out, out + 16, whole).ptr;  // no leading zero below 1
+    if (kept == 0) return out;
+    *out++ = '.';
+    WriteDigitsBefore(out + kept, digits, kept);
+    return out + kept;
+}
+
 // Compact double text into `out` (room for 32 characters); nullptr when only
 // the reference form will do.
 char* WriteDoubleFast(char* out, double value) {
@@ -125,8 +221,17 @@ char* WriteDoubleFast(char* out, double value) {
     if (static_cast<double>(static_cast<std::int64_t>(magnitude)) == magnitude) {
         return std::to_chars(out, out + 32, static_cast<std::int64_t>(value)).ptr;
     }
+    // Values as files hold them have a few decimals; others take the
+    // 15-digit scaling, and what is left the full search for a short decimal.
+    constexpr std::uint64_t kLimit = 1'000'000'000'000'000ULL;
     std::uint64_t m = 0;
-    const int k = ShortDecimal(magnitude, 1'000'000'000'000'000ULL, m);
+    if (const int k = ShortDecimal(magnitude, kLimit, m, 4); k != 0) {
+        return WriteScaled(out, value < 0, m, k, kDoubleDigits);
+    }
+    if (magnitude >= 1e-4) {
+        if (char* end = WriteFixedDouble(out, value < 0, magnitude)) return end;
+    }
+    const int k = ShortDecimal(magnitude, kLimit, m);
     if (k == 0) return nullptr;
     return WriteScaled(out, value < 0, m, k, kDoubleDigits);
 }

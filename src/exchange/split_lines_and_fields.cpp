@@ -105,15 +105,20 @@ bool FirstLineFieldCursor::next(std::string_view& field, double& value, bool& pl
 
 std::size_t FirstLineFieldCursor::nextPlainNumbers(double* values, std::size_t count) {
     const char* const begin = line_.data();
-    const char* const end = begin + line_.size();
-    const char* p = begin + std::min(position_, line_.size());
+    const std::size_t size = line_.size();
     std::size_t done = 0;
     const std::size_t limit = std::min(count, remaining_);
-    while (done < limit && position_ < line_.size()) {
-        const char* const stop = ReadPlainDecimal(p, end, values[done]);
-        if (stop == nullptr || (stop != end && *stop != ',')) break;
-        p = stop + 1;
-        position_ = static_cast<std::size_t>(p - begin);
+    while (done < limit && position_ < size) {
+        const char* const p = begin + position_;
+        // A lone "0", the commonest value of a candela list.
+        if (*p == '0' && (position_ + 1 == size || p[1] == ',')) {
+            values[done++] = 0;
+            position_ += 2;
+            continue;
+        }
+        const char* const stop = ReadPlainDecimal(p, begin + size, values[done]);
+        if (stop == nullptr || (stop != begin + size && *stop != ',')) break;
+        position_ = static_cast<std::size_t>(stop - begin) + 1;
         ++done;
     }
     remaining_ -= done;

@@ -113,7 +113,9 @@ std::string ColumnBytes(sqlite3_stmt* statement, int column) {
 bool BindText(sqlite3_stmt* statement, int index, std::string_view text) {
     // An empty view may carry a null pointer, which SQLite would bind as NULL.
     const char* data = text.data() != nullptr ? text.data() : "";
-    return sqlite3_bind_text64(statement, index, data, text.size(), SQLITE_TRANSIENT,
+    // Not copied: every statement is reset and its bindings cleared (StatementUse)
+    // before the caller's text goes away, and values can run to megabytes.
+    return sqlite3_bind_text64(statement, index, data, text.size(), SQLITE_STATIC,
                                SQLITE_UTF8) == SQLITE_OK;
 }
 

@@ -187,6 +187,19 @@ TEST(NumberText, EveryFormMatchesTheReferenceDigits) {
         // Floats whose units in the last place straddle the spacing of 7-digit decimals.
         floats.push_back(std::ldexp(static_cast<float>(bits % (1u << 24)), static_cast<int>(bits >> 58) - 32));
     }
+    // Around every power of ten, where the decade and the form change.
+    for (int decade = -45; decade <= 16; ++decade) {
+        double d = std::pow(10.0, decade);
+        float f = static_cast<float>(d);
+        for (int i = 0; i < 200; ++i) {
+            d = std::nextafter(d, 0.0);
+            f = std::nextafter(f, 0.0f);
+        }
+        for (int i = 0; i < 400; ++i) {
+            values.push_back(d = std::nextafter(d, 1e300));
+            floats.push_back(f = std::nextafter(f, 1e30f));
+        }
+    }
     int failures = 0;
     std::string appended;
     for (double value : values) {

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <map>
 
 #include "exchange/exchange_texts.h"
+#include "platform/sqlite_settings_store.h"
 
 namespace lumibench {
 namespace {
@@ -310,6 +314,84 @@ TEST(ExchangeRecords, StopsAtTwentyFiveSlotsWithTheLoadDataMessage) {
                               MessageIcon::Exclamation, MessageButtons::Ok, true}));
     EXPECT_EQ(Value(store, kSlotFilename, 25), ExampleRecord().Filename);
     EXPECT_EQ(Value(store, kSlotFilename, 26), "");
+}
+
+// A scratch folder of this test's own (tests run in parallel).
+struct ScratchFolder {
+    std::filesystem::path path;
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "exchange-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) path = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+};
+
+// Every value of slots 1 to 26 as a store holds it.
+std::map<std::string, std::string> SlotValues(SettingsStore& store) {
+    std::map<std::string, std::string> values;
+    for (int slot = 1; slot <= kExchangeSlotCount + 1; ++slot) {
+        for (std::string_view name : kSlotFieldNames) {
+            values[SlotKey(name, slot)] = store.read(kExchangeApp, kSection, SlotKey(name, slot), "<none>");
+        }
+    }
+    return values;
+}
+
+// The shared store writes the slots in one batch that rewrites values in place
+// and empties the rest last; what it ends up holding must not differ.
+TEST(ExchangeRecords, TheSharedStoreEndsUpWithTheSameSlots) {
+    struct Case { int firstSlot, lastSlot, firstRecord; std::size_t records; };
+    const Case cases[] = {{1, 3, 2, 4}, {1, 5, 4, 4}, {3, 3, 1, 1}, {1, 3, 1, 0}, {1, 26, 1, 26}, {2, 27, 1, 3}};
+    ScratchFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.firstSlot) + ".." + std::to_string(c.lastSlot) + " from " +
+                     std::to_string(c.firstRecord) + " of " + std::to_string(c.records));
+        MemorySettingsStore memory;
+        const auto shared = SqliteSettingsStore::Open(folder.path / "slots.sqlite3");
+        ASSERT_NE(shared, nullptr);
+        // Stale slots with keyword lines and tilt data that the new records lack.
+        const WorkRecordTable stale(5, TiltedRecord());
+        WorkRecordTable records(c.records, ExampleRecord());
+        for (std::size_t i = 0; i < records.size(); ++i) records[i].Filename += std::to_string(i);
+        if (!records.empty()) records[0].Keywords.clear();
+        RecordingMessageSink memoryMessages, sharedMessages;
+        WriteExchangeRecords(memory, kSection, stale, 1, 5, 1, memoryMessages);
+        WriteExchangeRecords(*shared, kSection, stale, 1, 5, 1, sharedMessages);
+        EXPECT_EQ(WriteExchangeRecords(*shared, kSection, records, c.firstSlot, c.lastSlot, c.firstRecord,
+                                       sharedMessages),
+                  WriteExchangeRecords(memory, kSection, records, c.firstSlot, c.lastSlot, c.firstRecord,
+                                       memoryMessages));
+        EXPECT_EQ(SlotValues(*shared), SlotValues(memory));
+        EXPECT_EQ(sharedMessages.shown, memoryMessages.shown);
+    }
+}
+
+// The Load Data message waits for the user; the store must be free meanwhile.
+TEST(ExchangeRecords, TheStoreIsFreeWhileTheLoadDataMessageShows) {
+    ScratchFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    const auto host = SqliteSettingsStore::Open(folder.path / "s.sqlite3");
+    const auto tool = SqliteSettingsStore::Open(folder.path / "s.sqlite3");
+    ASSERT_NE(host, nullptr);
+    ASSERT_NE(tool, nullptr);
+    struct ToolWritesMeanwhile : MessageSink {
+        SqliteSettingsStore* tool = nullptr;
+        bool wrote = false;
+        std::string filename1;
+        MessageAnswer show(const MessageRequest&) override {
+            wrote = tool->write(kExchangeApp, kSection, "Probe", "x");
+            filename1 = tool->read(kExchangeApp, kSection, "Filename1");
+            return {};
+        }
+    } messages;
+    messages.tool = tool.get();
+    EXPECT_EQ(WriteExchangeRecords(*host, kSection, WorkRecordTable(26, ExampleRecord()), 1, 26, 1, messages), 25);
+    EXPECT_TRUE(messages.wrote);
+    EXPECT_EQ(messages.filename1, ExampleRecord().Filename);  // the slots written are already there
 }
 
 }  // namespace

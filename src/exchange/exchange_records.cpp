@@ -68,8 +68,8 @@ struct ReadFailure {
 };
 
 // The leading number of a field. Plain decimal fields, which is what the
-// host and well-behaved tools write, go straight to from_chars; anything else
-// takes the general reading.
+// host and well-behaved tools write, are read directly, or else go straight
+// to from_chars; anything else takes the general reading.
 double FieldNumber(std::string_view text) {
     if (const auto plain = PlainDecimal(text)) return *plain;
     std::size_t i = 0;

@@ -89,20 +89,6 @@ bool FirstLineFieldCursor::next(std::string_view& field) {
     return true;
 }
 
-bool FirstLineFieldCursor::next(std::string_view& field, double& value, bool& plain) {
-    plain = false;
-    if (remaining_ == 0 || position_ >= line_.size()) return next(field);
-    const char* const begin = line_.data() + position_;
-    const char* const end = line_.data() + line_.size();
-    const char* const stop = ReadPlainDecimal(begin, end, value);
-    if (stop == nullptr || (stop != end && *stop != ',')) return next(field);
-    plain = true;
-    field = std::string_view(begin, static_cast<std::size_t>(stop - begin));
-    position_ += field.size() + 1;
-    --remaining_;
-    return true;
-}
-
 std::size_t FirstLineFieldCursor::nextPlainNumbers(double* values, std::size_t count) {
     const char* const begin = line_.data();
     const std::size_t size = line_.size();

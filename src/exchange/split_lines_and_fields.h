@@ -43,9 +43,6 @@ public:
     explicit FirstLineFieldCursor(std::string_view text);
     // The next field; false once every field has been given.
     bool next(std::string_view& field);
-    // The same, reading a plain decimal field (see PlainDecimal) on the way:
-    // `plain` then tells that `value` is its number.
-    bool next(std::string_view& field, double& value, bool& plain);
     // Reads up to `count` fields that are plain decimals into `values`,
     // stopping before the first field that is not one (or is not there);
     // returns how many were read.

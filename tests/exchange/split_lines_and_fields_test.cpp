@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace lumibench {
 namespace {
 
@@ -48,23 +50,27 @@ TEST(SplitLinesAndFields, CutsLinesAndFieldsWithTheirQuirks) {
 
         // So does the cursor, with or without reading numbers on the way.
         FirstLineFieldCursor cursor(c.text), numbers(c.text);
-        std::vector<std::string> cut, cutReading;
+        std::vector<std::string> cut;
         std::string_view field;
         while (cursor.next(field)) cut.emplace_back(field);
-        double value = 0;
-        bool plain = false;
-        while (numbers.next(field, value, plain)) cutReading.emplace_back(field);
         EXPECT_EQ(cut, c.fields.empty() ? std::vector<std::string>{} : c.fields.front());
-        EXPECT_EQ(cutReading, cut);
+        std::size_t counted = 0;
+        double values[8];
+        for (;;) {
+            counted += numbers.nextPlainNumbers(values, 8);
+            if (!numbers.next(field)) break;
+            ++counted;
+        }
+        EXPECT_EQ(counted, cut.size());
     }
 }
 
-TEST(FirstLineFieldCursor, ReadsPlainDecimalsInPlaceAndLeavesTheRest) {
+TEST(FirstLineFieldCursor, ReadsRunsOfPlainDecimalsAndStopsBeforeAnythingElse) {
     struct Field { const char* text; bool plain; double value; };
     const std::vector<Field> fields = {
         {"0", true, 0},      {"150.48", true, 150.48}, {"-.25", true, -0.25}, {"", false, 0},
         {" 5", false, 0},    {"1E-05", false, 0},      {"+7", false, 0},      {"1.2.3", false, 0},
-        {"12x", false, 0},   {"0000012.5000", true, 12.5},
+        {"12x", false, 0},   {"0000012.5000", true, 12.5}, {"0", true, 0},     {"-0", true, -0.0},
         {"1234567890123456", false, 0},  // more digits than the direct reading takes
     };
     std::string text;
@@ -72,17 +78,21 @@ TEST(FirstLineFieldCursor, ReadsPlainDecimalsInPlaceAndLeavesTheRest) {
     text.pop_back();
     FirstLineFieldCursor cursor(text);
     std::string_view field;
-    double value = -1;
-    bool plain = false;
     for (const Field& f : fields) {
-        ASSERT_TRUE(cursor.next(field, value, plain)) << f.text;
-        EXPECT_EQ(field, f.text);
-        EXPECT_EQ(plain, f.plain) << f.text;
-        if (plain) {
+        double value = -1;
+        const std::size_t read = cursor.nextPlainNumbers(&value, 1);
+        EXPECT_EQ(read == 1, f.plain) << f.text;
+        if (read == 1) {
             EXPECT_EQ(value, f.value) << f.text;
+            EXPECT_EQ(std::signbit(value), std::signbit(f.value)) << f.text;
+        } else {
+            ASSERT_TRUE(cursor.next(field)) << f.text;  // the cursor waits at the field it refused
+            EXPECT_EQ(field, f.text);
         }
     }
-    EXPECT_FALSE(cursor.next(field, value, plain));
+    double rest[4];
+    EXPECT_EQ(cursor.nextPlainNumbers(rest, 4), 0u);
+    EXPECT_FALSE(cursor.next(field));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -111,16 +110,6 @@ ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args) {
         }
     }
     return out;
-}
-
-std::string DefaultUserDataFolder() {
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) {
-        return std::string(data) + "/Lumibench";
-    }
-    if (const char* home = std::getenv("HOME"); home && *home) {
-        return std::string(home) + "/.local/share/Lumibench";
-    }
-    return "Lumibench";
 }
 
 }  // namespace lumibench

@@ -34,7 +34,4 @@ struct ExpandedFiles {
 // files stay as given. Missing or unreadable arguments go to `errors`.
 ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args);
 
-// $XDG_DATA_HOME/Lumibench, else ~/.local/share/Lumibench.
-std::string DefaultUserDataFolder();
-
 }  // namespace lumibench

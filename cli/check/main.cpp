@@ -7,6 +7,7 @@
 #include "check_options.h"
 #include "check_output.h"
 #include "file_check.h"
+#include "platform/app_folders.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
     const ExpandedFiles expanded = ExpandCheckArguments(options.files);
     for (const std::string& error : expanded.errors) std::cerr << "lumibench-check: " << error << "\n";
 
-    const std::string userDataFolder = DefaultUserDataFolder();
+    const std::string userDataFolder = UserDataFolder().string();
     bool anyFailed = false;
     nlohmann::ordered_json document = nlohmann::ordered_json::array();
     bool first = true;

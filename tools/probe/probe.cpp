@@ -53,7 +53,7 @@ Probe::Probe(std::unique_ptr<ToolSession> session, QString logPath, QString cont
 Probe::~Probe() = default;
 
 void Probe::begin(const QString& script) {
-    log("start", session_->mailboxKey());
+    // "data" comes before "start", so a test that saw "start" also sees what was read.
     if (session_->commandLine().takesData) {
         std::string errorText;
         const std::int16_t status = session_->readData(records_, errorText);
@@ -62,6 +62,7 @@ void Probe::begin(const QString& script) {
         log("data", std::to_string(status) + " " + std::to_string(records_.size()) + names +
                         (errorText.empty() ? "" : " " + errorText));
     }
+    log("start", session_->mailboxKey());
     window_ = std::make_unique<QWidget>();
     window_->setWindowTitle(QString::fromStdString(session_->windowTitle()));
     window_->resize(240, 160);

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_buttons.h"
 #include "dialogs/banner_dialog.h"
 #include "dialogs/dialog_services.h"
 #include "dialogs/hint_window.h"
@@ -90,18 +91,11 @@ frmGlobalSystemSettings::frmGlobalSystemSettings(DialogServices& services, QWidg
     bannerLayout->addWidget(banner_, 0, Qt::AlignCenter);
     bannerFrame->setMinimumSize(kBannerBoxSize + QSize(24, 40));
 
-    auto* buttons = new QHBoxLayout;
-    auto* help = new QPushButton("Help");
-    help->setObjectName("cmdHelp");
-    auto* cancel = new QPushButton("Cancel");
-    cancel->setObjectName("cmdCancel");
-    auto* ok = new QPushButton("OK");
-    ok->setObjectName("cmdOk");
-    ok->setDefault(true);
-    buttons->addWidget(help);
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    buttons->addWidget(ok);
+    const HelpCancelOkRow row = MakeHelpCancelOkRow();
+    QHBoxLayout* buttons = row.layout;
+    QPushButton* help = row.help;
+    QPushButton* cancel = row.cancel;
+    QPushButton* ok = row.ok;
 
     auto* top = new QHBoxLayout;
     top->addWidget(general, 1);

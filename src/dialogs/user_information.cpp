@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_buttons.h"
 #include "dialogs/dialog_services.h"
 #include "dialogs/settings_values.h"
 
@@ -57,18 +58,11 @@ frmLumibenchUserInfo::frmLumibenchUserInfo(DialogServices& services, QWidget* pa
     auto* note = new QLabel("This information is important, please be complete and accurate.");
     note->setWordWrap(true);
 
-    auto* buttons = new QHBoxLayout;
-    auto* help = new QPushButton("Help");
-    help->setObjectName("cmdHelp");
-    auto* cancel = new QPushButton("Cancel");
-    cancel->setObjectName("cmdCancel");
-    auto* ok = new QPushButton("OK");
-    ok->setObjectName("cmdOk");
-    ok->setDefault(true);
-    buttons->addWidget(help);
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    buttons->addWidget(ok);
+    const HelpCancelOkRow row = MakeHelpCancelOkRow();
+    QHBoxLayout* buttons = row.layout;
+    QPushButton* help = row.help;
+    QPushButton* cancel = row.cancel;
+    QPushButton* ok = row.ok;
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);

@@ -137,6 +137,16 @@ float SingleOrOverflow(double value) {
     return static_cast<float>(value);
 }
 
-std::string KeywordNumberText(float value) { return FormatCompact(value); }
+std::string KeywordNumberText(float value) {
+    // The usual number text of a header value: like the exchange form, but
+    // with the zero before the point that people expect to read ("0.41").
+    std::string text = FormatCompact(value);
+    if (text.starts_with('.')) {
+        text.insert(0, 1, '0');
+    } else if (text.starts_with("-.")) {
+        text.insert(1, 1, '0');
+    }
+    return text;
+}
 
 }  // namespace lumibench

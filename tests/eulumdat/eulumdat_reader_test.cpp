@@ -89,9 +89,9 @@ TEST_F(EulumdatReaderTest, FullFileConvertsToTypeCRecord) {
         "[_EULUM_EFFICIENCY] 85", "[_EULUM_CONV] 1.0", "[_EULUM_TILT] 0",
         "[_EULUM_LAMP_1_NUM] 2", "[_EULUM_LAMP_1_TYPE] LED", "[_EULUM_LAMP_1_FLUX] 1000",
         "[_EULUM_LAMP_1_COLOR] 830", "[_EULUM_LAMP_1_CRG] 1B", "[_EULUM_LAMP_1_WATTS] 12.5",
-        "[LAMP] LED", "[_EULUM_DR_0] .1", "[_EULUM_DR_1] .2", "[_EULUM_DR_2] .3",
-        "[_EULUM_DR_3] .4", "[_EULUM_DR_4] .5", "[_EULUM_DR_5] .6", "[_EULUM_DR_6] .7",
-        "[_EULUM_DR_7] .8", "[_EULUM_DR_8] .9", "[_EULUM_DR_9] 1",
+        "[LAMP] LED", "[_EULUM_DR_0] 0.1", "[_EULUM_DR_1] 0.2", "[_EULUM_DR_2] 0.3",
+        "[_EULUM_DR_3] 0.4", "[_EULUM_DR_4] 0.5", "[_EULUM_DR_5] 0.6", "[_EULUM_DR_6] 0.7",
+        "[_EULUM_DR_7] 0.8", "[_EULUM_DR_8] 0.9", "[_EULUM_DR_9] 1",
     };
     EXPECT_EQ(r.Keywords, keywords);
     std::string other;

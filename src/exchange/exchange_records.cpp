@@ -4,9 +4,12 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <exception>
+#include <future>
 #include <system_error>
 #include <limits>
 #include <memory>
+#include <thread>
 
 #include "core/number_text.h"
 #include "exchange/exchange_texts.h"
@@ -122,6 +125,159 @@ const char* FailureText(std::int16_t code) {
     return code == kOverflow ? kOverflowText : kSubscriptOutOfRangeText;
 }
 
+// Large candela tables are formatted and parsed a few records at a time, one
+// record per core; the store is only ever touched by the calling thread.
+// Below these sizes a batch stays on the calling thread: starting a thread
+// costs more than it saves.
+constexpr std::size_t kConcurrentValues = 200'000;
+constexpr std::size_t kConcurrentCandelaBytes = 1'000'000;  // about kConcurrentValues as text
+
+std::size_t WorkerCount() {
+    return std::max<std::size_t>(1, std::thread::hardware_concurrency());
+}
+
+// Calls job(i) for every i below n, spread over n threads (this one included)
+// when `spread`, else in turn. The jobs share nothing; an exception from any
+// of them is rethrown here once all have finished.
+template <typename Job>
+void RunJobs(std::size_t n, bool spread, const Job& job) {
+    if (!spread || n < 2) {
+        for (std::size_t i = 0; i < n; ++i) job(i);
+        return;
+    }
+    std::vector<std::future<void>> others;
+    others.reserve(n - 1);
+    std::size_t launched = 1;
+    try {
+        for (; launched < n; ++launched) others.push_back(std::async(std::launch::async, job, launched));
+    } catch (const std::system_error&) {
+        // No thread to be had: the jobs not handed out run here.
+    }
+    std::exception_ptr failure;
+    try {
+        job(0);
+        for (std::size_t i = launched; i < n; ++i) job(i);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    for (std::future<void>& other : others) {
+        try {
+            other.get();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+// The values of one slot as read from the store, in kSlotFieldNames order.
+using SlotTexts = std::array<std::string, kSlotFieldNames.size()>;
+
+constexpr std::size_t FieldIndex(std::string_view name) {
+    for (std::size_t i = 0; i < kSlotFieldNames.size(); ++i) {
+        if (kSlotFieldNames[i] == name) return i;
+    }
+    return kSlotFieldNames.size();
+}
+
+// How reading one slot ended: kExchangeRead, kExchangeParseProblem or a
+// failure code, with the text the caller reports.
+struct SlotResult {
+    std::int16_t code = kExchangeRead;
+    std::string errorText;
+};
+
+// Fills `record` from the texts of one slot, as far as they read; pure, so
+// slots can be read side by side.
+SlotResult ReadSlot(const SlotTexts& texts, PhotometricRecord& record) {
+    const auto text = [&](std::string_view name) -> const std::string& { return texts[FieldIndex(name)]; };
+    const char* label = "(Filename)";
+    try {
+        record.Filename = text(kSlotFilename);
+
+        label = "(#Keywords)";
+        ReadInt16(text(kSlotKeywords));  // checked, not used: the lines decide
+
+        label = "(Keywords)";
+        record.Keywords = SplitLinesAndFields(text(kSlotKeywordData), true).lines;
+
+        label = "(TiltInclude)";
+        record.TiltIncl = ReadInt16(text(kSlotTiltIncl)) != 0 ? kTrue : kFalse;
+
+        if (record.TiltIncl == kTrue) {
+            label = "(TiltData)";
+            const Fields tilt = FirstLineFieldViews(text(kSlotTiltData));
+            if (tilt.empty()) return {kExchangeParseProblem, kProblemTiltData};
+            record.LampGeometry = ReadInt16(Field(tilt, 1));
+            record.TiltPairCount = ReadInt16(Field(tilt, 2));
+            const std::size_t pairs = CheckedCount(record.TiltPairCount);
+            record.TiltAngles.resize(pairs);
+            record.TiltFactors.resize(pairs);
+            for (std::size_t i = 1; i <= pairs; ++i) {
+                record.TiltAngles[i - 1] = ReadSingle(Field(tilt, static_cast<long>(2 + i)));
+                record.TiltFactors[i - 1] = ReadSingle(Field(tilt, static_cast<long>(2 + pairs + i)));
+            }
+        }
+
+        label = "(OtherData)";
+        const Fields other = FirstLineFieldViews(text(kSlotOtherData));
+        if (other.size() < 10) return {kExchangeParseProblem, kProblemOtherData};
+        record.LampCount = ReadInt16(Field(other, 1));
+        record.LumensPerLamp = ReadSingle(Field(other, 2));
+        record.CandelaMultiplier = ReadSingle(Field(other, 3));
+        record.PhotometricType = ReadInt16(Field(other, 4));
+        record.UnitsType = ReadInt16(Field(other, 5));
+        record.Width = ReadSingle(Field(other, 6));
+        record.Length = ReadSingle(Field(other, 7));
+        record.Height = ReadSingle(Field(other, 8));
+        record.BallastFactor = ReadSingle(Field(other, 9));
+        record.InputWatts = ReadSingle(Field(other, 10));
+
+        const auto readAngles = [&](std::string_view name, std::int16_t& count, std::vector<float>& angles) {
+            const Fields split = FirstLineFieldViews(text(name));
+            if (split.empty()) return false;
+            count = ReadInt16(Field(split, 1));
+            angles.resize(CheckedCount(count));
+            for (std::size_t i = 1; i <= angles.size(); ++i) {
+                angles[i - 1] = ReadSingle(Field(split, static_cast<long>(1 + i)));
+            }
+            return true;
+        };
+        label = "(VertAngles)";
+        if (!readAngles(kSlotVertAngles, record.VertAngleCount, record.VertAngles)) {
+            return {kExchangeParseProblem, kProblemVertAngles};
+        }
+        label = "(HorAngles)";
+        if (!readAngles(kSlotHorAngles, record.HorAngleCount, record.HorAngles)) {
+            return {kExchangeParseProblem, kProblemHorAngles};
+        }
+
+        label = "(Candela)";
+        FirstLineFieldCursor candela(text(kSlotCandela));
+        const std::size_t h = record.HorAngles.size();
+        const std::size_t v = record.VertAngles.size();
+        record.Candela.assign(h, std::vector<double>(v, 0.0));
+        std::string_view field;
+        for (std::vector<double>& row : record.Candela) {
+            // Plain decimals in a run; anything else one by one.
+            for (std::size_t j = 0; j < row.size();) {
+                j += candela.nextPlainNumbers(row.data() + j, row.size() - j);
+                if (j == row.size()) break;
+                if (!candela.next(field)) throw ReadFailure{kSubscriptOutOfRange};
+                row[j++] = ReadDouble(field);
+            }
+        }
+
+        label = "(OptionalData)";
+        record.OptionalData = text(kSlotOptionalData);
+        label = "(PictureFile)";
+        record.PictureFilename = text(kSlotPictureFilename);
+    } catch (const ReadFailure& failure) {
+        return {failure.code, std::string(FailureText(failure.code)) + " " + label};
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string SlotKey(std::string_view fieldName, int slot) {
@@ -211,11 +367,38 @@ std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section
         }
     };
     if (!clearLast) ClearExchangeRecords(store, section);
+    // The record (from 1) that goes to a slot, if there is one.
+    const auto recordFor = [&](int slot) -> const PhotometricRecord* {
+        const long record = static_cast<long>(firstRecord) + (static_cast<long>(slot) - firstSlot);
+        if (record < 1 || static_cast<std::size_t>(record) > work.size()) return nullptr;
+        return &work[static_cast<std::size_t>(record - 1)];
+    };
+    // The values of the next few records to write, formatted ahead together.
+    const std::size_t workers = WorkerCount();
+    std::vector<int> aheadSlots;
+    std::vector<std::vector<SlotValue>> ahead;
+    long aheadLast = static_cast<long>(firstSlot) - 1;  // slots up to here are formatted
+    const auto formatAhead = [&](int from) {
+        aheadSlots.clear();
+        std::vector<const PhotometricRecord*> records;
+        std::size_t values = 0;
+        int slot = from;
+        for (; slot <= std::min(lastSlot, kExchangeSlotCount) && records.size() < workers; ++slot) {
+            if (const PhotometricRecord* record = recordFor(slot)) {
+                aheadSlots.push_back(slot);
+                records.push_back(record);
+                values += static_cast<std::size_t>(std::max(0, int{record->HorAngleCount})) *
+                          static_cast<std::size_t>(std::max(0, int{record->VertAngleCount}));
+            }
+        }
+        aheadLast = static_cast<long>(slot) - 1;
+        ahead.assign(records.size(), {});
+        RunJobs(records.size(), values > kConcurrentValues,
+                [&](std::size_t i) { ahead[i] = FormatSlotValues(*records[i]); });
+    };
     std::int16_t count = 0;
-    long record = static_cast<long>(firstRecord) - 1;
     for (int slot = firstSlot; slot <= lastSlot && !work.empty(); ++slot) {
-        ++record;
-        if (record < 1 || static_cast<std::size_t>(record) > work.size()) {
+        if (!recordFor(slot)) {
             put(kSlotFilename, slot, "");
             continue;
         }
@@ -227,7 +410,9 @@ std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section
                            MessageIcon::Exclamation, MessageButtons::Ok, true});
             return count;
         }
-        for (const SlotValue& value : FormatSlotValues(work[static_cast<std::size_t>(record - 1)])) {
+        if (slot > aheadLast) formatAhead(slot);
+        const auto at = std::find(aheadSlots.begin(), aheadSlots.end(), slot);
+        for (const SlotValue& value : ahead[static_cast<std::size_t>(at - aheadSlots.begin())]) {
             put(value.fieldName, slot, value.value);
         }
         ++count;
@@ -240,113 +425,37 @@ std::int16_t ReadExchangeRecords(SettingsStore& store, std::string_view section,
                                  WorkRecordTable& work, std::string& errorText) {
     work.clear();
     if (section.empty()) return kExchangeEmpty;
-    const char* label = "(Filename)";
-    const auto read = [&](std::string_view name, int slot) {
-        return store.read(kExchangeApp, section, SlotKey(name, slot));
-    };
-    try {
-        for (int slot = 1; slot <= kExchangeSlotCount; ++slot) {
-            label = "(Filename)";
-            std::string filename = read(kSlotFilename, slot);
+    const std::size_t workers = WorkerCount();
+    std::vector<SlotTexts> batch;
+    batch.reserve(workers);
+    int slot = 1;
+    while (slot <= kExchangeSlotCount) {
+        // The next few filled slots, read from the store here in slot order.
+        batch.clear();
+        std::size_t candelaBytes = 0;
+        for (; slot <= kExchangeSlotCount && batch.size() < workers; ++slot) {
+            std::string filename = store.read(kExchangeApp, section, SlotKey(kSlotFilename, slot));
             if (filename.empty()) continue;
-            PhotometricRecord& record = work.emplace_back();
-            record.Filename = std::move(filename);
-
-            label = "(#Keywords)";
-            ReadInt16(read(kSlotKeywords, slot));  // checked, not used: the lines decide
-
-            label = "(Keywords)";
-            record.Keywords = SplitLinesAndFields(read(kSlotKeywordData, slot), true).lines;
-
-            label = "(TiltInclude)";
-            record.TiltIncl = ReadInt16(read(kSlotTiltIncl, slot)) != 0 ? kTrue : kFalse;
-
-            if (record.TiltIncl == kTrue) {
-                label = "(TiltData)";
-                const std::string tiltText = read(kSlotTiltData, slot);
-                const Fields tilt = FirstLineFieldViews(tiltText);
-                if (tilt.empty()) {
-                    errorText = kProblemTiltData;
-                    return kExchangeParseProblem;
-                }
-                record.LampGeometry = ReadInt16(Field(tilt, 1));
-                record.TiltPairCount = ReadInt16(Field(tilt, 2));
-                const std::size_t pairs = CheckedCount(record.TiltPairCount);
-                record.TiltAngles.resize(pairs);
-                record.TiltFactors.resize(pairs);
-                for (std::size_t i = 1; i <= pairs; ++i) {
-                    record.TiltAngles[i - 1] = ReadSingle(Field(tilt, static_cast<long>(2 + i)));
-                    record.TiltFactors[i - 1] = ReadSingle(Field(tilt, static_cast<long>(2 + pairs + i)));
-                }
+            SlotTexts& texts = batch.emplace_back();
+            texts[0] = std::move(filename);
+            for (std::size_t field = 1; field < kSlotFieldNames.size(); ++field) {
+                texts[field] = store.read(kExchangeApp, section, SlotKey(kSlotFieldNames[field], slot));
             }
-
-            label = "(OtherData)";
-            const std::string otherText = read(kSlotOtherData, slot);
-            const Fields other = FirstLineFieldViews(otherText);
-            if (other.size() < 10) {
-                errorText = kProblemOtherData;
-                return kExchangeParseProblem;
-            }
-            record.LampCount = ReadInt16(Field(other, 1));
-            record.LumensPerLamp = ReadSingle(Field(other, 2));
-            record.CandelaMultiplier = ReadSingle(Field(other, 3));
-            record.PhotometricType = ReadInt16(Field(other, 4));
-            record.UnitsType = ReadInt16(Field(other, 5));
-            record.Width = ReadSingle(Field(other, 6));
-            record.Length = ReadSingle(Field(other, 7));
-            record.Height = ReadSingle(Field(other, 8));
-            record.BallastFactor = ReadSingle(Field(other, 9));
-            record.InputWatts = ReadSingle(Field(other, 10));
-
-            const auto readAngles = [&](std::string_view name, const char* problem,
-                                        std::int16_t& count, std::vector<float>& angles) {
-                const std::string text = read(name, slot);
-                const Fields split = FirstLineFieldViews(text);
-                if (split.empty()) {
-                    errorText = problem;
-                    return false;
-                }
-                count = ReadInt16(Field(split, 1));
-                angles.resize(CheckedCount(count));
-                for (std::size_t i = 1; i <= angles.size(); ++i) {
-                    angles[i - 1] = ReadSingle(Field(split, static_cast<long>(1 + i)));
-                }
-                return true;
-            };
-            label = "(VertAngles)";
-            if (!readAngles(kSlotVertAngles, kProblemVertAngles, record.VertAngleCount, record.VertAngles)) {
-                return kExchangeParseProblem;
-            }
-            label = "(HorAngles)";
-            if (!readAngles(kSlotHorAngles, kProblemHorAngles, record.HorAngleCount, record.HorAngles)) {
-                return kExchangeParseProblem;
-            }
-
-            label = "(Candela)";
-            const std::string candelaText = read(kSlotCandela, slot);
-            FirstLineFieldCursor candela(candelaText);
-            const std::size_t h = record.HorAngles.size();
-            const std::size_t v = record.VertAngles.size();
-            record.Candela.assign(h, std::vector<double>(v, 0.0));
-            std::string_view field;
-            for (std::vector<double>& row : record.Candela) {
-                // Plain decimals in a run; anything else one by one.
-                for (std::size_t j = 0; j < row.size();) {
-                    j += candela.nextPlainNumbers(row.data() + j, row.size() - j);
-                    if (j == row.size()) break;
-                    if (!candela.next(field)) throw ReadFailure{kSubscriptOutOfRange};
-                    row[j++] = ReadDouble(field);
-                }
-            }
-
-            label = "(OptionalData)";
-            record.OptionalData = read(kSlotOptionalData, slot);
-            label = "(PictureFile)";
-            record.PictureFilename = read(kSlotPictureFilename, slot);
+            candelaBytes += texts[FieldIndex(kSlotCandela)].size();
         }
-    } catch (const ReadFailure& failure) {
-        errorText = std::string(FailureText(failure.code)) + " " + label;
-        return failure.code;
+        std::vector<PhotometricRecord> records(batch.size());
+        std::vector<SlotResult> results(batch.size());
+        RunJobs(batch.size(), candelaBytes > kConcurrentCandelaBytes,
+                [&](std::size_t i) { results[i] = ReadSlot(batch[i], records[i]); });
+        // Taken in slot order: a slot that fails ends the reading, partly
+        // filled, and the slots read after it in the same batch are dropped.
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            work.push_back(std::move(records[i]));
+            if (results[i].code != kExchangeRead) {
+                errorText = std::move(results[i].errorText);
+                return results[i].code;
+            }
+        }
     }
     return work.empty() ? kExchangeEmpty : kExchangeRead;
 }

@@ -394,5 +394,90 @@ TEST(ExchangeRecords, TheStoreIsFreeWhileTheLoadDataMessageShows) {
     EXPECT_EQ(messages.filename1, ExampleRecord().Filename);  // the slots written are already there
 }
 
+// A table big enough that a few records are formatted and parsed side by side,
+// of numbers that survive the trip exactly.
+PhotometricRecord LargeRecord(int seed) {
+    PhotometricRecord r = TiltedRecord();
+    r.Filename = "/data/large" + std::to_string(seed) + ".ies";
+    r.HorAngleCount = 300;
+    r.VertAngleCount = 400;
+    r.HorAngles.resize(300);
+    r.VertAngles.resize(400);
+    for (int i = 0; i < 300; ++i) r.HorAngles[static_cast<std::size_t>(i)] = static_cast<float>(i) * 0.5f;
+    for (int j = 0; j < 400; ++j) r.VertAngles[static_cast<std::size_t>(j)] = static_cast<float>(j) * 0.25f;
+    r.Candela.assign(300, std::vector<double>(400));
+    for (std::size_t i = 0; i < 300; ++i) {
+        for (std::size_t j = 0; j < 400; ++j) {
+            r.Candela[i][j] = static_cast<double>((i * 7919 + j * 104729 + static_cast<std::size_t>(seed) * 31) % 200003) / 8;
+        }
+    }
+    return r;
+}
+
+// Reads slot `slot` of `store` on its own, one record and nothing to share.
+std::int16_t ReadAlone(MemorySettingsStore& store, int slot, WorkRecordTable& read, std::string& error) {
+    MemorySettingsStore alone;
+    for (std::string_view name : kSlotFieldNames) {
+        alone.write(kExchangeApp, kSection, SlotKey(name, 1), Value(store, name, slot));
+    }
+    return ReadExchangeRecords(alone, kSection, read, error);
+}
+
+TEST(ExchangeRecords, LargeRecordsTogetherMatchOneAtATime) {
+    const WorkRecordTable written = {LargeRecord(1), LargeRecord(2), LargeRecord(3)};
+    MemorySettingsStore clean;
+    RecordingMessageSink messages;
+    ASSERT_EQ(WriteExchangeRecords(clean, kSection, written, 1, 3, 1, messages), 3);
+    for (int slot = 1; slot <= 3; ++slot) {
+        SCOPED_TRACE(slot);
+        std::map<std::string_view, std::string> expected;
+        for (SlotValue& value : FormatSlotValues(written[static_cast<std::size_t>(slot - 1)])) {
+            expected[value.fieldName] = std::move(value.value);
+        }
+        for (std::string_view name : kSlotFieldNames) EXPECT_EQ(Value(clean, name, slot), expected[name]) << name;
+    }
+
+    const std::string candela = Value(clean, kSlotCandela, 2);
+    const std::size_t middle = candela.find(',', candela.size() / 2);
+    const struct {
+        const char* key;
+        std::string value;
+    } cases[] = {
+        {"", ""},
+        {"Candela2", candela.substr(0, middle) + ",1E999" + candela.substr(middle)},
+        {"Candela2", candela.substr(0, middle)},
+        {"OtherData2", "1,2,3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        MemorySettingsStore store = clean;
+        if (*c.key) store.write(kExchangeApp, kSection, c.key, c.value);
+
+        // Each slot read alone, up to and including the first that fails.
+        WorkRecordTable expected;
+        std::string expectedError = "unchanged";
+        std::int16_t expectedStatus = kExchangeRead;
+        for (int slot = 1; slot <= 3 && expectedStatus == kExchangeRead; ++slot) {
+            WorkRecordTable alone;
+            expectedStatus = ReadAlone(store, slot, alone, expectedError);
+            ASSERT_EQ(alone.size(), 1u);
+            expected.push_back(alone[0]);
+        }
+        if (*c.key) {
+            ASSERT_NE(expectedStatus, kExchangeRead);
+        }
+
+        WorkRecordTable read;
+        std::string error = "unchanged";
+        EXPECT_EQ(ReadExchangeRecords(store, kSection, read, error), expectedStatus);
+        EXPECT_EQ(error, expectedError);
+        ASSERT_EQ(read.size(), expected.size());
+        for (std::size_t i = 0; i < read.size(); ++i) EXPECT_TRUE(read[i] == expected[i]) << "record " << i + 1;
+        if (!*c.key) {
+            EXPECT_TRUE(read[1] == AsReadBack(written[1]));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace lumibench

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "file_check.h"
 
 namespace lumibench {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "readers/reader_messages.h"
 
 namespace lumibench {

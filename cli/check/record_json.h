@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 
 namespace lumibench {
 

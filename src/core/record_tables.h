@@ -2,7 +2,7 @@
 // Operations on the loaded-file table and the work table.
 
 #include "core/message_sink.h"
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 
 namespace lumibench {
 

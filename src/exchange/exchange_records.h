@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/message_sink.h"
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "platform/settings_store.h"
 
 namespace lumibench {

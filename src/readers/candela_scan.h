@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 
 namespace lumibench {
 

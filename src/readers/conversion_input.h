@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "readers/field_reader.h"
 #include "readers/reader_context.h"
 #include "readers/reader_messages.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 
 namespace lumibench {
 

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "core/message_sink.h"
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 
 namespace lumibench {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "exchange/tool_command_line.h"
 #include "platform/settings_store.h"
 #include "sdk/tool_command.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/message_sink.h"
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "platform/settings_store.h"
 #include "toolhost/product_list.h"
 #include "toolhost/running_tool_table.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 
 namespace lumibench {
 

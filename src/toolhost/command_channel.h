@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/message_sink.h"
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "platform/settings_store.h"
 
 class QTimer;

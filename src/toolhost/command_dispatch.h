@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/message_sink.h"
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "toolhost/product_list.h"
 #include "toolhost/tool_catalogue.h"
 

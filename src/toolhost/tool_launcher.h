@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/message_sink.h"
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "platform/settings_store.h"
 #include "toolhost/running_tool_table.h"
 #include "toolhost/tool_catalogue.h"

@@ -25,7 +25,7 @@
 #include <memory>
 #include <string>
 
-#include "core/photometric_record.h"
+#include "model/photometric_record.h"
 #include "sdk/tool_session.h"
 
 class QTimer;

@@ -69,6 +69,15 @@ public:
     // The same with a command text written exactly as given.
     bool sendRawToHost(std::string_view text, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
+    // True once the host has taken the command last sent (its key is empty
+    // again); false after `timeout`. Wait for this before rewriting the slots
+    // that command refers to.
+    bool waitUntilTaken(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+    // A value of the host's own settings (application "Lumibench_PE"), such
+    // as section "Lumibench_PE", key "InputUnits"; `defaultValue` when never written.
+    std::string readSetting(std::string_view section, std::string_view key, std::string_view defaultValue = {});
+
     SettingsStore& store() { return store_; }
 
 private:

@@ -176,6 +176,10 @@ public:
             return;
         }
         if (!chooseFlux()) return;
+        const auto& h = record_.HorAngles;
+        if (h.size() > 1 && h.back() == 360 && h.front() == 0 && record_.Candela.back() != record_.Candela.front()) {
+            note("The C360 plane differs from the C0 plane; EULUMDAT has one plane there and keeps C0.");
+        }
         const Intensities values(record_, fluxText_.second / 1000.0);
         isym_ = Symmetry(circle_, values);
         writeHeader();

@@ -175,7 +175,9 @@ TEST(IesWriter, EachEditionGetsItsRequiredKeywords) {
         EXPECT_EQ(ies.notes.size(), row.placeholders.size()) << row.marker;
         // Dates go under the edition's own keyword.
         const bool date1995 = ies.text.find("[DATE] D") != std::string::npos;
-        if (ies.text.find(" D\r\n") != std::string::npos) EXPECT_EQ(date1995, row.edition == IesEdition::Lm63_1995);
+        if (ies.text.find(" D\r\n") != std::string::npos) {
+            EXPECT_EQ(date1995, row.edition == IesEdition::Lm63_1995);
+        }
         EXPECT_EQ(ReadText(ies.text, ".ies").message, "") << row.marker;
     }
 }

@@ -30,11 +30,11 @@ TEST(ConvertOptions, CommandLines) {
         {{"--to=ies2019", "--out", "x.ies", "--force", "a.ldt"}, "", FileFormat::Ies2019, "x.ies", true, false},
         {{"--repair", "--to", "TM14", "-o", "dir/", "a", "b"}, "", FileFormat::Tm14, "dir/", false, true},
         {{"--to", "ies1995", "--", "--odd.ies"}, "", FileFormat::Ies1995, "", false, false},
-        {{"a.ies"}, "--to is required", std::nullopt},
-        {{"--to", "pdf", "a.ies"}, "unknown format 'pdf'", std::nullopt},
-        {{"--to", "ldt"}, "no FILE given", FileFormat::Eulumdat},
-        {{"--to"}, "--to needs a format", std::nullopt},
-        {{"--to", "ldt", "--bogus", "a"}, "unknown option '--bogus'", FileFormat::Eulumdat},
+        {{"a.ies"}, "--to is required", std::nullopt, "", false, false},
+        {{"--to", "pdf", "a.ies"}, "unknown format 'pdf'", std::nullopt, "", false, false},
+        {{"--to", "ldt"}, "no FILE given", FileFormat::Eulumdat, "", false, false},
+        {{"--to"}, "--to needs a format", std::nullopt, "", false, false},
+        {{"--to", "ldt", "--bogus", "a"}, "unknown option '--bogus'", FileFormat::Eulumdat, "", false, false},
     };
     for (const ArgumentsRow& row : rows) {
         const ConvertOptions options = ParseConvertArguments(row.args);

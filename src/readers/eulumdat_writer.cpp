@@ -212,6 +212,15 @@ private:
         return value ? *value : std::string(fallback);
     }
 
+    // Luminaire and downward flux of the distribution, worked out once.
+    std::pair<double, double> fluxes() {
+        if (!fluxes_) {
+            const photometry::IntensityDistribution distribution(record_);
+            fluxes_ = {photometry::TotalFlux(distribution), photometry::DownwardFlux(distribution)};
+        }
+        return *fluxes_;
+    }
+
     // The lamp flux the intensities relate to, as written and read back.
     bool chooseFlux() {
         const std::optional<double> relative = RelativeLampFlux(record_);
@@ -221,8 +230,7 @@ private:
             lampNumber_ = record_.LampCount;
             fluxText_.first = PlainNumber(static_cast<float>(flux));
         } else {
-            summary_ = photometry::Summarise(record_);
-            flux = summary_->luminaireFluxLm;
+            flux = fluxes().first;
             lampNumber_ = -std::max<int>(record_.LampCount, 1);
             fluxText_.first = Fixed(flux, 1);
             note("Absolute photometry: the lamp set holds the luminaire flux, " + fluxText_.first +
@@ -293,10 +301,10 @@ private:
             line(keyword(tag, heightText));
         }
 
-        if (!summary_) summary_ = photometry::Summarise(record_);
-        const double luminaireFlux = summary_->luminaireFluxLm;
-        const double dff = luminaireFlux > 0 ? 100.0 * summary_->downwardFluxLm / luminaireFlux : 0;
-        const double lorl = lampNumber_ < 0 ? 100.0 : summary_->lorPercent.value_or(100.0);
+        const auto [luminaireFlux, downwardFlux] = fluxes();
+        const double dff = luminaireFlux > 0 ? 100.0 * downwardFlux / luminaireFlux : 0;
+        const std::optional<double> lampFlux = photometry::LampFlux(record_);
+        const double lorl = lampNumber_ < 0 || !lampFlux ? 100.0 : 100.0 * luminaireFlux / *lampFlux;
         line(Fixed(dff, 1));
         line(Fixed(lorl, 1));
         line("1");  // the intensities below carry the candela multiplier already
@@ -341,8 +349,8 @@ private:
     }
 
     void writeAngles() {
-        for (double angle : cAngles_) line(PlainNumber(static_cast<float>(angle)));
-        for (float angle : record_.VertAngles) line(PlainNumber(angle));
+        for (double angle : cAngles_) AppendPlainLine(out_.text, static_cast<float>(angle));
+        for (float angle : record_.VertAngles) AppendPlainLine(out_.text, angle);
     }
 
     void writeIntensities(const Intensities& values) {
@@ -361,7 +369,7 @@ private:
                     value = 0;
                     negative_ = true;
                 }
-                line(PlainNumber(value));
+                AppendPlainLine(out_.text, value);
             }
         }
         if (negative_) note("Negative intensities, which the format does not allow, were written as 0.");
@@ -376,7 +384,7 @@ private:
     int isym_ = 0;
     int lampNumber_ = 1;
     std::pair<std::string, double> fluxText_;
-    std::optional<photometry::Summary> summary_;
+    std::optional<std::pair<double, double>> fluxes_;
     bool negative_ = false;
 };
 
@@ -391,6 +399,7 @@ int ChooseEulumdatSymmetry(const PhotometricRecord& record) {
 
 WrittenText WriteEulumdatText(const PhotometricRecord& record, std::string_view fileName) {
     WrittenText out;
+    out.text.reserve(4096 + record.Candela.size() * record.VertAngles.size() * 12);
     EulumdatWriting(record, fileName, out).run();
     if (!out.ok()) out.text.clear();
     return out;

@@ -217,13 +217,13 @@ private:
         bool negative = false;
         std::vector<double> plane;
         for (const auto& values : record_.Candela) {
-            plane = values;
-            for (double& value : plane) {
-                if (value < 0) {
-                    value = 0;
-                    negative = true;
-                }
+            if (std::none_of(values.begin(), values.end(), [](double v) { return v < 0; })) {
+                AppendNumberLines(out_.text, values, kNumberLineWidth);
+                continue;
             }
+            plane = values;
+            for (double& value : plane) value = std::max(value, 0.0);
+            negative = true;
             AppendNumberLines(out_.text, plane, kNumberLineWidth);
         }
         if (negative) note("Negative candela values, which the format does not allow, were written as 0.");
@@ -250,7 +250,7 @@ IesEdition EditionOf(const PhotometricRecord& record) {
 
 WrittenText WriteIesText(const PhotometricRecord& record, IesEdition edition) {
     WrittenText out;
-    out.text.reserve(64 + record.Candela.size() * record.VertAngles.size() * 8);
+    out.text.reserve(1024 + record.Keywords.size() * 80 + record.Candela.size() * record.VertAngles.size() * 10);
     IesWriting(record, edition, out).run();
     if (!out.ok()) out.text.clear();
     return out;

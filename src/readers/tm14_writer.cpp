@@ -39,7 +39,7 @@ WrittenText WriteTm14Text(const PhotometricRecord& record) {
                                 " become the format's 1000 lm: intensities scaled to match.");
         }
     } else {
-        lampFlux = photometry::Summarise(record).luminaireFluxLm;
+        lampFlux = photometry::TotalFlux(photometry::IntensityDistribution(record));
         out.notes.push_back("Absolute photometry: intensities relate to the luminaire flux, " +
                             PlainNumber(static_cast<float>(lampFlux)) + " lm, as lamp flux.");
     }
@@ -50,6 +50,7 @@ WrittenText WriteTm14Text(const PhotometricRecord& record) {
     const double factor = record.CandelaMultiplier * 1000.0 / (lampFlux * lamps);
 
     std::string& text = out.text;
+    text.reserve(1024 + record.Candela.size() * record.VertAngles.size() * 12);
     auto line = [&](std::string_view s) { text.append(s).append(kCrLf); };
     line("CIBSE/1");
     line(value("[TEST]"));

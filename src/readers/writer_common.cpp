@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace lumibench {
@@ -15,21 +18,68 @@ bool IsSingle(double value) {
     return static_cast<double>(static_cast<float>(value)) == value;
 }
 
+constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
+
+// Most values in photometric files have a few decimals: find the fewest that
+// read back exactly (an integer m whose m / 10^d, which is what a correctly
+// rounding reader computes, is the value) and write m's digits with the point.
+char* WriteFewDecimals(char* out, double value) {
+    const double magnitude = std::fabs(value);
+    for (int decimals = 0; decimals < 7; ++decimals) {
+        const double scaled = magnitude * kPowersOfTen[decimals] + 0.5;
+        if (scaled >= kExactIntegers) return nullptr;
+        const auto m = static_cast<std::int64_t>(scaled);
+        const double q = static_cast<double>(m) / kPowersOfTen[decimals];
+        if (q != magnitude) continue;
+        char digits[24];
+        char* end = std::to_chars(digits, digits + sizeof digits, m).ptr;
+        const auto length = static_cast<int>(end - digits);
+        if (value < 0) *out++ = '-';
+        if (length <= decimals) {  // 0.05: zeros between the point and the digits
+            *out++ = '0';
+            *out++ = '.';
+            for (int i = length; i < decimals; ++i) *out++ = '0';
+            return std::copy(digits, end, out);
+        }
+        out = std::copy(digits, end - decimals, out);
+        if (decimals == 0) return out;
+        *out++ = '.';
+        return std::copy(end - decimals, end, out);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
-void AppendPlainNumber(std::string& out, double value) {
+// The plain text of `value` at `out` (room for kNumberTextMax); returns its end.
+char* WritePlain(char* out, double value) {
     if (!std::isfinite(value) || value == 0.0) {
-        out.push_back('0');
-        return;
+        *out = '0';
+        return out + 1;
     }
-    char buffer[kNumberTextMax];
+    const bool single = IsSingle(value);
+    // Singles go straight to the shortest form: a few decimals rarely fit them.
+    if (!single) {
+        if (char* end = WriteFewDecimals(out, value)) return end;
+    }
     // Shortest fixed form: reads back exactly, and never an "E" that the
     // readers' exponential check would refuse.
-    const auto result = IsSingle(value)
-                            ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value),
-                                            std::chars_format::fixed)
-                            : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    out.append(buffer, result.ptr);
+    return single ? std::to_chars(out, out + kNumberTextMax, static_cast<float>(value), std::chars_format::fixed).ptr
+                  : std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
+}
+
+void AppendPlainNumber(std::string& out, double value) {
+    char buffer[kNumberTextMax];
+    out.append(buffer, WritePlain(buffer, value));
+}
+
+void AppendPlainLine(std::string& out, double value) {
+    char buffer[kNumberTextMax + 2];
+    char* end = WritePlain(buffer, value);
+    *end++ = '\r';
+    *end++ = '\n';
+    out.append(buffer, end);
 }
 
 std::string PlainNumber(double value) {
@@ -40,20 +90,31 @@ std::string PlainNumber(double value) {
 
 template <class T>
 void AppendNumberLines(std::string& out, const std::vector<T>& values, std::size_t width) {
-    std::size_t lineStart = out.size();
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::size_t before = out.size();
-        if (before > lineStart) out.push_back(' ');
-        AppendPlainNumber(out, static_cast<double>(values[i]));
-        if (out.size() - lineStart > width && before > lineStart) {
-            // Too long: the value starts the next line instead.
-            const std::string number = out.substr(before + 1);
-            out.resize(before);
-            out.append(kCrLf);
-            lineStart = out.size();
-            out.append(number);
+    // Numbers are written straight into the string's own storage.
+    std::size_t used = out.size();
+    out.resize(used + values.size() * 16 + kNumberTextMax + 4);
+    std::size_t lineLength = 0;
+    for (const T value : values) {
+        if (out.size() - used < kNumberTextMax + 4) out.resize(out.size() * 2);
+        char* start = out.data() + used;
+        char* number = start + (lineLength > 0 ? 1 : 0);
+        const auto length = static_cast<std::size_t>(WritePlain(number, static_cast<double>(value)) - number);
+        if (lineLength == 0) {
+            used += length;
+            lineLength = length;
+        } else if (lineLength + 1 + length > width) {
+            std::memmove(number + 1, number, length);
+            start[0] = '\r';
+            start[1] = '\n';
+            used += 2 + length;
+            lineLength = length;
+        } else {
+            start[0] = ' ';
+            used += 1 + length;
+            lineLength += 1 + length;
         }
     }
+    out.resize(used);
     out.append(kCrLf);
 }
 

@@ -30,6 +30,8 @@ struct WrittenText {
 // as that single, any other value as that double. -0, NaN and infinities are "0".
 std::string PlainNumber(double value);
 void AppendPlainNumber(std::string& out, double value);
+// The same followed by CR LF: one value on a line of its own.
+void AppendPlainLine(std::string& out, double value);
 
 // The values separated by blanks on lines of at most `width` characters, each
 // line followed by CR LF; the last value always ends its line.

@@ -57,6 +57,16 @@ double FromAxis(double c, double axis) {
     return std::min(d, 180.0 - d);
 }
 
+// Plain decimals with the fewest digits that read back the same value.
+TEST(PlainNumber, FewestDigitsNeverAnExponent) {
+    const std::vector<std::pair<double, std::string>> rows = {
+        {0.05, "0.05"}, {-1, "-1"}, {26500.326, "26500.326"}, {0.6f, "0.6"}, {33.333332f, "33.333332"},
+        {1e-7, "0.0000001"}, {123456789012.5, "123456789012.5"}, {-0.0, "0"}, {std::nan(""), "0"},
+        {1e20, "100000000000000000000"}, {0.1 + 0.2, "0.30000000000000004"}, {-2.5e-3, "-0.0025"},
+    };
+    for (const auto& [value, text] : rows) EXPECT_EQ(PlainNumber(value), text) << text;
+}
+
 struct SymmetryRow {
     const char* name;
     std::vector<float> hor;

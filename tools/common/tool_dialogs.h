@@ -6,6 +6,9 @@
 // the next question of that kind. Tests drive real tool processes with it.
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
@@ -77,6 +80,11 @@ public:
         } else {
             QMessageBox::information(parent_, title, text);
         }
+    }
+
+    // Opens a page of the help beside the programs (help/<page>).
+    static void showHelp(const QString& page) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/help/" + page));
     }
 
     // Presses the buttons the script names, in order, once the event loop runs.

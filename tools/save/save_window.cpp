@@ -41,7 +41,7 @@ SaveWindow::SaveWindow(ToolSession& session, WorkRecordTable records)
     auto* layout = new QVBoxLayout(this);
     list_ = new QTreeWidget;
     list_->setObjectName("lstDataSets");
-    list_->setHeaderLabels({"Data set", "Format", "File", "Status"});
+    list_->setHeaderLabels({"Data set", "Format", "Status", "File"});
     list_->setRootIsDecorated(false);
     list_->header()->setStretchLastSection(true);
     layout->addWidget(list_);
@@ -61,12 +61,15 @@ SaveWindow::SaveWindow(ToolSession& session, WorkRecordTable records)
     }
     auto* close = new QPushButton("&Close");
     close->setObjectName("cmdClose");
+    auto* help = new QPushButton("&Help");
+    help->setObjectName("cmdHelp");
     buttons->addWidget(save);
     buttons->addWidget(saveAs);
     buttons->addWidget(exportButton);
     buttons->addWidget(new QLabel("as"));
     buttons->addWidget(format_);
     buttons->addStretch();
+    buttons->addWidget(help);
     buttons->addWidget(close);
     layout->addLayout(buttons);
 
@@ -81,6 +84,7 @@ SaveWindow::SaveWindow(ToolSession& session, WorkRecordTable records)
     connect(saveAs, &QPushButton::clicked, this, [this] { saveAllAs(); });
     connect(exportButton, &QPushButton::clicked, this, [this] { exportAll(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(help, &QPushButton::clicked, this, [] { tools::ToolDialogs::showHelp("save-tool.html"); });
     resize(640, 360);
     refreshList();
 }
@@ -107,7 +111,7 @@ void SaveWindow::refreshList() {
         const auto own = OwnTargetOf(records_[i]);
         const QString format = own ? Q(std::string(FileFormatTitle(own->format))) : QString("(asks)");
         auto* item = new QTreeWidgetItem(
-            {Q(fs::path(records_[i].Filename).filename().string()), format, Q(records_[i].Filename), status_[i]});
+            {Q(fs::path(records_[i].Filename).filename().string()), format, status_[i], Q(records_[i].Filename)});
         list_->addTopLevelItem(item);
     }
     if (records_.empty()) list_->addTopLevelItem(new QTreeWidgetItem({"No data sets"}));

@@ -83,7 +83,10 @@ TemplateWindow::TemplateWindow(ToolSession& session, bool feet) : session_(sessi
     createButton->setToolTip("Send the data set to Lumibench as new, unsaved data");
     auto* close = new QPushButton("&Close");
     close->setObjectName("cmdClose");
+    auto* help = new QPushButton("&Help");
+    help->setObjectName("cmdHelp");
     buttons->addWidget(createButton);
+    buttons->addWidget(help);
     buttons->addWidget(close);
     form->addRow(buttons);
 
@@ -103,6 +106,7 @@ TemplateWindow::TemplateWindow(ToolSession& session, bool feet) : session_(sessi
     connect(lamps_, &QSpinBox::valueChanged, this, [this] { refresh(); });
     connect(createButton, &QPushButton::clicked, this, [this] { create(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(help, &QPushButton::clicked, this, [] { tools::ToolDialogs::showHelp("template-tool.html"); });
     modelChanged();
     resize(760, 520);
 }

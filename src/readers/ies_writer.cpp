@@ -164,8 +164,10 @@ private:
         text.append("TILT=INCLUDE").append(kCrLf);
         text.append(std::to_string(record_.LampGeometry)).append(kCrLf);
         text.append(std::to_string(record_.TiltPairCount)).append(kCrLf);
-        AppendNumberLines(text, record_.TiltAngles, kNumberLineWidth);
-        AppendNumberLines(text, record_.TiltFactors, kNumberLineWidth);
+        if (record_.TiltPairCount > 0) {
+            AppendNumberLines(text, record_.TiltAngles, kNumberLineWidth);
+            AppendNumberLines(text, record_.TiltFactors, kNumberLineWidth);
+        }
     }
 
     void writeLampLines() {

@@ -9,6 +9,7 @@
 #include "convert_options.h"
 #include "photometry/photometry.h"
 #include "save_plan.h"
+#include "template_options.h"
 #include "sdk/luminaire_templates.h"
 #include "sdk/photometric_writers.h"
 
@@ -45,6 +46,26 @@ TEST(ConvertOptions, CommandLines) {
         EXPECT_EQ(options.repair, row.repair);
     }
     EXPECT_TRUE(ParseConvertArguments({"--version"}).error.empty());
+}
+
+TEST(TemplateOptions, CommandLines) {
+    TemplateOptions o = ParseTemplateArguments(
+        {"--model", "road", "--second", "70", "--throw", "15", "--lamps", "2", "--feet", "--out", "r.ies"});
+    EXPECT_EQ(o.error, "");
+    EXPECT_EQ(o.parameters.model, TemplateModel::Road);
+    EXPECT_EQ(o.parameters.secondAngle, 70);
+    EXPECT_EQ(o.parameters.throwAngle, 15);
+    EXPECT_EQ(o.parameters.lampCount, 2);
+    EXPECT_EQ(o.parameters.unitsType, 1);
+    EXPECT_EQ(o.out, "r.ies");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> errors = {
+        {{"--model", "lamp"}, "unknown model 'lamp'"},
+        {{"--beam", "wide"}, "--beam needs a number"},
+        {{"--beam", "60,5"}, "--beam needs a number"},
+        {{"--out"}, "--out needs a value"},
+        {{"--colour"}, "unknown option '--colour'"},
+    };
+    for (const auto& [args, error] : errors) EXPECT_EQ(ParseTemplateArguments(args).error, error);
 }
 
 TEST(ConvertOptions, OutputPaths) {

@@ -3,7 +3,10 @@
 // each IES edition's required keywords, and safe writing of the file.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <cmath>
@@ -308,6 +311,25 @@ TEST_F(AtomicFile, ExistingFilesAndLinksAreKept) {
     EXPECT_EQ(Read(victim), "precious");
     EXPECT_FALSE(std::filesystem::is_symlink(file("planted.ies")));
     EXPECT_EQ(Entries(), 3u);  // no temporary file left behind
+}
+
+// A write that runs out of room half way (a file size limit stands in for a
+// full disk, and works for root too) keeps the earlier file and leaves nothing.
+TEST_F(AtomicFile, WriteFailingHalfWayKeepsTheEarlierFile) {
+    const std::string target = file("c.ies");
+    ASSERT_EQ(WriteFileAtomically(target, "earlier", false), "");
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const std::string failure = WriteFileAtomically(target, std::string(1000, 'x'), true);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(failure, "File too large");
+    EXPECT_EQ(Read(target), "earlier");
+    EXPECT_EQ(Entries(), 1u);
 }
 
 TEST_F(AtomicFile, FailureLeavesTheEarlierFile) {

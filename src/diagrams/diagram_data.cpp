@@ -79,11 +79,13 @@ Series MakeSeries(const PhotometricRecord& record, IntensityUnit unit, std::stri
 
 namespace {
 
-// Angles from lo to hi every degree plus the stored ones, sorted.
-std::vector<double> Samples(double lo, double hi, const std::vector<double>& stored) {
+constexpr double kIsoStepDeg = 2.5;
+
+// Angles from lo to hi every `step` degrees plus the stored ones, sorted.
+std::vector<double> Samples(double lo, double hi, const std::vector<double>& stored, double step = 1) {
     std::set<double> angles;
     if (!(hi >= lo)) return {};
-    for (double a = std::ceil(lo); a <= hi; a += 1) angles.insert(a);
+    for (double a = std::ceil(lo / step) * step; a <= hi; a += step) angles.insert(a);
     angles.insert(lo);
     angles.insert(hi);
     for (double s : stored) {
@@ -149,17 +151,21 @@ IsoGrid IsocandelaGrid(const Series& series) {
     IsoGrid grid;
     if (!series.distribution) return grid;
     const auto& d = *series.distribution;
-    grid.xs = d.horizontalAngles();
-    grid.ys = d.verticalAngles();
-    grid.values = d.values();
-    for (auto& row : grid.values) {
-        row.resize(grid.ys.size(), 0);
-        for (double& v : row) {
-            v = series.factor * Finite(v);
+    const auto& horizontal = d.horizontalAngles();
+    const auto& vertical = d.verticalAngles();
+    if (horizontal.size() < 2 || vertical.size() < 2) return grid;
+    // A grid finer than the stored one follows the interpolated surface, so
+    // contours bend between the stored angles instead of breaking at them.
+    grid.xs = Samples(horizontal.front(), horizontal.back(), horizontal, kIsoStepDeg);
+    grid.ys = Samples(vertical.front(), vertical.back(), vertical, kIsoStepDeg);
+    grid.values.assign(grid.xs.size(), std::vector<double>(grid.ys.size(), 0));
+    for (std::size_t i = 0; i < grid.xs.size(); ++i) {
+        for (std::size_t j = 0; j < grid.ys.size(); ++j) {
+            const double v = series.factor * Finite(d.candela({grid.xs[i], grid.ys[j]}));
+            grid.values[i][j] = v;
             grid.maximum = std::max(grid.maximum, v);
         }
     }
-    grid.values.resize(grid.xs.size(), std::vector<double>(grid.ys.size(), 0));
     return grid;
 }
 

@@ -65,7 +65,8 @@ std::vector<std::vector<CurvePoint>> SectionCurve(const Series& series, const Se
 // The largest value of the curves (0 when there is none).
 double LargestValue(const std::vector<std::vector<CurvePoint>>& pieces);
 
-// Isocandela grid in the diagram's unit: x = horizontal angles, y = vertical angles.
+// Isocandela grid in the diagram's unit: x = horizontal angles, y = vertical
+// angles, the stored ones and every 2.5 degrees between.
 struct IsoGrid {
     std::vector<double> xs;
     std::vector<double> ys;

@@ -27,7 +27,9 @@ struct Metrics {
 Metrics MetricsFor(const QRectF& area) {
     const double side = std::min(area.width(), area.height());
     Metrics m{};
-    m.text = std::clamp(side / 32, 7.0, std::max(7.0, side / 14));
+    // In proportion, as a printed diagram scales, but never below what a
+    // screen can still render legibly.
+    m.text = std::max(9.0, side / 34);
     m.line = std::max(1.0, side / 260);
     m.grid = std::max(0.5, side / 900);
     m.pad = m.text * 0.6;

@@ -76,6 +76,7 @@ OpenWindow::OpenWindow(HostLink& host, Settings settings, QString title) : host_
 
     files_ = new QListWidget;
     files_->setObjectName(QStringLiteral("lstFiles"));
+    files_->setIconSize(QSize(16, 16));
     checkResult_ = new QPlainTextEdit;
     checkResult_->setObjectName(QStringLiteral("txtCheckResult"));
     checkResult_->setReadOnly(true);

@@ -13,6 +13,7 @@
 #include "open_logic.h"
 #include "open_window.h"
 #include "sdk/tool_session.h"
+#include "sdk/tool_window.h"
 
 using lumibench::ToolCommand;
 using namespace lumibench::open;
@@ -98,7 +99,9 @@ int main(int argc, char** argv) {
         if (!command) return;
         handling = true;
         switch (command->kind) {
-        case ToolCommand::Kind::MoveWin: window.move(command->x, command->y); break;
+        case ToolCommand::Kind::MoveWin:
+            lumibench::MoveRelativeToHost(window, session->commandLine().mainWindowHandle, command->x, command->y);
+            break;
         case ToolCommand::Kind::Start: start(); break;
         case ToolCommand::Kind::Close: app.quit(); break;
         default: break;

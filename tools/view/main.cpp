@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "sdk/tool_session.h"
+#include "sdk/tool_window.h"
 #include "view_model.h"
 #include "view_window.h"
 
@@ -78,7 +79,9 @@ int main(int argc, char** argv) {
         if (!command) return;
         handling = true;
         switch (command->kind) {
-        case ToolCommand::Kind::MoveWin: window.move(command->x, command->y); break;
+        case ToolCommand::Kind::MoveWin:
+            lumibench::MoveRelativeToHost(window, session->commandLine().mainWindowHandle, command->x, command->y);
+            break;
         case ToolCommand::Kind::Unsaved:
             model.markFirstUnsaved();
             window.refresh();

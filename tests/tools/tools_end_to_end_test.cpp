@@ -18,6 +18,7 @@
 #include <functional>
 #include <thread>
 
+#include "exchange/exchange_records.h"
 #include "platform/sqlite_settings_store.h"
 #include "screen_capture.h"
 #include "shell/frm_lumibench.h"
@@ -105,6 +106,7 @@ protected:
 // View's own account of what it shows (LUMIBENCH_VIEW_STATE).
 struct ViewState {
     std::vector<std::string> files;
+    std::vector<double> peaks;
     bool visible = false;
 };
 ViewState ReadViewState(const fs::path& path) {
@@ -112,7 +114,10 @@ ViewState ReadViewState(const fs::path& path) {
     ViewState state;
     if (!file.open(QIODevice::ReadOnly)) return state;
     const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
-    for (const auto& d : object.value("datasets").toArray()) state.files.push_back(d.toObject().value("file").toString().toStdString());
+    for (const auto& d : object.value("datasets").toArray()) {
+        state.files.push_back(d.toObject().value("file").toString().toStdString());
+        state.peaks.push_back(d.toObject().value("peakCandela").toDouble());
+    }
     state.visible = object.value("visible").toBool();
     return state;
 }
@@ -160,6 +165,20 @@ TEST_F(ToolsEndToEnd, ViewDrawsTwoCheckedFilesAndDropsAClosedOne) {
     })) << "no curves of both data sets on the screen";
     EXPECT_GT(testing::ColourCount(screen, screen.rect()), 50u);
     screen.save(QString::fromStdString((root_ / "view.png").string()));
+
+    // Another tool updates the first file: the host says "DataChanged" and
+    // View fetches the new data through the host.
+    WorkRecordTable updated{session_->loaded[0]};
+    for (auto& row : updated[0].Candela)
+        for (double& v : row) v *= 2;
+    const double peak = ReadViewState(state).peaks.at(0);
+    ASSERT_EQ(WriteExchangeRecords(*store_, "Data Exchange", updated, 1, 1, 1, messages_), 1);
+    store_->write("Lumibench_PE", "Data Exchange", "LumibenchPE", "SENDUPDATEDDATA,Tool_OtherPE,7");
+    EXPECT_TRUE(WaitFor([&] {
+        const ViewState now = ReadViewState(state);
+        return now.peaks.size() == 2 && now.peaks[0] == 2 * peak;
+    }))
+        << "View did not take the updated data";
 
     // The user closes the second file in the host's list (closing the first
     // would end every tool): View drops it and keeps the other.

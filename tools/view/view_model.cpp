@@ -93,10 +93,14 @@ std::vector<diagrams::Series> ViewModel::shownSeries(diagrams::IntensityUnit uni
 QJsonObject ViewModel::describe(UnitChoice choice) const {
     QJsonArray list;
     for (const auto& d : dataSets_) {
+        double peak = 0;
+        for (const auto& row : d.record.Candela)
+            for (double v : row) peak = std::max(peak, v * d.record.CandelaMultiplier);
         list.append(QJsonObject{{"file", QString::fromStdString(d.record.Filename)},
                                 {"label", QString::fromStdString(DataSetLabel(d))},
                                 {"unsaved", d.unsaved},
-                                {"shown", d.shown}});
+                                {"shown", d.shown},
+                                {"peakCandela", peak}});
     }
     return QJsonObject{{"datasets", list}, {"unit", QString::fromStdString(diagrams::UnitLabel(unitFor(choice)))}};
 }

@@ -53,8 +53,8 @@ public:
     // The shown data sets as diagram series in that unit.
     std::vector<diagrams::Series> shownSeries(diagrams::IntensityUnit unit) const;
 
-    // {"datasets": [{"file", "label", "unsaved", "shown"}], "unit"} plus what
-    // the caller adds.
+    // {"datasets": [{"file", "label", "unsaved", "shown", "peakCandela"}],
+    // "unit"} plus what the caller adds.
     QJsonObject describe(UnitChoice choice) const;
 
 private:

@@ -312,7 +312,7 @@ void PaintCartesianDiagram(QPainter& painter, const QRectF& area, const std::vec
     for (double v : yTicks.values) labelWidth = std::max(labelWidth, fm.horizontalAdvance(Q(TickLabel(v, yTicks.step))));
     const QRectF plot(frame.left() + labelWidth + m.pad, frame.top() + fm.height() * 1.4,
                       std::max(1.0, frame.width() - labelWidth - m.pad * 2),
-                      std::max(1.0, frame.height() - fm.height() * 2.8 - m.pad));
+                      std::max(1.0, frame.height() - fm.height() * 3.9 - m.pad));
     const LinearScale xs{-xMax, xMax, plot.left(), plot.right()};
     const LinearScale ys{0, yTicks.last, plot.bottom(), plot.top()};
 
@@ -333,6 +333,10 @@ void PaintCartesianDiagram(QPainter& painter, const QRectF& area, const std::vec
         painter.drawText(QRectF(frame.left(), ys.map(v) - fm.height() / 2, labelWidth, fm.height()),
                          Qt::AlignRight | Qt::AlignVCenter, Q(TickLabel(v, yTicks.step)));
     }
+    // Type C curves run over gamma; the sweeps of types B and A over their own angle.
+    const bool typeC = !series.empty() && series.front().distribution && series.front().distribution->photometricType() == 1;
+    painter.drawText(QRectF(plot.left(), plot.bottom() + fm.height() * 1.2, plot.width(), fm.height() * 1.2),
+                     Qt::AlignHCenter | Qt::AlignTop, typeC ? QStringLiteral("γ [°]") : QStringLiteral("H, V [°]"));
     UseFont(painter, m.text * 0.9, true);
     painter.drawText(QRectF(frame.left(), frame.top(), frame.width(), fm.height() * 1.3), Qt::AlignLeft | Qt::AlignTop,
                      Q(UnitLabel(options.unit)));

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "exchange/exchange_records.h"
@@ -73,7 +74,13 @@ protected:
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
 
-    bool installed(const char* tool) const { return fs::exists(bin_ / tool); }
+    // Built by this tree (a program left over from another configuration does not count).
+    bool installed(const std::string& tool) const {
+        for (const char* built : {LUMIBENCH_TOOLS_BUILT}) {
+            if (tool == built) return fs::exists(bin_ / tool);
+        }
+        return false;
+    }
     void catalogue(const char* tool, int type) {
         std::ofstream(root_ / "machine.ini") << "[Software\\Quillon\\Lumibench_PE-v1dot7\\Tools]\n"
                                             << "ToolActName1=" << tool << "\nToolPath1=" << bin_.string()
@@ -214,6 +221,29 @@ TEST_F(ToolsEndToEnd, OpenSendsTwoFilesAndTheHostListsThem) {
         const auto& entries = session_->runningTools.entries();
         return std::all_of(entries.begin(), entries.end(), [](const RunningTool& t) { return t.isClosed(); });
     }));
+}
+
+// What a user of the build tree gets on the toolbar: the bundled tools with
+// their pictures, never the test probe.
+TEST(BuildCatalogue, ListsTheUserToolsWithIconsAndNeverTheProbe) {
+    const char* bin = std::getenv("LUMIBENCH_BIN_DIR");
+    ASSERT_NE(bin, nullptr);
+    std::ifstream in(fs::path(bin) / "machine.ini");
+    ASSERT_TRUE(in) << "no machine.ini in the build";
+    std::map<std::string, std::string> values;
+    for (std::string line; std::getline(in, line);) {
+        const auto eq = line.find('=');
+        if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    std::map<std::string, std::string> iconOf;
+    for (const auto& [key, value] : values) {
+        EXPECT_NE(value, "lumibench_probe");
+        if (key.rfind("ToolActName", 0) == 0) iconOf[value] = values["ToolIconFile" + key.substr(11)];
+    }
+    for (const char* tool : {LUMIBENCH_TOOLS_BUILT}) {
+        ASSERT_TRUE(iconOf.count(tool)) << tool << " is not listed";
+        EXPECT_TRUE(fs::exists(fs::path(bin) / iconOf[tool])) << tool << " has no picture beside it";
+    }
 }
 
 }  // namespace

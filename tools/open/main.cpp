@@ -34,18 +34,23 @@ public:
     int write(const lumibench::WorkRecordTable& records) override { return session_.writeData(records); }
     bool send(std::string_view verb) override { return session_.sendToHost(verb); }
     std::optional<int> awaitLoadedCount() override {
+        // The mailbox timer keeps out of the way meanwhile (see `waiting`).
+        waiting = true;
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < kAnswerTimeoutMs) {
+        std::optional<int> count;
+        while (!count && clock.elapsed() < kAnswerTimeoutMs) {
             if (auto command = session_.takeCommand()) {
-                if (command->kind == ToolCommand::Kind::LoadedCount) return command->loadedCount;
-                pending.push_back(*command);
+                if (command->kind == ToolCommand::Kind::LoadedCount) count = command->loadedCount;
+                else pending.push_back(*command);
             }
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (!count) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         }
-        return std::nullopt;
+        waiting = false;
+        return count;
     }
     std::deque<ToolCommand> pending;
+    bool waiting = false;
 
 private:
     lumibench::ToolSession& session_;
@@ -88,7 +93,7 @@ int main(int argc, char** argv) {
     bool handling = false;
     QTimer mailbox;
     QObject::connect(&mailbox, &QTimer::timeout, [&] {
-        if (handling) return;
+        if (handling || link.waiting) return;
         std::optional<ToolCommand> command;
         if (!link.pending.empty()) {
             command = link.pending.front();

@@ -202,6 +202,45 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+// Pole values (one per plane) that differ by goniometer noise only become
+// their mean; a larger spread is refused with its figures.
+std::optional<FixupOutcome> EqualizePoles(FixupBuilder& fix, const std::vector<Token>& tokens,
+                                          const std::vector<double>& values,
+                                          const std::vector<std::size_t>& poles) {
+    double low = values[poles.front()];
+    double high = low;
+    double sum = 0;
+    bool unequal = false;
+    const auto reference = static_cast<float>(values[poles.front()]);
+    for (const std::size_t index : poles) {
+        low = std::min(low, values[index]);
+        high = std::max(high, values[index]);
+        sum += values[index];
+        unequal = unequal || static_cast<float>(values[index]) != reference;
+    }
+    if (!unequal) return std::nullopt;
+    const double mean = sum / static_cast<double>(poles.size());
+    const double spread = high - low;
+    if (!(mean > 0) || spread >= kNadirNoiseBound * mean) {
+        return NotPossible("Nadir candela values spread over " + Number(spread) + ", " +
+                           (mean > 0 ? Percent(spread / mean) : std::string("more than all")) +
+                           " of their mean, more than the " + Percent(kNadirNoiseBound) +
+                           " that goniometer noise explains; the file is left alone.");
+    }
+    const std::string meanText = Number(mean);
+    fix.note(tokens[poles.front()].line, "nadir values of the " + std::to_string(poles.size()) +
+                                             " planes set to their mean " + meanText + " (spread " +
+                                             Number(spread) + ", " + Percent(spread / mean) + " of the mean)");
+    for (const std::size_t index : poles) {
+        const Token& token = tokens[index];
+        const std::string_view written = fix.tokenText(token);
+        if (written != meanText) {
+            fix.replace(token, meanText, "nadir value " + std::string(written) + " set to " + meanText);
+        }
+    }
+    return std::nullopt;
+}
+
 // ---- IES -------------------------------------------------------------------
 
 FixupOutcome PlanIesFixups(std::string_view text, FixupBuilder& fix) {
@@ -315,37 +354,9 @@ FixupOutcome PlanIesFixups(std::string_view text, FixupBuilder& fix) {
     // Type C nadir (or zenith) values that differ by goniometer noise only.
     if (typeC) {
         const std::size_t pole = values[vStart] != 90 ? 0 : v - 1;
-        double low = values[cStart + pole];
-        double high = low;
-        double sum = 0;
-        bool unequal = false;
-        const auto reference = static_cast<float>(values[cStart + pole]);
-        for (std::size_t j = 0; j < h; ++j) {
-            const double value = values[cStart + j * v + pole];
-            low = std::min(low, value);
-            high = std::max(high, value);
-            sum += value;
-            unequal = unequal || static_cast<float>(value) != reference;
-        }
-        if (unequal) {
-            const double mean = sum / static_cast<double>(h);
-            const double spread = high - low;
-            if (!(mean > 0) || spread >= kNadirNoiseBound * mean) {
-                return NotPossible("Nadir candela values spread over " + Number(spread) + " cd, " +
-                                   (mean > 0 ? Percent(spread / mean) : std::string("more than")) +
-                                   " of their mean, more than the " + Percent(kNadirNoiseBound) +
-                                   " that goniometer noise explains; the file is left alone.");
-            }
-            const std::string meanText = Number(mean);
-            fix.note(tokens[cStart + pole].line, "nadir values of the " + std::to_string(h) + " planes set to their mean " + meanText +
-                                                     " (spread " + Number(spread) + " cd, " + Percent(spread / mean) + " of the mean)");
-            for (std::size_t j = 0; j < h; ++j) {
-                const Token& token = tokens[cStart + j * v + pole];
-                if (fix.tokenText(token) != meanText) {
-                    fix.replace(token, meanText, "nadir value " + plainText(cStart + j * v + pole) + " set to " + meanText);
-                }
-            }
-        }
+        std::vector<std::size_t> poles;
+        for (std::size_t j = 0; j < h; ++j) poles.push_back(cStart + j * v + pole);
+        if (std::optional<FixupOutcome> refused = EqualizePoles(fix, tokens, values, poles)) return *refused;
     }
     return {};
 }
@@ -415,6 +426,12 @@ FixupOutcome PlanEulumdatFixups(std::string_view text, FixupBuilder& fix) {
         values.push_back(*value);
     }
     std::vector<double> gamma(values.begin() + static_cast<long>(gStart), values.begin() + static_cast<long>(iStart));
+    if (planes > 1) {
+        const std::size_t pole = gamma.front() != 90 ? 0 : n - 1;
+        std::vector<std::size_t> poles;
+        for (std::size_t i = 0; i < planes; ++i) poles.push_back(iStart + i * n + pole);
+        if (std::optional<FixupOutcome> refused = EqualizePoles(fix, tokens, values, poles)) return *refused;
+    }
     const double last = gamma.back();
     if (last == 90 || last == 180 || last > 180 || last < 90) return {};
     const double step = gamma[n - 1] - gamma[n - 2];

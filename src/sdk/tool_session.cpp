@@ -100,8 +100,12 @@ bool ToolSession::waitUntilTaken(std::chrono::milliseconds timeout) {
     return true;
 }
 
-std::string ToolSession::readSetting(std::string_view section, std::string_view key, std::string_view defaultValue) {
-    return store_.read(kExchangeApp, section, key, defaultValue);
+std::string ToolSession::setting(std::string_view section, std::string_view key, std::string_view fallback) {
+    return store_.read(kExchangeApp, section, key, fallback);
+}
+
+bool ToolSession::setSetting(std::string_view section, std::string_view key, std::string_view value) {
+    return store_.write(kExchangeApp, section, key, value);
 }
 
 }  // namespace lumibench

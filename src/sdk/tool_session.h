@@ -74,9 +74,12 @@ public:
     // that command refers to.
     bool waitUntilTaken(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
-    // A value of the host's own settings (application "Lumibench_PE"), such
-    // as section "Lumibench_PE", key "InputUnits"; `defaultValue` when never written.
-    std::string readSetting(std::string_view section, std::string_view key, std::string_view defaultValue = {});
+    // A value of the host's settings (application "Lumibench_PE"), for
+    // example setting("Lumibench_PE", "InputUnits") or setting("Tool_Open",
+    // "IgnoreWarnings"); `fallback` when it was never written.
+    std::string setting(std::string_view section, std::string_view key, std::string_view fallback = {});
+    // Writes a value of the tool's own section there; false when the store refused.
+    bool setSetting(std::string_view section, std::string_view key, std::string_view value);
 
     SettingsStore& store() { return store_; }
 

@@ -6,6 +6,7 @@
 
 #include "save_window.h"
 #include "sdk/tool_session.h"
+#include "sdk/tool_window.h"
 
 using lumibench::ToolCommand;
 
@@ -28,7 +29,9 @@ int main(int argc, char** argv) {
         const auto command = session->takeCommand();
         if (!command) return;
         switch (command->kind) {
-        case ToolCommand::Kind::MoveWin: window.move(command->x, command->y); break;
+        case ToolCommand::Kind::MoveWin:
+            lumibench::MoveRelativeToHost(window, session->commandLine().mainWindowHandle, command->x, command->y);
+            break;
         case ToolCommand::Kind::Unsaved: window.markFirstUnsaved(); break;
         case ToolCommand::Kind::Start:
             window.show();

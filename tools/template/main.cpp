@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "sdk/tool_session.h"
+#include "sdk/tool_window.h"
 #include "template_window.h"
 
 using lumibench::ToolCommand;
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     // Global System Settings: "InputUnits" 0 feet (the default), 2 metres.
-    const bool feet = session->readSetting("Lumibench_PE", "InputUnits", "0") != "2";
+    const bool feet = session->setting("Lumibench_PE", "InputUnits", "0") != "2";
 
     lumibench::template_tool::TemplateWindow window(*session, feet);
     bool closing = false;
@@ -27,7 +28,9 @@ int main(int argc, char** argv) {
         const auto command = session->takeCommand();
         if (!command) return;
         switch (command->kind) {
-        case ToolCommand::Kind::MoveWin: window.move(command->x, command->y); break;
+        case ToolCommand::Kind::MoveWin:
+            lumibench::MoveRelativeToHost(window, session->commandLine().mainWindowHandle, command->x, command->y);
+            break;
         case ToolCommand::Kind::Start:
             window.show();
             window.raise();

@@ -1,7 +1,6 @@
 #pragma once
-// A small polar diagram of a data set: two planes through the maximum's axis
-// (type C: C0-C180 solid, C90-C270 dashed; type B: the horizontal and the
-// vertical plane through the axis), nadir or axis downwards.
+// The live polar diagram of the data set being made: C0-C180 and C90-C270
+// (type B: the horizontal and vertical sweeps), drawn by the shared diagrams.
 
 #include <QWidget>
 

@@ -85,7 +85,7 @@ void BM_Write(benchmark::State& state) {
     std::size_t bytes = 0;
     for (auto _ : state) {
         const WrittenText text = WritePhotometricText(sample.record, format, "out.txt");
-        if (toDisk) benchmark::DoNotOptimize(WriteFileAtomically(target, text.text, true));
+        if (toDisk) benchmark::DoNotOptimize(SaveFileSafely(target, text.text, true));
         bytes = text.text.size();
     }
     state.SetLabel(fs::path(sample.path).filename().string() + (toDisk ? " to disk" : " text"));

@@ -41,6 +41,8 @@ ConvertOptions ParseConvertArguments(const std::vector<std::string>& args) {
             options.force = true;
         } else if (arg == "--repair") {
             options.repair = true;
+        } else if (arg == "--fix") {
+            options.fix = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--version") {
@@ -61,7 +63,7 @@ ConvertOptions ParseConvertArguments(const std::vector<std::string>& args) {
 
 std::string ConvertUsageText() {
     return "Usage: lumibench-convert --to ies2002|ies2019|ies1995|ldt|tm14 [--out FILE|DIR] [--force]\n"
-           "                         [--repair] FILE...\n"
+           "                         [--repair] [--fix] FILE...\n"
            "Converts photometric files (IES, EULUMDAT, CIBSE TM14) read as Lumibench reads them.\n"
            "A FILE that is a folder stands for the photometric files in it, in name order.\n"
            "\n"
@@ -70,6 +72,8 @@ std::string ConvertUsageText() {
            "               without it each output goes beside its input, with the format's extension\n"
            "  --force      replace files that exist (never done without it)\n"
            "  --repair     read a badly delimited file from a \"_Repaired\" copy, as the checker does\n"
+           "  --fix        read a refused file that the fix-ups can mend from their \"_Repaired\"\n"
+           "               copy, as lumibench-check --fix writes it, and list each change\n"
            "  --help       show this text\n"
            "  --version    show the version\n"
            "\n"

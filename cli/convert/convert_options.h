@@ -15,6 +15,7 @@ struct ConvertOptions {
     std::string out;    // a file or folder; empty: beside each input
     bool force = false; // replace existing files
     bool repair = false;
+    bool fix = false;  // read a refused file from the fix-ups' "_Repaired" copy
     bool help = false;
     bool version = false;
     std::vector<std::string> files;

@@ -12,6 +12,7 @@
 #include "convert_options.h"
 #include "file_check.h"
 #include "platform/app_folders.h"
+#include "readers/fixups.h"
 #include "readers/load_dispatch.h"
 
 namespace {
@@ -37,6 +38,28 @@ private:
     std::size_t total_;
     bool shown_;
 };
+
+// A refused file read again from the fix-ups' copy, as lumibench-check --fix
+// makes it; the changes are printed. The result is the copy's, or `read`.
+lumibench::FileCheckResult ReadFixed(const lumibench::FileCheckResult& read, const std::string& userDataFolder) {
+    using namespace lumibench;
+    const FixupOutcome outcome = PlanFileFixups(read.file);
+    if (!outcome.possible) {
+        std::cout << "no fix: " << outcome.reason << "\n";
+        return read;
+    }
+    std::string error;
+    const std::string copy = WriteFixedCopy(read.file, outcome, userDataFolder, error);
+    if (copy.empty()) {
+        std::cout << "no fix: " << error << "\n";
+        return read;
+    }
+    for (const FixupEdit& change : outcome.changes) {
+        std::cout << "fixed: " << read.file << ":" << change.line << ": " << change.description << "\n";
+    }
+    std::cout << "read from " << copy << "\n";
+    return CheckFile(copy, false, userDataFolder);
+}
 
 }  // namespace
 
@@ -84,10 +107,14 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::string& file = inputs[i];
         progress.step(i + 1, file);
-        const FileCheckResult read = CheckFile(file, options.repair, userDataFolder);
+        FileCheckResult read = CheckFile(file, options.repair, userDataFolder);
         progress.clear();
         std::cout << file << "\n";
         for (const std::string& notice : read.announcements) std::cout << notice << "\n";
+        if (!read.ok() && options.fix) {
+            FileCheckResult fixed = ReadFixed(read, userDataFolder);
+            if (fixed.ok()) read = std::move(fixed);
+        }
         if (!read.ok()) {
             anyFailed = true;
             for (const LocatedMessage& message : read.messages.located()) {

@@ -1,7 +1,8 @@
 #pragma once
-// Writing a whole file safely: the bytes go to a new file in the same folder,
-// which is then renamed into place, so a failure leaves any earlier file as it
-// was and a link planted at the path is replaced, never written through.
+// Saving a whole photometric file through the safe writing of core/atomic_file.h,
+// with the choice the Save tool and lumibench-convert need: replace an
+// existing file, or refuse any existing name (a dangling link included), also
+// one that appears while the file is being written.
 
 #include <string>
 #include <string_view>
@@ -9,9 +10,8 @@
 namespace lumibench {
 
 // Empty on success, else why not ("File exists", "Permission denied",
-// "No space left on device", ...). Without `overwrite` an existing name,
-// a dangling link included, is refused, and a file that appears meanwhile is
-// never replaced. An existing file's permission bits are kept.
-std::string WriteFileAtomically(const std::string& path, std::string_view bytes, bool overwrite);
+// "No space left on device", ...). An earlier file is left as it was on any
+// failure; a replaced file keeps its permission bits.
+std::string SaveFileSafely(const std::string& path, std::string_view bytes, bool overwrite);
 
 }  // namespace lumibench

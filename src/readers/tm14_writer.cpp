@@ -28,8 +28,8 @@ WrittenText WriteTm14Text(const PhotometricRecord& record) {
     };
 
     // Our reader reads the lamp count as at least 1 and every lamp as 1000 lm,
-    // and multiplies the intensities by the count: the values written are the
-    // distribution per 1000 lamp lumens, divided once more by the count.
+    // and multiplies the values by the count: so the values written are the
+    // distribution per 1000 lamp lumens, which then comes back unchanged.
     const int lamps = std::max<int>(record.LampCount, 1);
     double lampFlux = 0;
     if (const std::optional<double> relative = RelativeLampFlux(record)) {
@@ -47,7 +47,7 @@ WrittenText WriteTm14Text(const PhotometricRecord& record) {
         out.error = "The data set has no luminous flux to relate the intensities to.";
         return out;
     }
-    const double factor = record.CandelaMultiplier * 1000.0 / (lampFlux * lamps);
+    const double factor = record.CandelaMultiplier * 1000.0 / lampFlux;
 
     std::string& text = out.text;
     text.reserve(1024 + record.Candela.size() * record.VertAngles.size() * 12);

@@ -1,6 +1,6 @@
 #pragma once
 // Writes a record as a CIBSE TM14 ("CIBSE/1") file in the layout our TM14
-// reader reads: intensities in cd per 1000 lamp lumens per lamp, dimensions in metres.
+// reader reads: intensities in cd per 1000 lamp lumens, dimensions in metres.
 
 #include "model/photometric_record.h"
 #include "readers/writer_common.h"

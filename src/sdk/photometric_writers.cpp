@@ -58,7 +58,7 @@ WriteResult WritePhotometricFile(const PhotometricRecord& record, const std::str
     WriteResult result = FormatPhotometricText(record, format, target.filename().string(), text);
     result.path = target.string();
     if (!result.ok) return result;
-    const std::string failure = WriteFileAtomically(result.path, text, overwrite);
+    const std::string failure = SaveFileSafely(result.path, text, overwrite);
     if (!failure.empty()) {
         result.ok = false;
         result.error = failure;

@@ -30,6 +30,7 @@ TEST(ConvertOptions, CommandLines) {
         {{"--to", "ldt", "a.ies"}, "", FileFormat::Eulumdat, "", false, false},
         {{"--to=ies2019", "--out", "x.ies", "--force", "a.ldt"}, "", FileFormat::Ies2019, "x.ies", true, false},
         {{"--repair", "--to", "TM14", "-o", "dir/", "a", "b"}, "", FileFormat::Tm14, "dir/", false, true},
+        {{"--fix", "--to", "ldt", "a"}, "", FileFormat::Eulumdat, "", false, false},
         {{"--to", "ies1995", "--", "--odd.ies"}, "", FileFormat::Ies1995, "", false, false},
         {{"a.ies"}, "--to is required", std::nullopt, "", false, false},
         {{"--to", "pdf", "a.ies"}, "unknown format 'pdf'", std::nullopt, "", false, false},
@@ -44,6 +45,7 @@ TEST(ConvertOptions, CommandLines) {
         EXPECT_EQ(options.out, row.out);
         EXPECT_EQ(options.force, row.force);
         EXPECT_EQ(options.repair, row.repair);
+        EXPECT_EQ(options.fix, row.args.front() == "--fix");
     }
     EXPECT_TRUE(ParseConvertArguments({"--version"}).error.empty());
 }

@@ -292,11 +292,11 @@ protected:
 
 TEST_F(AtomicFile, ExistingFilesAndLinksAreKept) {
     const std::string target = file("a.ies");
-    EXPECT_EQ(WriteFileAtomically(target, "first", false), "");
-    EXPECT_EQ(WriteFileAtomically(target, "second", false), "File exists");
+    EXPECT_EQ(SaveFileSafely(target, "first", false), "");
+    EXPECT_EQ(SaveFileSafely(target, "second", false), "File exists");
     EXPECT_EQ(Read(target), "first");
     ::chmod(target.c_str(), 0640);
-    EXPECT_EQ(WriteFileAtomically(target, "third", true), "");
+    EXPECT_EQ(SaveFileSafely(target, "third", true), "");
     EXPECT_EQ(Read(target), "third");
     struct stat info {};
     ::stat(target.c_str(), &info);
@@ -306,8 +306,8 @@ TEST_F(AtomicFile, ExistingFilesAndLinksAreKept) {
     const std::string victim = file("victim.txt");
     std::ofstream(victim) << "precious";
     std::filesystem::create_symlink(victim, file("planted.ies"));
-    EXPECT_EQ(WriteFileAtomically(file("planted.ies"), "data", false), "File exists");
-    EXPECT_EQ(WriteFileAtomically(file("planted.ies"), "data", true), "");
+    EXPECT_EQ(SaveFileSafely(file("planted.ies"), "data", false), "File exists");
+    EXPECT_EQ(SaveFileSafely(file("planted.ies"), "data", true), "");
     EXPECT_EQ(Read(victim), "precious");
     EXPECT_FALSE(std::filesystem::is_symlink(file("planted.ies")));
     EXPECT_EQ(Entries(), 3u);  // no temporary file left behind
@@ -317,14 +317,14 @@ TEST_F(AtomicFile, ExistingFilesAndLinksAreKept) {
 // full disk, and works for root too) keeps the earlier file and leaves nothing.
 TEST_F(AtomicFile, WriteFailingHalfWayKeepsTheEarlierFile) {
     const std::string target = file("c.ies");
-    ASSERT_EQ(WriteFileAtomically(target, "earlier", false), "");
+    ASSERT_EQ(SaveFileSafely(target, "earlier", false), "");
     rlimit saved{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = saved;
     small.rlim_cur = 64;
     ::setrlimit(RLIMIT_FSIZE, &small);
-    const std::string failure = WriteFileAtomically(target, std::string(1000, 'x'), true);
+    const std::string failure = SaveFileSafely(target, std::string(1000, 'x'), true);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(failure, "File too large");
@@ -335,14 +335,14 @@ TEST_F(AtomicFile, WriteFailingHalfWayKeepsTheEarlierFile) {
 TEST_F(AtomicFile, FailureLeavesTheEarlierFile) {
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     const std::string target = file("b.ldt");
-    ASSERT_EQ(WriteFileAtomically(target, "earlier", false), "");
+    ASSERT_EQ(SaveFileSafely(target, "earlier", false), "");
     ::chmod(folder_.c_str(), 0500);
-    EXPECT_EQ(WriteFileAtomically(target, "later", true), "Permission denied");
-    EXPECT_EQ(WriteFileAtomically(file("new.ldt"), "later", false), "Permission denied");
+    EXPECT_EQ(SaveFileSafely(target, "later", true), "Permission denied");
+    EXPECT_EQ(SaveFileSafely(file("new.ldt"), "later", false), "Permission denied");
     ::chmod(folder_.c_str(), 0700);
     EXPECT_EQ(Read(target), "earlier");
     EXPECT_EQ(Entries(), 1u);
-    EXPECT_NE(WriteFileAtomically((folder_ / "missing" / "c.ies").string(), "x", false), "");
+    EXPECT_NE(SaveFileSafely((folder_ / "missing" / "c.ies").string(), "x", false), "");
 }
 
 }  // namespace

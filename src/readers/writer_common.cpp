@@ -71,7 +71,7 @@ char* WritePlain(char* out, double value) {
 
 void AppendPlainNumber(std::string& out, double value) {
     char buffer[kNumberTextMax];
-    out.append(buffer, WritePlain(buffer, value));
+    out.append(buffer, static_cast<std::size_t>(WritePlain(buffer, value) - buffer));
 }
 
 void AppendPlainLine(std::string& out, double value) {
@@ -79,7 +79,7 @@ void AppendPlainLine(std::string& out, double value) {
     char* end = WritePlain(buffer, value);
     *end++ = '\r';
     *end++ = '\n';
-    out.append(buffer, end);
+    out.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 std::string PlainNumber(double value) {

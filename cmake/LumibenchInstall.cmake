@@ -29,11 +29,12 @@ set(LUMIBENCH_RELEASE_DATE_RFC2822 "Mon, 07 Dec 2026 12:00:00 +0000")
 # lumibench_bundled_tool(TARGET target DISPLAY caption TIP tooltip TYPE n MAXFILES n
 #                        [ICON file] [TEST_ONLY])
 # Registers a tool program built here: the build tree's machine.ini lists it
-# by its built path; unless TEST_ONLY, it is installed into libexec/lumibench
-# and the installed machine.ini lists it there. ICON is a picture file of the
-# tool's folder, copied beside the program and named by ToolIconFile.
-# Tools are numbered in the order they register, after the rows of
-# tools/machine_config.
+# by its built path, and it is installed into libexec/lumibench and listed
+# there by the installed machine.ini. ICON is a picture file of the tool's
+# folder, copied beside the program and named by ToolIconFile. TEST_ONLY
+# keeps a tool for tests out of both catalogues and out of the install (a row
+# of tools/machine_config naming it is dropped too). Tools are numbered in the
+# order they register, after the rows of tools/machine_config.
 function(lumibench_bundled_tool)
   cmake_parse_arguments(T "TEST_ONLY" "TARGET;DISPLAY;TIP;TYPE;MAXFILES;ICON" "" ${ARGN})
   foreach(required TARGET DISPLAY TYPE MAXFILES)
@@ -61,7 +62,7 @@ endfunction()
 
 # Rows of both kinds as "target|display|tip|type|maxfiles|icon|test": the
 # rows of tools/machine_config first (their icon field, when given, is a file
-# name relative to the source tree), then the registered tools.
+# of the tool's source folder), then the registered tools.
 function(lumibench_tool_rows out)
   get_property(listed GLOBAL PROPERTY LUMIBENCH_BUNDLED_TOOLS)
   get_property(registered GLOBAL PROPERTY LUMIBENCH_REGISTERED_TOOLS)
@@ -75,15 +76,17 @@ function(lumibench_tool_rows out)
     string(REPLACE "|" ";" fields "${row}")
     list(LENGTH fields count)
     list(GET fields 0 target)
-    # A tool that registers itself and still has its old row is listed once.
+    # A tool that registers itself and still has its old row is listed once
+    # (or not at all, when it is for tests only).
     if(target IN_LIST seen)
       continue()
     endif()
     set(icon "")
     if(count GREATER 5)
       list(GET fields 5 icon)
-      if(icon)
-        get_filename_component(icon ${icon} ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
+      if(icon AND TARGET ${target})
+        get_target_property(tool_source ${target} SOURCE_DIR)
+        get_filename_component(icon ${icon} ABSOLUTE BASE_DIR ${tool_source})
       endif()
     endif()
     list(GET fields 1 display)
@@ -97,7 +100,8 @@ function(lumibench_tool_rows out)
 endfunction()
 
 # One catalogue entry per row whose target exists, numbered from 1 in row
-# order. `where` is "build" (built paths, every tool) or "install".
+# order, tools for tests left out. `where` is "build" (built paths) or
+# "install" (the folder filled in when installing).
 function(lumibench_catalogue_text rows where out)
   set(text "[Software\\Quillon\\Lumibench_PE-v1dot7\\Tools]\n")
   set(k 0)
@@ -110,10 +114,7 @@ function(lumibench_catalogue_text rows where out)
     list(GET fields 4 maxfiles)
     list(GET fields 5 icon)
     list(GET fields 6 test_only)
-    if(NOT TARGET ${target})
-      continue()
-    endif()
-    if(where STREQUAL "install" AND test_only)
+    if(NOT TARGET ${target} OR test_only)
       continue()
     endif()
     math(EXPR k "${k} + 1")
@@ -154,7 +155,7 @@ function(lumibench_finish_install_rules)
     list(GET fields 0 target)
     list(GET fields 5 icon)
     list(GET fields 6 test_only)
-    if(NOT TARGET ${target})
+    if(NOT TARGET ${target} OR test_only)
       continue()
     endif()
     if(icon)
@@ -168,9 +169,6 @@ function(lumibench_finish_install_rules)
         COMMAND ${CMAKE_COMMAND} -E copy_if_different ${icon} ${tool_dir}/${icon_name}
         DEPENDS ${icon} VERBATIM)
       list(APPEND icon_copies ${tool_dir}/${icon_name})
-    endif()
-    if(test_only)
-      continue()
     endif()
     install(TARGETS ${target} RUNTIME DESTINATION ${LUMIBENCH_INSTALL_TOOLDIR})
     if(icon)

@@ -111,6 +111,13 @@ banner=$("$root/bin/lumibench-settings" get Lumibench_PE Lumibench_PE BannerFile
 [ "$banner" = "$(realpath "$root")/share/lumibench/Lumibench_PE-Banner.jpg" ] ||
   fail "the installed program looked for its banner at $banner"
 
+# Each file type has its icon and is one the desktop entry opens.
+desktop=$root/share/applications/$app_id.desktop
+for type in $(grep -o '<mime-type type="[^"]*"' "$root/share/mime/packages/lumibench.xml" | cut -d'"' -f2); do
+  [ -f "$root/share/icons/hicolor/scalable/mimetypes/${type/\//-}.svg" ] || fail "no icon for $type"
+  grep -q "^MimeType=.*$type;" "$desktop" || fail "the desktop entry does not open $type"
+done
+
 # The file types: the shared MIME database compiles them with their globs and magic.
 if command -v update-mime-database >/dev/null; then
   mime=$work/mime

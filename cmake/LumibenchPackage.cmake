@@ -16,6 +16,9 @@ if(LUMIBENCH_GZIP)
   install(FILES ${package_build}/changelog.Debian.gz DESTINATION ${doc_dir})
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/data/debian/copyright DESTINATION ${doc_dir})
+# What lintian reports that is meant so, each with its reason.
+install(FILES ${CMAKE_SOURCE_DIR}/data/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME lumibench)
 
 # The machine config is the administrator's to change: dpkg keeps the changes
 # on upgrades when it is listed as a conffile.
@@ -49,9 +52,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${LUMIBENCH_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The help pages and the welcome page are shown in the host's own viewer;
-# opening the support page and web addresses goes through xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# Web addresses (support page, home pages) open through xdg-open. Outside a
+# desktop session xdg-mime and xdg-open tell file types apart by the shared
+# MIME database only through File::MimeInfo; without it every photometric
+# file is plain text to them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libfile-mimeinfo-perl")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${package_build}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Directories the package creates are 0755 whatever the umask of the build.

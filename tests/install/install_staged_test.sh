@@ -38,10 +38,10 @@ f share/lumibench/Lumibench_PE-Banner.jpg
 f share/lumibench/Lumibench_PE-Splash.jpg
 f share/lumibench/help/index.html
 f share/lumibench/samples/downlight.ies
-f share/man/man1/lumibench.1
-f share/man/man1/lumibench-check.1
-f share/man/man1/lumibench-settings.1
-f share/man/man1/lumibench-productlist.1
+f share/man/man1/lumibench.1.gz
+f share/man/man1/lumibench-check.1.gz
+f share/man/man1/lumibench-settings.1.gz
+f share/man/man1/lumibench-productlist.1.gz
 f share/applications/$app_id.desktop
 f share/metainfo/$app_id.metainfo.xml
 f share/mime/packages/lumibench.xml
@@ -55,10 +55,15 @@ ROWS
 # Programs that exist are installed with their manual page, and only the
 # programs of bin/ have one.
 for program in "$root"/bin/*; do
-  [ -f "$root/share/man/man1/$(basename "$program").1" ] || fail "no manual page for $(basename "$program")"
+  [ -f "$root/share/man/man1/$(basename "$program").1.gz" ] || fail "no manual page for $(basename "$program")"
 done
-for page in "$root"/share/man/man1/*.1; do
-  [ -x "$root/bin/$(basename "$page" .1)" ] || fail "manual page without a program: $(basename "$page")"
+for page in "$root"/share/man/man1/*; do
+  [ -x "$root/bin/$(basename "$page" .1.gz)" ] || fail "manual page without a program: $(basename "$page")"
+  # The check lintian makes: the page formats without a warning.
+  if command -v man >/dev/null; then
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "manual page $(basename "$page"): $warnings"
+  fi
 done
 
 # Nothing for tests only: the probe, the test programs, the build's own catalogue.

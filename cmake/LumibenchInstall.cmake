@@ -6,8 +6,8 @@
 #   share/applications, share/mime/packages, share/icons/hicolor, share/metainfo
 #   <sysconf>/xdg/lumibench/   machine.ini naming the bundled tools, and machine.d/
 # The program finds share/lumibench relative to itself, so the whole prefix can
-# be moved; the machine config names the tools by absolute path, fixed when the
-# tree is configured (CMAKE_INSTALL_PREFIX).
+# be moved; the machine config names the tools by absolute path, that of the
+# prefix installed into (cmake --install --prefix, else CMAKE_INSTALL_PREFIX).
 include(GNUInstallDirs)
 
 set(LUMIBENCH_INSTALL_TOOLDIR ${CMAKE_INSTALL_LIBEXECDIR}/lumibench)

@@ -22,7 +22,8 @@ endif()
 # The desktop and AppStream identity of the application, and the release
 # that the AppStream data and the package's changelog name.
 set(LUMIBENCH_APP_ID org.lumibench.Lumibench)
-set(LUMIBENCH_HOMEPAGE "https://lumibench.example.org")
+set(LUMIBENCH_HOMEPAGE "https://lumibench.example.org" CACHE STRING
+    "Home page named by the package and the AppStream data (screenshots under screenshots/)")
 set(LUMIBENCH_RELEASE_DATE "2026-12-07")
 set(LUMIBENCH_RELEASE_DATE_RFC2822 "Mon, 07 Dec 2026 12:00:00 +0000")
 

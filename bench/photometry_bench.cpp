@@ -1,0 +1,77 @@
+// The photometry on the largest file of the corpus that loads: every figure
+// of the summary together (target under 5 ms), and its parts.
+//
+// Run: build/normal/bin/photometry_bench  (LUMIBENCH_CORPUS picks the corpus)
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "file_check.h"
+#include "photometry/photometry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace lumibench;
+
+struct LargestRecord {
+    std::string path;
+    PhotometricRecord record;
+};
+
+const LargestRecord& Largest() {
+    static const LargestRecord largest = [] {
+        const char* env = std::getenv("LUMIBENCH_CORPUS");
+        const fs::path corpus = env && *env ? env : LUMIBENCH_CORPUS_DEFAULT;
+        const fs::path scratch = fs::temp_directory_path() / "lumibench-photometry-bench";
+        fs::create_directories(scratch);
+        LargestRecord best;
+        std::uintmax_t bestSize = 0;
+        for (const char* folder : {"ies", "ldt"}) {
+            std::error_code ec;
+            for (const auto& entry : fs::directory_iterator(corpus / folder, ec)) {
+                if (!entry.is_regular_file() || entry.file_size() <= bestSize) continue;
+                FileCheckResult result = CheckFile(entry.path().string(), true, scratch.string());
+                if (!result.ok()) continue;
+                bestSize = entry.file_size();
+                best = {entry.path().string(), std::move(result.record)};
+            }
+        }
+        if (bestSize == 0) throw std::runtime_error("no corpus file loads under " + corpus.string());
+        return best;
+    }();
+    return largest;
+}
+
+void Label(benchmark::State& state) {
+    const LargestRecord& largest = Largest();
+    state.SetLabel(fs::path(largest.path).filename().string() + " (" + std::to_string(largest.record.HorAngleCount) +
+                   " x " + std::to_string(largest.record.VertAngleCount) + ")");
+}
+
+void BM_SummariseLargest(benchmark::State& state) {
+    const PhotometricRecord& record = Largest().record;
+    for (auto _ : state) benchmark::DoNotOptimize(photometry::Summarise(record));
+    Label(state);
+}
+BENCHMARK(BM_SummariseLargest)->Unit(benchmark::kMillisecond);
+
+void BM_ExpandLargest(benchmark::State& state) {
+    const PhotometricRecord& record = Largest().record;
+    for (auto _ : state) benchmark::DoNotOptimize(photometry::IntensityDistribution(record));
+    Label(state);
+}
+BENCHMARK(BM_ExpandLargest)->Unit(benchmark::kMillisecond);
+
+void BM_TotalFluxLargest(benchmark::State& state) {
+    const photometry::IntensityDistribution distribution(Largest().record);
+    for (auto _ : state) benchmark::DoNotOptimize(photometry::TotalFlux(distribution));
+    Label(state);
+}
+BENCHMARK(BM_TotalFluxLargest)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,128 @@
+#include "photometry_output.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "check_output.h"
+#include "record_json.h"
+
+namespace lumibench {
+namespace {
+
+using nlohmann::ordered_json;
+using namespace photometry;
+
+ordered_json Optional(const std::optional<double>& value) {
+    return value ? ordered_json(*value) : ordered_json(nullptr);
+}
+
+// Plain output rounds to what a datasheet prints; JSON keeps every digit.
+std::string Fixed(double value, int decimals) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    std::string text = buffer;
+    // A negative value that rounds to zero prints as zero.
+    if (!text.empty() && text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+    return text;
+}
+
+std::string Degrees(const std::optional<double>& value) {
+    return value ? Fixed(*value, 1) + " deg" : std::string("none");
+}
+
+bool TypeC(const PhotometricRecord& record) {
+    return record.PhotometricType != 2 && record.PhotometricType != 3;
+}
+
+ordered_json Angles(const std::vector<SpreadAngle>& angles) {
+    ordered_json out = ordered_json::object();
+    for (const SpreadAngle& angle : angles) out[angle.plane] = Optional(angle.degrees);
+    return out;
+}
+
+const char* const kFigureKeys[] = {
+    "luminaire_flux_lm", "lamp_flux_lm",        "downward_flux_lm", "upward_flux_lm", "lor_percent",
+    "dlor_percent",      "ulor_percent",        "max_intensity_cd", "max_intensity_direction",
+    "beam_angle_deg",    "field_angle_deg",     "zonal_lumens",     "cie_flux_code", "efficacy_lm_per_w"};
+
+}  // namespace
+
+ordered_json SummaryToJson(const PhotometricRecord& record, const Summary& summary) {
+    ordered_json out;
+    out["luminaire_flux_lm"] = summary.luminaireFluxLm;
+    out["lamp_flux_lm"] = Optional(summary.lampFluxLm);
+    out["downward_flux_lm"] = summary.downwardFluxLm;
+    out["upward_flux_lm"] = summary.upwardFluxLm;
+    out["lor_percent"] = Optional(summary.lorPercent);
+    out["dlor_percent"] = Optional(summary.dlorPercent);
+    out["ulor_percent"] = Optional(summary.ulorPercent);
+    out["max_intensity_cd"] = summary.maxIntensityCd;
+    const Direction& at = summary.maxIntensityDirection;
+    out["max_intensity_direction"] = TypeC(record) ? ordered_json{{"c", at.horizontal}, {"gamma", at.vertical}}
+                                                   : ordered_json{{"h", at.horizontal}, {"v", at.vertical}};
+    out["beam_angle_deg"] = Angles(summary.beamAngles);
+    out["field_angle_deg"] = Angles(summary.fieldAngles);
+    ordered_json zones = ordered_json::array();
+    for (const ZonalLumens& zone : summary.zonalLumens) {
+        zones.push_back({{"from", zone.from},
+                         {"to", zone.to},
+                         {"lm", zone.lm},
+                         {"percent_lamp", Optional(zone.percentLamp)},
+                         {"percent_luminaire", zone.percentLuminaire}});
+    }
+    out["zonal_lumens"] = std::move(zones);
+    out["cie_flux_code"] = summary.cieFluxCode;
+    out["efficacy_lm_per_w"] = Optional(summary.efficacyLmPerW);
+    return out;
+}
+
+ordered_json PhotometryToJson(const FileCheckResult& result) {
+    ordered_json out;
+    out["file"] = JsonSafeText(result.file);
+    out["path"] = JsonSafeText(result.path);
+    out["ok"] = result.ok();
+    out["skipped"] = result.skipped;
+    out["message"] = JsonSafeText(result.messages.text());
+    if (!result.ok()) {
+        for (const char* key : kFigureKeys) out[key] = nullptr;
+        return out;
+    }
+    out.update(SummaryToJson(result.record, Summarise(result.record)));
+    return out;
+}
+
+std::string FormatPlainPhotometry(const FileCheckResult& result) {
+    if (!result.ok()) return FormatPlainResult(result);
+    const PhotometricRecord& record = result.record;
+    const Summary s = Summarise(record);
+    std::string out = result.file + "\n";
+    out += "  Luminaire flux " + Fixed(s.luminaireFluxLm, 1) + " lm (down " + Fixed(s.downwardFluxLm, 1) +
+           ", up " + Fixed(s.upwardFluxLm, 1) + ")";
+    if (s.lampFluxLm) {
+        out += ", lamps " + Fixed(*s.lampFluxLm, 1) + " lm, LOR " + Fixed(*s.lorPercent, 1) + " % (DLOR " +
+               Fixed(*s.dlorPercent, 1) + " %, ULOR " + Fixed(*s.ulorPercent, 1) + " %)";
+    } else {
+        out += ", absolute photometry";
+    }
+    out += "\n";
+    const bool typeC = TypeC(record);
+    out += "  Maximum " + Fixed(s.maxIntensityCd, 1) + " cd at " + (typeC ? "C " : "H ") +
+           Fixed(s.maxIntensityDirection.horizontal, 1) + (typeC ? ", gamma " : ", V ") +
+           Fixed(s.maxIntensityDirection.vertical, 1) + "\n";
+    for (std::size_t i = 0; i < s.beamAngles.size(); ++i) {
+        out += "  " + s.beamAngles[i].plane + ": beam " + Degrees(s.beamAngles[i].degrees) + ", field " +
+               Degrees(s.fieldAngles[i].degrees) + "\n";
+    }
+    out += "  Zonal lumens:";
+    for (const ZonalLumens& zone : s.zonalLumens) {
+        out += " " + Fixed(zone.from, 0) + "-" + Fixed(zone.to, 0) + " " + Fixed(zone.lm, 1) + " (" +
+               Fixed(zone.percentLuminaire, 1) + " %)";
+    }
+    out += "\n  CIE flux code";
+    for (const double n : s.cieFluxCode) out += " " + Fixed(std::round(n), 0);
+    out += "\n";
+    if (s.efficacyLmPerW) out += "  Efficacy " + Fixed(*s.efficacyLmPerW, 1) + " lm/W\n";
+    return out;
+}
+
+}  // namespace lumibench

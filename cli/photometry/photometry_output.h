@@ -1,0 +1,24 @@
+#pragma once
+// What lumibench-photometry prints for one file, as plain text or JSON.
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "file_check.h"
+#include "photometry/photometry.h"
+
+namespace lumibench {
+
+// The file's block: the checker's block for a file that did not load, else the
+// path and a few lines of figures.
+std::string FormatPlainPhotometry(const FileCheckResult& result);
+
+// {"file","path","ok","skipped","message", then the figures}; every figure key is
+// present, null where the file did not load or the figure does not exist.
+nlohmann::ordered_json PhotometryToJson(const FileCheckResult& result);
+
+// The figures alone, keyed as the JSON output names them.
+nlohmann::ordered_json SummaryToJson(const PhotometricRecord& record, const photometry::Summary& summary);
+
+}  // namespace lumibench

@@ -32,9 +32,9 @@ int main(int argc, char** argv) {
         if (options.json) {
             // Standard output is the JSON document alone; notices go aside.
             for (const std::string& notice : result.announcements) std::cerr << notice << "\n";
-            document.push_back(PhotometryToJson(result));
+            document.push_back(PhotometryToJson(result, options.inputs));
         } else {
-            std::cout << (first ? "" : "\n") << FormatPlainPhotometry(result);
+            std::cout << (first ? "" : "\n") << FormatPlainPhotometry(result, options.inputs);
             first = false;
         }
     });

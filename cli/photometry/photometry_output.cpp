@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "photometry/floodlight.h"
+#include "photometry/road.h"
+
 #include "check_output.h"
 #include "record_json.h"
 
@@ -43,7 +46,20 @@ ordered_json Angles(const std::vector<SpreadAngle>& angles) {
 const char* const kFigureKeys[] = {
     "luminaire_flux_lm", "lamp_flux_lm",        "downward_flux_lm", "upward_flux_lm", "lor_percent",
     "dlor_percent",      "ulor_percent",        "max_intensity_cd", "max_intensity_direction",
-    "beam_angle_deg",    "field_angle_deg",     "zonal_lumens",     "cie_flux_code", "efficacy_lm_per_w"};
+    "beam_angle_deg",    "field_angle_deg",     "zonal_lumens",     "cie_flux_code", "efficacy_lm_per_w",
+    "floodlight",        "road",                "indoor"};
+
+const char* IlluminanceUnit(const ApplicationInputs& inputs) { return inputs.feet ? "fc" : "lx"; }
+const char* LengthUnit(const ApplicationInputs& inputs) { return inputs.feet ? "ft" : "m"; }
+
+ordered_json SpreadJson(const std::optional<Spread>& spread) {
+    if (!spread) return nullptr;
+    return {{"deg", spread->fullAngle}, {"from", spread->first}, {"to", spread->second}};
+}
+
+std::string NemaText(const FloodlightFigures& f) {
+    return std::to_string(f.nemaHorizontal) + "H x " + std::to_string(f.nemaVertical) + "V";
+}
 
 }  // namespace
 
@@ -76,7 +92,80 @@ ordered_json SummaryToJson(const PhotometricRecord& record, const Summary& summa
     return out;
 }
 
-ordered_json PhotometryToJson(const FileCheckResult& result) {
+ordered_json FloodlightToJson(const IntensityDistribution& distribution, std::optional<double> lampFluxLm,
+                              const ApplicationInputs& inputs) {
+    const FloodlightFigures f = Floodlight(distribution, lampFluxLm);
+    ordered_json out;
+    out["horizontal_beam"] = SpreadJson(f.horizontalBeam);
+    out["horizontal_field"] = SpreadJson(f.horizontalField);
+    out["vertical_beam"] = SpreadJson(f.verticalBeam);
+    out["vertical_field"] = SpreadJson(f.verticalField);
+    out["nema_horizontal"] = f.nemaHorizontal;
+    out["nema_vertical"] = f.nemaVertical;
+    out["nema_type"] = NemaText(f);
+    out["beam_lumens"] = f.beamLumens;
+    out["field_lumens"] = f.fieldLumens;
+    out["beam_efficiency_percent"] = Optional(f.beamEfficiencyPercent);
+    out["field_efficiency_percent"] = Optional(f.fieldEfficiencyPercent);
+    const TargetIlluminance t = TargetPlaneIlluminance(distribution, inputs.target);
+    out["target"] = {{"distance", inputs.target.distance},
+                     {"aim_h_deg", inputs.target.aimHorizontal},
+                     {"aim_v_deg", inputs.target.aimVertical},
+                     {"length_unit", LengthUnit(inputs)},
+                     {"illuminance_unit", IlluminanceUnit(inputs)},
+                     {"centre", t.centre},
+                     {"average", t.average},
+                     {"minimum", t.minimum},
+                     {"maximum", t.maximum},
+                     {"x", t.x},
+                     {"y", t.y},
+                     {"values", t.values}};
+    return out;
+}
+
+ordered_json RoadToJson(const IntensityDistribution& distribution, const ApplicationInputs& inputs) {
+    const auto classes = ClassifyRoadDistribution(distribution);
+    const auto bug = RateBug(distribution);
+    if (!classes || !bug) return nullptr;  // road figures need a type C record with downward light
+    ordered_json out;
+    out["lateral_type"] = classes->lateral;
+    out["vertical_type"] = classes->vertical;
+    out["max_candela_along_mh"] = classes->maxCandelaAlongMh;
+    out["max_candela_across_mh"] = classes->maxCandelaAcrossMh;
+    out["half_max_across_mh"] = classes->halfMaxAcrossMh;
+    const BugZones& z = bug->zones;
+    out["bug"] = {{"rating", bug->text()},
+                  {"b", bug->backlight},
+                  {"u", bug->uplight},
+                  {"g", bug->glare},
+                  {"zone_lumens",
+                   {{"FL", z.FL}, {"FM", z.FM}, {"FH", z.FH}, {"FVH", z.FVH}, {"BL", z.BL}, {"BM", z.BM},
+                    {"BH", z.BH}, {"BVH", z.BVH}, {"UL", z.UL}, {"UH", z.UH}}}};
+    const RoadLayout& layout = inputs.road;
+    const RoadIlluminance grid = RoadGridIlluminance(distribution, layout);
+    ordered_json points = ordered_json::array();
+    for (const RoadGridPoint& p : grid.points) {
+        points.push_back({{"along", p.along}, {"across", p.across}, {"illuminance", p.illuminance}});
+    }
+    out["grid"] = {{"mounting_height", layout.mountingHeight},
+                   {"spacing", layout.spacing},
+                   {"road_width", layout.roadWidth},
+                   {"lanes", layout.lanes},
+                   {"overhang", layout.overhang},
+                   {"arrangement", RoadArrangementName(layout.arrangement)},
+                   {"length_unit", LengthUnit(inputs)},
+                   {"illuminance_unit", IlluminanceUnit(inputs)},
+                   {"points_along", grid.pointsAlong},
+                   {"points_across", grid.pointsAcross},
+                   {"average", grid.average},
+                   {"minimum", grid.minimum},
+                   {"maximum", grid.maximum},
+                   {"uniformity", grid.overallUniformity},
+                   {"points", std::move(points)}};
+    return out;
+}
+
+ordered_json PhotometryToJson(const FileCheckResult& result, const ApplicationInputs& inputs) {
     ordered_json out;
     out["file"] = JsonSafeText(result.file);
     out["path"] = JsonSafeText(result.path);
@@ -87,14 +176,19 @@ ordered_json PhotometryToJson(const FileCheckResult& result) {
         for (const char* key : kFigureKeys) out[key] = nullptr;
         return out;
     }
-    out.update(SummaryToJson(result.record, Summarise(result.record)));
+    const IntensityDistribution distribution(result.record);
+    out.update(SummaryToJson(result.record, Summarise(result.record, distribution)));
+    out["floodlight"] = FloodlightToJson(distribution, LampFlux(result.record), inputs);
+    out["road"] = RoadToJson(distribution, inputs);
+    out["indoor"] = nullptr;
     return out;
 }
 
-std::string FormatPlainPhotometry(const FileCheckResult& result) {
+std::string FormatPlainPhotometry(const FileCheckResult& result, const ApplicationInputs& inputs) {
     if (!result.ok()) return FormatPlainResult(result);
     const PhotometricRecord& record = result.record;
-    const Summary s = Summarise(record);
+    const IntensityDistribution distribution(record);
+    const Summary s = Summarise(record, distribution);
     std::string out = result.file + "\n";
     out += "  Luminaire flux " + Fixed(s.luminaireFluxLm, 1) + " lm (down " + Fixed(s.downwardFluxLm, 1) +
            ", up " + Fixed(s.upwardFluxLm, 1) + ")";
@@ -122,6 +216,17 @@ std::string FormatPlainPhotometry(const FileCheckResult& result) {
     for (const double n : s.cieFluxCode) out += " " + Fixed(std::round(n), 0);
     out += "\n";
     if (s.efficacyLmPerW) out += "  Efficacy " + Fixed(*s.efficacyLmPerW, 1) + " lm/W\n";
+    const FloodlightFigures flood = Floodlight(distribution, s.lampFluxLm);
+    out += "  NEMA " + NemaText(flood) + ", beam " + Fixed(flood.beamLumens, 1) + " lm, field " +
+           Fixed(flood.fieldLumens, 1) + " lm\n";
+    const auto classes = ClassifyRoadDistribution(distribution);
+    const auto bug = RateBug(distribution);
+    if (classes && bug) {
+        const RoadIlluminance grid = RoadGridIlluminance(distribution, inputs.road);
+        out += "  Road type " + classes->lateral + " " + classes->vertical + ", BUG " + bug->text() + ", grid average " +
+               Fixed(grid.average, 2) + " " + IlluminanceUnit(inputs) + ", U0 " + Fixed(grid.overallUniformity, 2) +
+               "\n";
+    }
     return out;
 }
 

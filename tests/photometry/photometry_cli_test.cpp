@@ -102,6 +102,12 @@ TEST(PhotometryCli, JsonCarriesEveryFigureUnderItsKey) {
     EXPECT_EQ(first["zonal_lumens"][0]["from"], 0);
     EXPECT_EQ(first["zonal_lumens"][0]["to"], 30);
     EXPECT_EQ(first["cie_flux_code"].size(), 5u);
+    // A Lambertian downlight: round (type V), NEMA 7 (field 2 arccos 0.1 = 168.5 deg).
+    EXPECT_EQ(first["road"]["lateral_type"], "V");
+    EXPECT_EQ(first["road"]["bug"]["rating"].get<std::string>().size(), 8u);
+    EXPECT_EQ(first["road"]["grid"]["points_along"], 10);
+    EXPECT_EQ(first["floodlight"]["nema_type"], "7H x 7V");
+    EXPECT_NEAR(first["floodlight"]["target"]["centre"].get<double>(), 1000 / 100.0, 1e-9);
 
     const auto& second = document[1];
     EXPECT_TRUE(second["lamp_flux_lm"].is_null());
@@ -113,6 +119,16 @@ TEST(PhotometryCli, JsonCarriesEveryFigureUnderItsKey) {
     EXPECT_NEAR(second["beam_angle_deg"]["horizontal"].get<double>(), 90, 0.1);
     EXPECT_NEAR(second["field_angle_deg"]["vertical"].get<double>(), 2 * std::acos(std::sqrt(0.1)) * 180 / kPi, 0.5);
     EXPECT_NEAR(second["luminaire_flux_lm"].get<double>(), 2 * kPi * 1000 / 3, 2);
+    EXPECT_TRUE(second["road"].is_null());
+    EXPECT_NEAR(second["floodlight"]["horizontal_beam"]["deg"].get<double>(), 90, 0.1);
+    EXPECT_EQ(second["floodlight"]["nema_type"], "7H x 7V");
+
+    // Inputs by option: a staggered road at 40 m spacing has 14 points along it.
+    const auto staggered = nlohmann::json::parse(
+        RunPhotometry({"--json", "--spacing=40", "--arrangement=staggered", "--distance=5", c}).out);
+    EXPECT_EQ(staggered[0]["road"]["grid"]["points_along"], 14);
+    EXPECT_EQ(staggered[0]["road"]["grid"]["arrangement"], "staggered");
+    EXPECT_NEAR(staggered[0]["floodlight"]["target"]["centre"].get<double>(), 1000 / 25.0, 1e-9);
 }
 
 TEST(PhotometryCli, ExitStatusLikeTheChecker) {
@@ -130,6 +146,10 @@ TEST(PhotometryCli, ExitStatusLikeTheChecker) {
         {{"--help"}, 0, "Usage: lumibench-photometry"},
         {{}, 2, ""},
         {{"--bogus", good}, 2, ""},
+        {{"--spacing=-3", good}, 2, ""},
+        {{"--lanes=1.5", good}, 2, ""},
+        {{"--distance=ten", good}, 2, ""},
+        {{"--arrangement=zigzag", good}, 2, ""},
         {{good}, 0, good + "\n  Luminaire flux"},
         {{"--json", good, bad}, 1, "["},
         {{good, (fs::path(good).parent_path() / "missing.ies").string()}, 2, good},

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "photometry/floodlight.h"
+#include "photometry/indoor.h"
 #include "photometry/road.h"
 
 #include "check_output.h"
@@ -123,6 +124,39 @@ ordered_json FloodlightToJson(const IntensityDistribution& distribution, std::op
     return out;
 }
 
+ordered_json IndoorToJson(const PhotometricRecord& record, const IntensityDistribution& distribution) {
+    if (distribution.photometricType() != 1) return nullptr;  // room figures need a type C record
+    auto columnsJson = [](const std::vector<Reflectances>& columns) {
+        ordered_json out = ordered_json::array();
+        for (const Reflectances& r : columns) out.push_back({{"ceiling", r.ceiling}, {"walls", r.walls}, {"floor", r.floor}});
+        return out;
+    };
+    ordered_json out;
+    const double reference = LampFlux(record).value_or(TotalFlux(distribution));
+    const CuTable cu = CoefficientsOfUtilisation(distribution, reference);
+    out["cu_table"] = {{"rcr", cu.roomCavityRatios}, {"columns", columnsJson(cu.columns)}, {"values", cu.cu}};
+    if (const auto ugr = UgrTabular(distribution, record)) {
+        ordered_json rooms = ordered_json::array();
+        for (const UgrRoom& room : ugr->rooms) rooms.push_back({{"x_h", room.x}, {"y_h", room.y}});
+        out["ugr_table"] = {{"rooms", std::move(rooms)},
+                            {"columns", columnsJson(ugr->columns)},
+                            {"crosswise", ugr->crosswise},
+                            {"endwise", ugr->endwise}};
+    } else {
+        out["ugr_table"] = nullptr;
+    }
+    const SpacingCriterion sc = SpacingCriteria(distribution);
+    out["spacing_criterion"] = {{"C0-C180", Optional(sc.plane0)}, {"C90-C270", Optional(sc.plane90)}};
+    if (const auto luminance = AverageLuminances(distribution, record)) {
+        out["luminance_table"] = {{"gammas", luminance->gammas},
+                                  {"planes", luminance->planes},
+                                  {"values_cd_per_m2", luminance->values}};
+    } else {
+        out["luminance_table"] = nullptr;
+    }
+    return out;
+}
+
 ordered_json RoadToJson(const IntensityDistribution& distribution, const ApplicationInputs& inputs) {
     const auto classes = ClassifyRoadDistribution(distribution);
     const auto bug = RateBug(distribution);
@@ -180,7 +214,7 @@ ordered_json PhotometryToJson(const FileCheckResult& result, const ApplicationIn
     out.update(SummaryToJson(result.record, Summarise(result.record, distribution)));
     out["floodlight"] = FloodlightToJson(distribution, LampFlux(result.record), inputs);
     out["road"] = RoadToJson(distribution, inputs);
-    out["indoor"] = nullptr;
+    out["indoor"] = IndoorToJson(result.record, distribution);
     return out;
 }
 

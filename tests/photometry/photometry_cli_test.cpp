@@ -108,6 +108,9 @@ TEST(PhotometryCli, JsonCarriesEveryFigureUnderItsKey) {
     EXPECT_EQ(first["road"]["grid"]["points_along"], 10);
     EXPECT_EQ(first["floodlight"]["nema_type"], "7H x 7V");
     EXPECT_NEAR(first["floodlight"]["target"]["centre"].get<double>(), 1000 / 100.0, 1e-9);
+    EXPECT_EQ(first["indoor"]["cu_table"]["values"].size(), 11u);
+    EXPECT_TRUE(first["indoor"]["ugr_table"].is_null()) << "no luminous area given";
+    EXPECT_TRUE(first["indoor"]["spacing_criterion"]["C0-C180"].is_number());
 
     const auto& second = document[1];
     EXPECT_TRUE(second["lamp_flux_lm"].is_null());
@@ -120,6 +123,7 @@ TEST(PhotometryCli, JsonCarriesEveryFigureUnderItsKey) {
     EXPECT_NEAR(second["field_angle_deg"]["vertical"].get<double>(), 2 * std::acos(std::sqrt(0.1)) * 180 / kPi, 0.5);
     EXPECT_NEAR(second["luminaire_flux_lm"].get<double>(), 2 * kPi * 1000 / 3, 2);
     EXPECT_TRUE(second["road"].is_null());
+    EXPECT_TRUE(second["indoor"].is_null());
     EXPECT_NEAR(second["floodlight"]["horizontal_beam"]["deg"].get<double>(), 90, 0.1);
     EXPECT_EQ(second["floodlight"]["nema_type"], "7H x 7V");
 

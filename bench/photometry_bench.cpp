@@ -1,5 +1,6 @@
 // The photometry on the largest file of the corpus that loads: every figure
-// of the summary together (target under 5 ms), and its parts.
+// of the summary together (target under 5 ms), its parts, and the application
+// tables (CU and UGR targets under 50 ms each).
 //
 // Run: build/normal/bin/photometry_bench  (LUMIBENCH_CORPUS picks the corpus)
 
@@ -11,7 +12,10 @@
 #include <string>
 
 #include "file_check.h"
+#include "photometry/floodlight.h"
+#include "photometry/indoor.h"
 #include "photometry/photometry.h"
+#include "photometry/road.h"
 
 namespace {
 
@@ -73,5 +77,37 @@ void BM_TotalFluxLargest(benchmark::State& state) {
     Label(state);
 }
 BENCHMARK(BM_TotalFluxLargest)->Unit(benchmark::kMillisecond);
+
+void BM_CuTableLargest(benchmark::State& state) {
+    const PhotometricRecord& record = Largest().record;
+    const photometry::IntensityDistribution distribution(record);
+    const double reference = photometry::LampFlux(record).value_or(photometry::TotalFlux(distribution));
+    for (auto _ : state) benchmark::DoNotOptimize(photometry::CoefficientsOfUtilisation(distribution, reference));
+    Label(state);
+}
+BENCHMARK(BM_CuTableLargest)->Unit(benchmark::kMillisecond);
+
+void BM_UgrTableLargest(benchmark::State& state) {
+    PhotometricRecord record = Largest().record;
+    // The table needs a luminous opening; the file may not give one.
+    if (record.Width == 0 && record.Length == 0) record.Width = record.Length = 0.6f;
+    const photometry::IntensityDistribution distribution(record);
+    for (auto _ : state) benchmark::DoNotOptimize(photometry::UgrTabular(distribution, record));
+    Label(state);
+}
+BENCHMARK(BM_UgrTableLargest)->Unit(benchmark::kMillisecond);
+
+void BM_RoadAndFloodlightLargest(benchmark::State& state) {
+    const photometry::IntensityDistribution distribution(Largest().record);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(photometry::ClassifyRoadDistribution(distribution));
+        benchmark::DoNotOptimize(photometry::RateBug(distribution));
+        benchmark::DoNotOptimize(photometry::RoadGridIlluminance(distribution, {}));
+        benchmark::DoNotOptimize(photometry::Floodlight(distribution, std::nullopt));
+        benchmark::DoNotOptimize(photometry::TargetPlaneIlluminance(distribution, {}));
+    }
+    Label(state);
+}
+BENCHMARK(BM_RoadAndFloodlightLargest)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -39,7 +39,13 @@ const LargestRecord& Largest() {
             std::error_code ec;
             for (const auto& entry : fs::directory_iterator(corpus / folder, ec)) {
                 if (!entry.is_regular_file() || entry.file_size() <= bestSize) continue;
-                FileCheckResult result = CheckFile(entry.path().string(), true, scratch.string());
+                // A repair writes beside the file it reads, so it reads a scratch copy:
+                // the corpus stays as it is.
+                const fs::path copy = scratch / entry.path().filename();
+                std::error_code copied;
+                fs::copy_file(entry.path(), copy, fs::copy_options::overwrite_existing, copied);
+                if (copied) continue;
+                FileCheckResult result = CheckFile(copy.string(), true, scratch.string());
                 if (!result.ok()) continue;
                 bestSize = entry.file_size();
                 best = {entry.path().string(), std::move(result.record)};

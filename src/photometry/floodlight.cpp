@@ -75,9 +75,10 @@ Direction DirectionOfPoint(int photometricType, double forward, double right, do
 
 TargetIlluminance TargetPlaneIlluminance(const IntensityDistribution& distribution, const TargetPlane& plane) {
     TargetIlluminance result;
-    const int columns = std::max(plane.columns, 1);
-    const int rows = std::max(plane.rows, 1);
-    if (!(plane.distance > 0)) return result;
+    constexpr int kMostPointsEachWay = 1000;
+    const int columns = std::clamp(plane.columns, 1, kMostPointsEachWay);
+    const int rows = std::clamp(plane.rows, 1, kMostPointsEachWay);
+    if (!(plane.distance > 0) || !std::isfinite(plane.distance)) return result;
     auto along = [](double half, int count, int i) { return count == 1 ? 0.0 : -half + 2 * half * i / (count - 1); };
     for (int i = 0; i < columns; ++i) result.x.push_back(along(plane.halfWidth, columns, i));
     for (int j = 0; j < rows; ++j) result.y.push_back(along(plane.halfHeight, rows, j));

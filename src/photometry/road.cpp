@@ -173,10 +173,17 @@ RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, c
 
     constexpr double kShortSpacingMetres = 30;
     constexpr double kLongestStepMetres = 3;
+    // Beyond these a layout is not a road: refuse it rather than loop for ever.
+    constexpr double kMostPointsAlong = 10000;
+    constexpr double kMostLuminairesEachWay = 10000;
+    constexpr int kMostLanes = 100;
     const double spacingMetres = spacing * layout.metresPerUnit;
-    const int along = spacingMetres <= kShortSpacingMetres
-                          ? 10
-                          : static_cast<int>(std::ceil(spacingMetres / kLongestStepMetres - 1e-9));
+    const double pointsAlong = spacingMetres <= kShortSpacingMetres ? 10 : std::ceil(spacingMetres / kLongestStepMetres - 1e-9);
+    if (pointsAlong > kMostPointsAlong || 5 * height / spacing > kMostLuminairesEachWay || lanes > kMostLanes ||
+        !std::isfinite(layout.roadWidth) || !std::isfinite(layout.overhang)) {
+        return result;
+    }
+    const int along = static_cast<int>(pointsAlong);
     constexpr int kPointsPerLane = 3;
     const double step = spacing / along;
     const double laneWidth = layout.roadWidth / lanes;

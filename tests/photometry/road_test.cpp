@@ -125,6 +125,12 @@ TEST(RoadGrid, PointsFollowTheStandardRules) {
         EXPECT_DOUBLE_EQ(result.points[0].across, 7.5 / 6 / 2);
         EXPECT_NEAR(result.overallUniformity, result.minimum / result.average, 1e-12);
     }
+    // Layouts no road has are refused, not looped over.
+    for (const RoadLayout& absurd : {RoadLayout{10, 1e300, 7, 2, 0, RoadArrangement::SingleSided, 1},
+                                     RoadLayout{1e12, 0.001, 7, 2, 0, RoadArrangement::Opposite, 1},
+                                     RoadLayout{10, 30, 7, 100000, 0, RoadArrangement::SingleSided, 1}}) {
+        EXPECT_TRUE(RoadGridIlluminance(distribution, absurd).points.empty());
+    }
 }
 
 TEST(RoadGrid, IlluminanceLawAndMirrorSymmetries) {

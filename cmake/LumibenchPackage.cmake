@@ -38,8 +38,9 @@ separate tool programs (open, view, save and others) that run beside the
 main window.
 
 The package also holds the command-line programs lumibench-check,
-lumibench-settings and lumibench-productlist, and the tool programs that
-come with Lumibench.")
+lumibench-photometry (flux, beam angles, zonal lumens and the indoor, road
+and floodlight figures, as text or JSON), lumibench-settings and
+lumibench-productlist, and the tool programs that come with Lumibench.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 # Staged through DESTDIR, so that /etc lands in the package and the install
 # scripts see the real prefix.

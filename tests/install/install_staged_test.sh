@@ -31,6 +31,7 @@ x bin/lumibench
 x bin/lumibench-check
 x bin/lumibench-settings
 x bin/lumibench-productlist
+x bin/lumibench-photometry
 x libexec/lumibench/Tool_Example
 f share/lumibench/Lumibench_PE-License.rtf
 f share/lumibench/Lumibench_PE-Welcome.htm
@@ -89,7 +90,8 @@ done
 [ "$tools" -gt 0 ] || fail "the installed catalogue lists no tool"
 
 # The installed command-line programs run and know their version.
-for program in lumibench-check lumibench-settings lumibench-productlist; do
+for program in lumibench-check lumibench-settings lumibench-productlist lumibench-photometry; do
+  [ "$program" = lumibench-photometry ] && [ ! -e "$root/bin/$program" ] && continue
   out=$("$root/bin/$program" --version 2>&1)
   [ "$out" = "$program $version" ] || fail "$program --version said: $out"
 done

@@ -17,9 +17,8 @@
 
 namespace {
 
-constexpr int kAllConverted = 0;
-constexpr int kSomeFailed = 1;
-constexpr int kUsageOrUnreadable = 2;
+// The checker's exit statuses (file_check.h): 0 all written, 1 one failed, 2 usage.
+constexpr int kAllConverted = lumibench::kAllLoaded;
 
 // One line of progress on a terminal, overwritten in place; nothing otherwise.
 class Progress {

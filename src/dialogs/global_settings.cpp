@@ -110,6 +110,9 @@ frmGlobalSystemSettings::frmGlobalSystemSettings(DialogServices& services, QWidg
     connect(cancel, &QPushButton::clicked, this, &frmGlobalSystemSettings::reject);
     connect(ok, &QPushButton::clicked, this, &frmGlobalSystemSettings::accept);
     connect(banner_, &dialogs::ImageBox::clicked, this, &frmGlobalSystemSettings::changeBanner);
+    connect(banner_, &dialogs::ImageBox::activated, this, &frmGlobalSystemSettings::changeBanner);
+    banner_->setAccessibleName(tr("Banner image"));
+    banner_->setAccessibleDescription(tr("Press Space or Enter to change the banner image"));
 
     const GlobalSettingsValues values = ReadGlobalSettings(services_);
     ignoreWarnings_->setChecked(values.ignoreWarnings);
@@ -144,14 +147,19 @@ void frmGlobalSystemSettings::activateHints() {
 }
 
 void frmGlobalSystemSettings::accept() {
-    WriteGlobalSettings(services_, shownValues());
+    const GlobalSettingsValues values = shownValues();
+    WriteGlobalSettings(services_, values);
     services_.bannerCancelled = false;
+    dialogs::RemoveUnusedPastedBanners(services_.userDataFolder, values.bannerPath);
     QDialog::accept();
 }
 
 void frmGlobalSystemSettings::reject() {
     // Nothing was stored, so the program keeps the banner it had.
     services_.bannerPath = bannerOnOpening_;
+    dialogs::RemoveUnusedPastedBanners(
+        services_.userDataFolder,
+        dialogs::ReadText(services_.store, dialog_keys::kApplication, dialog_keys::kBannerFilename));
     QDialog::reject();
 }
 

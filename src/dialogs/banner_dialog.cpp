@@ -79,9 +79,9 @@ int RemoveUnusedPastedBanners(const std::string& folder, const std::string& inUs
 
 frmBanner::frmBanner(DialogServices& services, QWidget* parent) : QDialog(parent), services_(services) {
     setObjectName("frmBanner");
-    setWindowTitle("Banner Image");
+    setWindowTitle(tr("Banner Image"));
 
-    auto* frame = new QGroupBox("Banner Image");
+    auto* frame = new QGroupBox(tr("Banner Image"));
     auto* frameLayout = new QVBoxLayout(frame);
     box_ = new dialogs::ImageBox("LEAD1", kBoxSize);
     frameLayout->addWidget(box_, 0, Qt::AlignCenter);

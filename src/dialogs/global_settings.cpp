@@ -55,19 +55,19 @@ void WriteGlobalSettings(DialogServices& services, const GlobalSettingsValues& v
 frmGlobalSystemSettings::frmGlobalSystemSettings(DialogServices& services, QWidget* parent)
     : QDialog(parent), services_(services) {
     setObjectName("frmGlobalSystemSettings");
-    setWindowTitle("Global System Settings");
+    setWindowTitle(tr("Global System Settings"));
 
-    auto* general = new QGroupBox("General");
+    auto* general = new QGroupBox(tr("General"));
     auto* generalLayout = new QVBoxLayout(general);
-    auto* activate = new QPushButton("Activate Hints");
+    auto* activate = new QPushButton(tr("Activate Hints"));
     activate->setObjectName("cmdActivateHints");
-    ignoreWarnings_ = new QCheckBox("Open Tool - Ignore Warnings");
+    ignoreWarnings_ = new QCheckBox(tr("Open Tool - Ignore Warnings"));
     ignoreWarnings_->setObjectName("chkOpenSuppressWarnings");
     generalLayout->addWidget(activate, 0, Qt::AlignLeft);
     generalLayout->addWidget(ignoreWarnings_);
     generalLayout->addStretch();
 
-    auto* units = new QGroupBox("Units");
+    auto* units = new QGroupBox(tr("Units"));
     auto* unitsLayout = new QGridLayout(units);
     auto* inputGroup = new QButtonGroup(this);
     auto* outputGroup = new QButtonGroup(this);
@@ -75,15 +75,15 @@ frmGlobalSystemSettings::frmGlobalSystemSettings(DialogServices& services, QWidg
     metres_ = Option("Meters", "optMeters", inputGroup);
     footcandles_ = Option("fc", "optFc", outputGroup);
     lux_ = Option("lux", "optLux", outputGroup);
-    unitsLayout->addWidget(new QLabel("Input"), 0, 0);
+    unitsLayout->addWidget(new QLabel(tr("Input")), 0, 0);
     unitsLayout->addWidget(feet_, 0, 1);
     unitsLayout->addWidget(metres_, 0, 2);
-    unitsLayout->addWidget(new QLabel("Output"), 1, 0);
+    unitsLayout->addWidget(new QLabel(tr("Output")), 1, 0);
     unitsLayout->addWidget(footcandles_, 1, 1);
     unitsLayout->addWidget(lux_, 1, 2);
     unitsLayout->setColumnStretch(3, 1);
 
-    auto* bannerFrame = new QGroupBox("Banner (Click To Change)");
+    auto* bannerFrame = new QGroupBox(tr("Banner (Click To Change)"));
     auto* bannerLayout = new QVBoxLayout(bannerFrame);
     banner_ = new dialogs::ImageBox("LEAD1", kBannerBoxSize);
     banner_->setCursor(Qt::PointingHandCursor);

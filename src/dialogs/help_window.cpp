@@ -49,9 +49,9 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     auto* toolbar = new QToolBar;
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QAction* contents = toolbar->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView), "Contents");
-    QAction* back = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), "Back");
-    QAction* forward = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), "Forward");
+    QAction* contents = toolbar->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView), tr("Contents"));
+    QAction* back = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("Back"));
+    QAction* forward = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"));
     contents->setObjectName("Help_Contents");
     back->setObjectName("Help_Back");
     forward->setObjectName("Help_Forward");
@@ -74,7 +74,7 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setSpacing(0);
     layout->addWidget(toolbar);
     layout->addWidget(browser_, 1);
-    setWindowTitle("Lumibench Help");
+    setWindowTitle(tr("Lumibench Help"));
     resize(720, 600);
 }
 

@@ -34,7 +34,7 @@ QGroupBox* Frame(const char* caption, const std::vector<Row>& rows) {
 
 frmSysInfo::frmSysInfo(const dialogs::SystemFacts& facts, QWidget* parent) : QDialog(parent) {
     setObjectName("frmSysInfo");
-    setWindowTitle("System Information");
+    setWindowTitle(tr("System Information"));
     const auto number = [](std::int32_t value) { return std::to_string(value); };
     // The facts are only read; the button is what a user reaches for, so it
     // comes first in the focus chain and takes the focus when the dialog opens.

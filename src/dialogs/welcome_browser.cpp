@@ -67,7 +67,7 @@ frmWelcomeBrowser::frmWelcomeBrowser(DialogServices& services, QWidget* parent)
     progress_->setMaximumWidth(200);
     progress_->setTextVisible(false);
     progress_->hide();
-    showAtStart_ = new QCheckBox("Show this Welcome Browser the next time you start the program");
+    showAtStart_ = new QCheckBox(tr("Show this Welcome Browser the next time you start the program"));
     showAtStart_->setObjectName("chkWelcomeForm");
     showAtStart_->setChecked(services_.welcomeFlag);
 

@@ -108,9 +108,7 @@ MessageAnswer QtMessageSink::ask(const MessageRequest& request, const MessageAns
     const ButtonSet set = ToQtButtons(request.buttons);
     QWidget* owner = OwnerFor(parent_);
     QMessageBox box(ToQtIcon(request.icon), title, text, set.buttons, owner);
-    if (owner != nullptr && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-        box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    }
+
     box.setObjectName(QString::fromLatin1(kObjectName));
     // File names in messages may hold '<' and '&'; never read them as markup.
     box.setTextFormat(Qt::PlainText);
@@ -118,6 +116,9 @@ MessageAnswer QtMessageSink::ask(const MessageRequest& request, const MessageAns
     box.setEscapeButton(set.escape);
     // There is no system-wide modality here; application-modal is the closest.
     box.setWindowModality(Qt::ApplicationModal);
+    if (owner != nullptr && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
     return ToAnswer(box.exec(), request.buttons);
 }
 

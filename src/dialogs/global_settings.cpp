@@ -59,9 +59,9 @@ frmGlobalSystemSettings::frmGlobalSystemSettings(DialogServices& services, QWidg
 
     auto* general = new QGroupBox(tr("General"));
     auto* generalLayout = new QVBoxLayout(general);
-    auto* activate = new QPushButton(tr("Activate Hints"));
+    auto* activate = new QPushButton(tr("&Activate Hints"));
     activate->setObjectName("cmdActivateHints");
-    ignoreWarnings_ = new QCheckBox(tr("Open Tool - Ignore Warnings"));
+    ignoreWarnings_ = new QCheckBox(tr("Open Tool - &Ignore Warnings"));
     ignoreWarnings_->setObjectName("chkOpenSuppressWarnings");
     generalLayout->addWidget(activate, 0, Qt::AlignLeft);
     generalLayout->addWidget(ignoreWarnings_);
@@ -71,10 +71,10 @@ frmGlobalSystemSettings::frmGlobalSystemSettings(DialogServices& services, QWidg
     auto* unitsLayout = new QGridLayout(units);
     auto* inputGroup = new QButtonGroup(this);
     auto* outputGroup = new QButtonGroup(this);
-    feet_ = Option("Feet", "optFt", inputGroup);
-    metres_ = Option("Meters", "optMeters", inputGroup);
-    footcandles_ = Option("fc", "optFc", outputGroup);
-    lux_ = Option("lux", "optLux", outputGroup);
+    feet_ = Option("&Feet", "optFt", inputGroup);
+    metres_ = Option("&Meters", "optMeters", inputGroup);
+    footcandles_ = Option("f&c", "optFc", outputGroup);
+    lux_ = Option("l&ux", "optLux", outputGroup);
     unitsLayout->addWidget(new QLabel(tr("Input")), 0, 0);
     unitsLayout->addWidget(feet_, 0, 1);
     unitsLayout->addWidget(metres_, 0, 2);

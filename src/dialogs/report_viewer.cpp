@@ -59,7 +59,7 @@ frmReport::frmReport(DialogServices& services, const QString& caption, const QSt
     else
         report_->setPlainText(richText);
 
-    auto* print = new QPushButton(tr("Print"));
+    auto* print = new QPushButton(tr("&Print"));
     print->setObjectName("cmdPrint");
     auto* ok = new QPushButton(tr("OK"));
     ok->setObjectName("cmdOk");

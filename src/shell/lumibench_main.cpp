@@ -214,6 +214,10 @@ void ScreenshotAndClose(frmLumibench& window, const QString& file, bool& saved) 
         for (int i = 0; list != nullptr && i < list->count(); ++i) {
             std::printf("listed: %s\n", list->item(i)->text().toUtf8().constData());
         }
+        const ToolCatalogue& tools = window.session().catalogue;
+        for (int i = 1; i <= tools.count(); ++i) {
+            std::printf("tool: %s\n", tools.entry(i).ActName.c_str());
+        }
         std::fflush(stdout);
         window.close();
     });
@@ -237,6 +241,8 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
     // The program ends with its main window, whatever other windows (help,
     // welcome page) are still open.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Ties the windows to the installed desktop entry (its name and icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.lumibench.Lumibench"));
 
     std::vector<std::string> arguments;
     QString screenshotFile;
@@ -276,7 +282,8 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
     }
 
     HostSession session(*settings, messages);
-    PrepareHostSession(session, locks, {ProgramFolder(), UserDataFolder()});
+    // Bundled files come from the build tree or from share/lumibench of an installed prefix.
+    PrepareHostSession(session, locks, {ProgramDataFolder(), UserDataFolder()});
     std::unique_ptr<frmLumibench> window =
         StartLumibench(session, extensions, arguments);
     messages.setParent(window.get());

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -149,7 +150,8 @@ void OpenWindow::chooseFiles() {
     connect(dialog, &QFileDialog::filesSelected, this, [this](const QStringList& chosen) {
         std::vector<std::string> paths;
         for (const QString& p : chosen) paths.push_back(S(p));
-        addFiles(paths);
+        // After the dialog has gone: notices may show message boxes.
+        QTimer::singleShot(0, this, [this, paths] { addFiles(paths); });
     });
     dialog->open();
 }
@@ -165,7 +167,7 @@ void OpenWindow::chooseFolder() {
             status_->setText(QStringLiteral("No photometric files in ") + folder);
             return;
         }
-        addFiles(files);
+        QTimer::singleShot(0, this, [this, files] { addFiles(files); });
     });
     dialog->open();
 }

@@ -329,7 +329,7 @@ FixupOutcome PlanIesFixups(std::string_view text, FixupBuilder& fix) {
 
     // Type C angles 0 ... short of 360 whose last gap is no wider than the
     // others: the circle is covered, only the closing plane is missing.
-    if (typeC && h >= 2 && hor.front() == 0 && hor.back() > 180 && hor.back() < 360 && hor.back() != 270) {
+    if (typeC && h >= 2 && hor.front() == 0 && hor.back() > 180 && hor.back() < 360) {
         double widest = 0;
         bool ascending = true;
         for (std::size_t j = 1; j < h; ++j) {

@@ -189,6 +189,7 @@ ViewWindow::ViewWindow(ViewModel& model, LengthUnit lengthUnit, QString title)
     });
     connect(dataSets_, &QListWidget::currentRowChanged, this, [this] {
         if (filling_) return;
+        fillPlaneChoices();  // the planes on offer are the selected data set's
         rebuildSeries();
     });
     connect(units_, &QComboBox::currentIndexChanged, this, [this] {

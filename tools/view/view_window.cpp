@@ -25,33 +25,12 @@
 #include "diagrams/diagram_painters.h"
 #include "diagrams/luminous_opening.h"
 #include "diagrams/scale.h"
+#include "sdk/diagram_view.h"
 #include "photometry/photometry.h"
 
 namespace lumibench::view {
 
-// A widget that shows whatever its painter draws, at its own size.
-class DiagramView : public QWidget {
-public:
-    explicit DiagramView(QWidget* parent = nullptr) : QWidget(parent) {
-        setMinimumSize(160, 160);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-    void setPainter(diagrams::PaintFunction paint) {
-        paint_ = std::move(paint);
-        update();
-    }
-    const diagrams::PaintFunction& painter() const { return paint_; }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.fillRect(rect(), Qt::white);
-        if (paint_) paint_(p, QRectF(rect()));
-    }
-
-private:
-    diagrams::PaintFunction paint_;
-};
+using sdk::DiagramView;
 
 namespace {
 

@@ -17,9 +17,13 @@ class QTabWidget;
 class QTableWidget;
 class QLabel;
 
+namespace lumibench::sdk {
+class DiagramView;
+}
+
 namespace lumibench::view {
 
-class DiagramView;
+using sdk::DiagramView;
 
 class ViewWindow : public QMainWindow {
     Q_OBJECT

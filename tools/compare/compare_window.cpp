@@ -97,7 +97,7 @@ CompareWindow::CompareWindow(CompareModel& model, QString title) : model_(model)
     tabs_->setObjectName(QStringLiteral("tabDiagrams"));
     tabs_->addTab(polar_, QStringLiteral("&Polar"));
     tabs_->addTab(cartesian_, QStringLiteral("C&artesian"));
-    tabs_->addTab(table_, QStringLiteral("&Figures"));
+    tabs_->addTab(table_, QStringLiteral("F&igures"));
     tabs_->addTab(ratioPage, QStringLiteral("Ratio &map"));
 
     auto* left = new QWidget;
@@ -235,13 +235,15 @@ void CompareWindow::fillRatioChoices() {
 void CompareWindow::fillTable() {
     const auto& c = model_.comparison();
     const int n = static_cast<int>(c.names.size());
+    // Each data set's difference beside its values, so a row reads left to right.
     QStringList headers{QStringLiteral("Unit")};
     for (int i = 0; i < n; ++i) {
-        headers << Q(c.names[static_cast<std::size_t>(i)]) +
-                       (static_cast<std::size_t>(i) == c.reference ? QStringLiteral(" (reference)") : QString());
-    }
-    for (int i = 0; i < n; ++i) {
-        if (static_cast<std::size_t>(i) != c.reference) headers << QChar(0x0394) + QLatin1Char(' ') + Q(c.names[static_cast<std::size_t>(i)]);
+        const QString name = Q(c.names[static_cast<std::size_t>(i)]);
+        if (static_cast<std::size_t>(i) == c.reference) {
+            headers << name + QStringLiteral(" (reference)");
+        } else {
+            headers << name << QChar(0x0394) + QLatin1Char(' ') + name;
+        }
     }
     table_->clear();
     table_->setColumnCount(static_cast<int>(headers.size()));
@@ -258,8 +260,9 @@ void CompareWindow::fillTable() {
         };
         set(0, Q(f.unit));
         int column = 1;
-        for (const auto& v : f.values) set(column++, v ? Q(diagrams::FormatNumber(*v, f.decimals)) : QStringLiteral("-"));
-        for (std::size_t i = 0; i < f.differences.size(); ++i) {
+        for (std::size_t i = 0; i < f.values.size(); ++i) {
+            const auto& v = f.values[i];
+            set(column++, v ? Q(diagrams::FormatNumber(*v, f.decimals)) : QStringLiteral("-"));
             if (i != c.reference) set(column++, DifferenceText(f, f.differences[i]));
         }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <utility>
 
 namespace lumibench::photometry {
@@ -122,6 +123,23 @@ std::optional<std::pair<std::size_t, double>> Bracket(const std::vector<double>&
     return std::pair<std::size_t, double>{i, std::clamp(t, 0.0, 1.0)};
 }
 
+// The azimuth wedge (radians) each plane below 360 stands for; the 360 plane
+// repeats the 0 plane and gets none.
+std::vector<double> PlaneWedges(const std::vector<double>& planes) {
+    constexpr double kRadian = std::numbers::pi / 180.0;
+    const std::size_t count = planes.size() - 1;
+    std::vector<double> wedges(planes.size(), 0.0);
+    if (count <= 1) {
+        wedges[0] = 2 * std::numbers::pi;
+        return wedges;
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        const double before = k == 0 ? planes[count - 1] - 360 : planes[k - 1];
+        wedges[k] = (planes[k + 1] - before) / 2 * kRadian;
+    }
+    return wedges;
+}
+
 }  // namespace
 
 IntensityDistribution::IntensityDistribution(const PhotometricRecord& record) {
@@ -179,6 +197,14 @@ IntensityDistribution::IntensityDistribution(const PhotometricRecord& record) {
     for (Plane& plane : planes) {
         horizontal_.push_back(plane.angle);
         values_.push_back(std::move(plane.values));
+    }
+    if (type_ == 1) {
+        const std::vector<double> wedges = PlaneWedges(horizontal_);
+        wedgeSums_.assign(vertical_.size(), 0.0);
+        for (std::size_t k = 0; k < horizontal_.size(); ++k) {
+            if (wedges[k] == 0) continue;
+            for (std::size_t j = 0; j < vertical_.size(); ++j) wedgeSums_[j] += wedges[k] * values_[k][j];
+        }
     }
 }
 

@@ -37,12 +37,17 @@ public:
     const std::vector<double>& horizontalAngles() const { return horizontal_; }
     const std::vector<double>& verticalAngles() const { return vertical_; }
     const std::vector<std::vector<double>>& values() const { return values_; }
+    // Type C: for each vertical angle, the sum over planes of candela x the
+    // plane's wedge (radians, bounds midway between planes); the zonal flux
+    // of every zone comes from these.
+    const std::vector<double>& wedgeSums() const { return wedgeSums_; }
 
 private:
     int type_ = 1;
     std::vector<double> horizontal_;
     std::vector<double> vertical_;
     std::vector<std::vector<double>> values_;
+    std::vector<double> wedgeSums_;
 };
 
 struct ZonalLumens {
@@ -93,6 +98,14 @@ double ZoneFlux(const IntensityDistribution& distribution, double from, double t
 double DownwardFlux(const IntensityDistribution& distribution);
 double UpwardFlux(const IntensityDistribution& distribution);
 double TotalFlux(const IntensityDistribution& distribution);
+// Flux of the cells (bounds midway, as ZoneFlux) whose stored intensity is at
+// least `candela`: the lumens inside an isocandela contour.
+double FluxAtOrAbove(const IntensityDistribution& distribution, double candela);
+// Type C: flux between planes cFrom..cTo (degrees, taken round the circle, so
+// 270..450 is the half centred on C0) and gamma gammaFrom..gammaTo; plane
+// wedges and gamma zones are split where the bounds cut them. 0 for types B and A.
+double SectorFlux(const IntensityDistribution& distribution, double cFrom, double cTo, double gammaFrom,
+                  double gammaTo);
 
 // The planes a spread is measured in: a type C plane pair through both poles
 // (C0-C180, C90-C270, or any pair given by its first plane), or for types B

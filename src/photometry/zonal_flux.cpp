@@ -22,37 +22,8 @@ std::vector<double> MidwayBounds(const std::vector<double>& angles) {
     return bounds;
 }
 
-// Type C: the azimuth wedge (radians) each plane below 360 stands for.
-std::vector<double> PlaneWedges(const std::vector<double>& planes) {
-    const std::size_t count = planes.size() - 1;  // the 360 plane repeats the 0 plane
-    std::vector<double> wedges(planes.size(), 0.0);
-    if (count <= 1) {
-        wedges[0] = 2 * std::numbers::pi;
-        return wedges;
-    }
-    for (std::size_t k = 0; k < count; ++k) {
-        const double before = k == 0 ? planes[count - 1] - 360 : planes[k - 1];
-        const double after = planes[k + 1];
-        wedges[k] = (after - before) / 2 * kRadian;
-    }
-    return wedges;
-}
-
-// Σ over planes of wedge × candela, for each stored gamma.
-std::vector<double> WedgeSums(const IntensityDistribution& distribution) {
-    const auto& planes = distribution.horizontalAngles();
-    const auto& values = distribution.values();
-    const std::vector<double> wedges = PlaneWedges(planes);
-    std::vector<double> sums(distribution.verticalAngles().size(), 0.0);
-    for (std::size_t k = 0; k < planes.size(); ++k) {
-        if (wedges[k] == 0) continue;
-        for (std::size_t j = 0; j < sums.size(); ++j) sums[j] += wedges[k] * values[k][j];
-    }
-    return sums;
-}
-
 double TypeCZoneFlux(const IntensityDistribution& distribution, double from, double to) {
-    const std::vector<double> sums = WedgeSums(distribution);
+    const std::vector<double>& sums = distribution.wedgeSums();
     const std::vector<double> bounds = MidwayBounds(distribution.verticalAngles());
     double flux = 0;
     for (std::size_t j = 0; j < sums.size(); ++j) {
@@ -153,6 +124,69 @@ double AxisHemisphereFlux(const IntensityDistribution& distribution, bool downwa
 }
 
 }  // namespace
+
+double FluxAtOrAbove(const IntensityDistribution& distribution, double candela) {
+    if (distribution.values().empty()) return 0.0;
+    if (distribution.photometricType() != 1) {
+        double flux = 0;
+        ForEachCell(distribution, [&](const Cell& cell) {
+            if (cell.candela >= candela) flux += cell.candela * SolidAngle(cell.lat0, cell.lat1, cell.lon0, cell.lon1);
+        });
+        return flux;
+    }
+    const auto& planes = distribution.horizontalAngles();
+    const auto& values = distribution.values();
+    const std::vector<double> bounds = MidwayBounds(distribution.verticalAngles());
+    const std::size_t count = planes.size() - 1;  // the 360 plane repeats the 0 plane
+    double flux = 0;
+    for (std::size_t k = 0; k < std::max<std::size_t>(count, 1); ++k) {
+        double wedge = 2 * std::numbers::pi;
+        if (count > 1) {
+            const double before = k == 0 ? planes[count - 1] - 360 : planes[k - 1];
+            wedge = (planes[k + 1] - before) / 2 * kRadian;
+        }
+        for (std::size_t j = 0; j < values[k].size(); ++j) {
+            if (values[k][j] < candela) continue;
+            flux += values[k][j] * wedge * (std::cos(bounds[j] * kRadian) - std::cos(bounds[j + 1] * kRadian));
+        }
+    }
+    return flux;
+}
+
+double SectorFlux(const IntensityDistribution& distribution, double cFrom, double cTo, double gammaFrom,
+                  double gammaTo) {
+    if (distribution.values().empty() || distribution.photometricType() != 1) return 0.0;
+    if (cTo <= cFrom || gammaTo <= gammaFrom) return 0.0;
+    const auto& planes = distribution.horizontalAngles();
+    const auto& values = distribution.values();
+    const std::vector<double> bounds = MidwayBounds(distribution.verticalAngles());
+    const std::size_t count = planes.size() - 1;  // the 360 plane repeats the 0 plane
+    // Share of the sector's azimuth range that a wedge lo..hi covers, in radians.
+    auto overlap = [&](double lo, double hi) {
+        double total = 0;
+        for (const double shift : {-720.0, -360.0, 0.0, 360.0, 720.0}) {
+            const double a = std::max(lo + shift, cFrom);
+            const double b = std::min(hi + shift, cTo);
+            if (b > a) total += b - a;
+        }
+        return total * kRadian;
+    };
+    double flux = 0;
+    for (std::size_t k = 0; k < std::max<std::size_t>(count, 1); ++k) {
+        double wedge = count > 1 ? 0.0 : overlap(0, 360);
+        if (count > 1) {
+            const double before = k == 0 ? planes[count - 1] - 360 : planes[k - 1];
+            wedge = overlap((before + planes[k]) / 2, (planes[k] + planes[k + 1]) / 2);
+        }
+        if (wedge == 0) continue;
+        for (std::size_t j = 0; j < values[k].size(); ++j) {
+            const double low = std::max(bounds[j], gammaFrom);
+            const double high = std::min(bounds[j + 1], gammaTo);
+            if (high > low) flux += values[k][j] * wedge * (std::cos(low * kRadian) - std::cos(high * kRadian));
+        }
+    }
+    return flux;
+}
 
 double ZoneFlux(const IntensityDistribution& distribution, double from, double to) {
     if (distribution.values().empty() || to <= from) return 0.0;

@@ -1,6 +1,7 @@
 #include "analytic_records.h"
 
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 namespace lumibench::testing {
@@ -74,6 +75,41 @@ Distribution CosinePower(int photometricType, double peak, double power) {
         const double angle = AxisAngle(photometricType, h, v);
         return angle >= 90 ? 0.0 : peak * std::pow(std::cos(angle * kRadian), power);
     };
+}
+
+}  // namespace lumibench::testing
+
+namespace lumibench::testing {
+namespace {
+
+std::string Plain(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.6f", value);
+    std::string text = buffer;
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text == "-0" ? "0" : text;
+}
+
+template <typename Values>
+std::string Line(const Values& values) {
+    std::string line;
+    for (const auto value : values) line += (line.empty() ? "" : " ") + Plain(value);
+    return line + "\r\n";
+}
+
+}  // namespace
+
+std::string IesText(const PhotometricRecord& r) {
+    std::string text = "IESNA:LM-63-2002\r\n[TEST] analytic distribution\r\n[MANUFAC] Lumibench tests\r\nTILT=NONE\r\n";
+    text += Line(std::vector<double>{double(r.LampCount), r.LumensPerLamp, r.CandelaMultiplier,
+                                     double(r.VertAngles.size()), double(r.HorAngles.size()), double(r.PhotometricType),
+                                     double(r.UnitsType), r.Width, r.Length, r.Height});
+    text += Line(std::vector<double>{r.BallastFactor, 1, r.InputWatts});
+    text += Line(r.VertAngles);
+    text += Line(r.HorAngles);
+    for (const auto& row : r.Candela) text += Line(row);
+    return text;
 }
 
 }  // namespace lumibench::testing

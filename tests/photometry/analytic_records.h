@@ -38,3 +38,11 @@ Distribution Isotropic(double candela);
 Distribution CosinePower(int photometricType, double peak, double power);  // power 1 = Lambertian
 
 }  // namespace lumibench::testing
+
+namespace lumibench::testing {
+
+// The record as an LM-63-2002 file (CR LF line ends, plain decimals), so
+// programs can be run on it.
+std::string IesText(const PhotometricRecord& record);
+
+}  // namespace lumibench::testing

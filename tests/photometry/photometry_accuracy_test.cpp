@@ -82,7 +82,7 @@ TEST_P(AnalyticFlux, WithinATenthOfAPercentAtFiveDegreeSteps) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Distributions, AnalyticFlux, ::testing::ValuesIn(FluxCases()),
-                         [](const auto& info) { return CaseName(info.param); });
+                         [](const auto& row) { return CaseName(row.param); });
 
 struct SpreadCase {
     int type;
@@ -137,8 +137,8 @@ TEST_P(AnalyticSpread, BeamAndFieldWithinATenthOfADegree) {
     EXPECT_DOUBLE_EQ(summary.maxIntensityCd, 1000);
 }
 
-INSTANTIATE_TEST_SUITE_P(CosinePowers, AnalyticSpread, ::testing::ValuesIn(SpreadCases()), [](const auto& info) {
-    const SpreadCase& c = info.param;
+INSTANTIATE_TEST_SUITE_P(CosinePowers, AnalyticSpread, ::testing::ValuesIn(SpreadCases()), [](const auto& row) {
+    const SpreadCase& c = row.param;
     return "Type" + std::to_string(c.type) + testing::LayoutName(c.layout) + "Cos" +
            std::to_string(static_cast<int>(c.power)) + "Step" + std::to_string(static_cast<int>(c.step));
 });

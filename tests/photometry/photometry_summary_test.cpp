@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SymmetryCase{2, Layout::BLateral, -90, [](double h, double v) { return 100 + h * h / 100 + v; }},
                       SymmetryCase{2, Layout::BFull, 0, [](double h, double v) { return 100 + h + v * v / 100; }},
                       SymmetryCase{3, Layout::BLateral, 0, [](double h, double v) { return 100 + h * h / 100 + v * v / 50; }}),
-    [](const auto& info) { return "Type" + std::to_string(info.param.type) + testing::LayoutName(info.param.layout); });
+    [](const auto& row) { return "Type" + std::to_string(row.param.type) + testing::LayoutName(row.param.layout); });
 
 TEST(Interpolation, IsBilinearBetweenStoredAnglesAndDarkOutsideTheMeasuredRange) {
     // A field linear in both angles is reproduced exactly between the stored ones.

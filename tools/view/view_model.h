@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,22 @@ struct LengthUnit {
 };
 // "InputUnits" of the host's settings: "0" (or nothing) feet, anything else metres.
 LengthUnit LengthUnitFromSetting(const std::string& inputUnits);
+
+// Illuminance straight below the luminaire at a few mounting heights, in the
+// units "OutputUnits" names: "0" (or nothing) footcandles with heights in
+// feet, anything else lux with heights in metres. The beam (50 %) diameter
+// follows from the beam angle of the first plane pair when there is one.
+struct ConeRow {
+    double height = 0;
+    double illuminance = 0;
+    std::optional<double> beamDiameter;
+};
+struct IlluminanceCone {
+    std::string illuminanceUnit;  // "lx" or "fc"
+    std::string lengthUnit;       // "m" or "ft"
+    std::vector<ConeRow> rows;
+};
+IlluminanceCone NadirIlluminance(const PhotometricRecord& record, const std::string& outputUnits);
 
 class ViewModel : public diagrams::DataSetList {
 public:

@@ -207,7 +207,9 @@ TEST(RatioMap, BrighterDataSetPaintsRedAtEverySize) {
     for (QSize size : {QSize(24, 24), QSize(320, 180), QSize(1200, 900)}) {
         const QImage image = RenderDiagram(size, [&](QPainter& p, const QRectF& r) { PaintRatioMap(p, r, grid, {}); });
         // Too small a map leaves the cells out; it still paints without harm.
-        if (size.width() > 100) EXPECT_GT(RedPixels(image), 1000u) << size.width();
+        if (size.width() > 100) {
+            EXPECT_GT(RedPixels(image), 1000u) << size.width();
+        }
         const QImage empty = RenderDiagram(size, [&](QPainter& p, const QRectF& r) { PaintRatioMap(p, r, none, {}); });
         EXPECT_EQ(RedPixels(empty), 0u);
     }

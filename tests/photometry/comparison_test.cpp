@@ -17,6 +17,7 @@ struct RecordCase {
     Layout layout;
     double power;  // of the cosine distribution about the axis
 };
+void PrintTo(const RecordCase& c, std::ostream* out) { *out << c.name; }
 
 PhotometricRecord Make(const RecordCase& c) {
     PhotometricRecord record = testing::AnalyticRecord(c.type, c.layout, 5, testing::CosinePower(c.type, 1000, c.power));
@@ -132,6 +133,7 @@ struct CsvCase {
     std::string text;
     std::string field;
 };
+void PrintTo(const CsvCase& c, std::ostream* out) { *out << c.text; }
 
 class CsvFields : public ::testing::TestWithParam<CsvCase> {};
 

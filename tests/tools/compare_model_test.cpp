@@ -23,6 +23,7 @@ struct DropCase {
     std::size_t referenceAfter;  // index in what is left
     std::string referenceFile;
 };
+void PrintTo(const DropCase& c, std::ostream* out) { *out << c.name; }
 
 class CompareDrops : public ::testing::TestWithParam<DropCase> {};
 

@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "diagrams/diagram_export.h"
 #include "diagrams/diagram_painters.h"
+#include "diagrams/ratio_map.h"
 #include "sdk/photometric_files.h"
 
 namespace fs = std::filesystem;
@@ -21,6 +23,7 @@ TEST(DiagramCorpus, EveryFilesDiagramsPaint) {
     if (!root || !fs::is_directory(root)) GTEST_SKIP() << "LUMIBENCH_CORPUS is not set to a folder";
     const auto extensions = PhotometricFileExtensions();
     std::size_t painted = 0;
+    std::optional<photometry::IntensityDistribution> previous;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file()) continue;
         std::string extension = entry.path().extension().string();
@@ -39,6 +42,20 @@ TEST(DiagramCorpus, EveryFilesDiagramsPaint) {
         const LuminousOpening opening = OpeningOf(loaded.record);
         RenderDiagram(QSize(180, 140), [&](QPainter& p, const QRectF& r) { PaintLuminousOpening(p, r, opening, {}); });
         AverageLuminance(loaded.record);
+
+        // Compared with itself a distribution is the same everywhere it has
+        // light; with the file before it, the map paints whatever the two are.
+        const photometry::IntensityDistribution distribution(loaded.record);
+        const photometry::RatioGrid self = photometry::IntensityRatioGrid(distribution, 1, distribution, 1);
+        if (self.problem.empty()) {
+            EXPECT_NEAR(self.smallest, 1, 1e-9);
+            EXPECT_NEAR(self.largest, 1, 1e-9);
+        }
+        if (previous) {
+            const photometry::RatioGrid grid = photometry::IntensityRatioGrid(distribution, 1, *previous, 1);
+            RenderDiagram(QSize(180, 140), [&](QPainter& p, const QRectF& r) { PaintRatioMap(p, r, grid, {}); });
+        }
+        previous.emplace(distribution);
         ++painted;
     }
     EXPECT_GT(painted, 100u);

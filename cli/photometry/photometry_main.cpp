@@ -25,6 +25,28 @@ int main(int argc, char** argv) {
         return kAllLoaded;
     }
 
+    if (options.compare) {
+        std::vector<photometry::NamedSummary> sets;
+        const int status = CheckEachFile(options.files, options.repair, UserDataFolder().string(),
+                                         "lumibench-photometry", std::cerr, [&](const FileCheckResult& result) {
+            for (const std::string& notice : result.announcements) std::cerr << notice << "\n";
+            if (!result.skipped && result.ok()) sets.push_back({result.file, photometry::Summarise(result.record)});
+        });
+        if (options.reference > sets.size()) {
+            std::cerr << "lumibench-photometry: --compare=" << options.reference << " but " << sets.size()
+                      << " file(s) loaded\n";
+            return kUsageOrUnreadable;
+        }
+        const photometry::Comparison comparison = photometry::CompareSummaries(sets, options.reference - 1);
+        if (options.json) {
+            std::cout << ComparisonToJson(comparison).dump(2) << "\n";
+        } else {
+            std::cout << photometry::ComparisonCsv(comparison);
+        }
+        std::cout.flush();
+        return status;
+    }
+
     nlohmann::ordered_json document = nlohmann::ordered_json::array();
     bool first = true;
     const int status = CheckEachFile(options.files, options.repair, UserDataFolder().string(),

@@ -55,6 +55,15 @@ PhotometryOptions ParsePhotometryArguments(const std::vector<std::string>& args)
             options.help = true;
         } else if (arg == "--version") {
             options.version = true;
+        } else if (arg == "--compare") {
+            options.compare = true;
+        } else if (arg.rfind("--compare=", 0) == 0) {
+            options.compare = true;
+            const std::string n = arg.substr(10);
+            const auto [end, error] = std::from_chars(n.data(), n.data() + n.size(), options.reference);
+            if ((error != std::errc() || end != n.data() + n.size() || options.reference < 1) && options.error.empty()) {
+                options.error = "'" + arg + "' wants the reference's place among the files, from 1";
+            }
         } else if (arg == "--feet") {
             options.inputs.feet = true;
         } else if (arg.rfind("--arrangement=", 0) == 0) {
@@ -82,12 +91,14 @@ PhotometryOptions ParsePhotometryArguments(const std::vector<std::string>& args)
 }
 
 std::string PhotometryUsageText() {
-    return "Usage: lumibench-photometry [--repair] [--json] [OPTION=VALUE...] FILE...\n"
+    return "Usage: lumibench-photometry [--repair] [--json] [--compare[=N]] [OPTION=VALUE...] FILE...\n"
            "Prints the photometric figures of each file (IES, EULUMDAT, CIBSE TM14), read as\n"
            "Lumibench loads it. A FILE that is a folder stands for the files in it, in name order.\n"
            "\n"
            "  --repair   read a badly delimited file through a \"_Repaired\" copy\n"
            "  --json     print one JSON array with an object per file\n"
+           "  --compare[=N]  the files side by side instead: their figures and differences against\n"
+           "             the Nth file that loads (default 1), as CSV, or one JSON object with --json\n"
            "  --help     show this text\n"
            "  --version  show the version\n"
            "\n"

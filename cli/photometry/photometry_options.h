@@ -1,6 +1,7 @@
 #pragma once
 // The command line of lumibench-photometry, parsed without touching the file system.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct PhotometryOptions {
     bool json = false;
     bool help = false;
     bool version = false;
+    // --compare[=N]: the files side by side against the Nth that loads (from 1).
+    bool compare = false;
+    std::size_t reference = 1;
     ApplicationInputs inputs;
     std::vector<std::string> files;  // files and folders, in the order given
     std::string error;               // a usage error; empty when the line is sound

@@ -264,4 +264,24 @@ std::string FormatPlainPhotometry(const FileCheckResult& result, const Applicati
     return out;
 }
 
+nlohmann::ordered_json ComparisonToJson(const photometry::Comparison& comparison) {
+    auto optional = [](const std::optional<double>& v) { return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json(); };
+    nlohmann::ordered_json out;
+    out["reference"] = comparison.names.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(comparison.names[comparison.reference]);
+    out["files"] = comparison.names;
+    out["figures"] = nlohmann::ordered_json::array();
+    for (const auto& f : comparison.figures) {
+        nlohmann::ordered_json figure;
+        figure["name"] = f.name;
+        figure["unit"] = f.unit;
+        figure["difference_unit"] = photometry::DifferenceUnit(f.difference);
+        figure["values"] = nlohmann::ordered_json::array();
+        for (const auto& v : f.values) figure["values"].push_back(optional(v));
+        figure["differences"] = nlohmann::ordered_json::array();
+        for (const auto& v : f.differences) figure["differences"].push_back(optional(v));
+        out["figures"].push_back(std::move(figure));
+    }
+    return out;
+}
+
 }  // namespace lumibench

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "file_check.h"
+#include "photometry/comparison.h"
 #include "photometry/photometry.h"
 #include "photometry_options.h"
 
@@ -21,6 +22,9 @@ std::string FormatPlainPhotometry(const FileCheckResult& result, const Applicati
 nlohmann::ordered_json PhotometryToJson(const FileCheckResult& result, const ApplicationInputs& inputs);
 
 // The figures alone, keyed as the JSON output names them.
+// {"reference": file, "files": [...], "figures": [{"name", "unit",
+// "difference_unit", "values", "differences"}]}, null where a figure is absent.
+nlohmann::ordered_json ComparisonToJson(const photometry::Comparison& comparison);
 nlohmann::ordered_json SummaryToJson(const PhotometricRecord& record, const photometry::Summary& summary);
 nlohmann::ordered_json FloodlightToJson(const photometry::IntensityDistribution& distribution,
                                         std::optional<double> lampFluxLm, const ApplicationInputs& inputs);

@@ -81,15 +81,22 @@ namespace {
 
 constexpr double kIsoStepDeg = 2.5;
 
+// More samples than this along one axis would show nothing more on any page,
+// and a damaged record's angles must not make the diagram hang.
+constexpr double kMostSamples = 2000;
+
 // Angles from lo to hi every `step` degrees plus the stored ones, sorted.
 std::vector<double> Samples(double lo, double hi, const std::vector<double>& stored, double step = 1) {
     std::set<double> angles;
-    if (!(hi >= lo)) return {};
+    if (!std::isfinite(lo) || !std::isfinite(hi) || !(hi >= lo)) return {};
+    step = std::max(step, (hi - lo) / kMostSamples);
     for (double a = std::ceil(lo / step) * step; a <= hi; a += step) angles.insert(a);
     angles.insert(lo);
     angles.insert(hi);
-    for (double s : stored) {
-        if (s >= lo && s <= hi) angles.insert(s);
+    if (stored.size() <= kMostSamples) {
+        for (double s : stored) {
+            if (s >= lo && s <= hi) angles.insert(s);  // NaN fails both tests
+        }
     }
     return {angles.begin(), angles.end()};
 }

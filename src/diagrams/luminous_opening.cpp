@@ -24,6 +24,10 @@ double EllipseShadow(double a, double b, double dp, double dq) {
 }  // namespace
 
 LuminousOpening OpeningOf(float width, float length, float height, int unitsType) {
+    // A damaged size counts as none.
+    for (float* size : {&width, &length, &height}) {
+        if (!std::isfinite(*size)) *size = 0;
+    }
     const double scale = unitsType == 1 ? kMetresPerFoot : 1.0;
     LuminousOpening o;
     o.width = std::abs(width) * scale;

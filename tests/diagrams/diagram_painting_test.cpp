@@ -14,6 +14,7 @@
 #include "diagrams/diagram_data.h"
 #include "diagrams/diagram_export.h"
 #include "diagrams/diagram_painters.h"
+#include "diagrams/ratio_map.h"
 
 namespace lumibench::diagrams {
 namespace {
@@ -173,6 +174,45 @@ TEST(DiagramPainters, EverySizeAndEveryExportFormat) {
     EXPECT_FALSE(ExportDiagram(folder.filePath("d.bmp"), QSize(100, 100), painters[0].second, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(ExportDiagram(folder.filePath("missing/d.png"), QSize(100, 100), painters[0].second, &error));
+}
+
+TEST(RatioMap, ColoursRunFromBlueThroughWhiteToRed) {
+    struct Row {
+        double ratio;
+        QColor colour;
+    };
+    const double span = 1;  // a factor of 2 either way saturates
+    const Row rows[] = {{1, Qt::white},
+                        {2, QColor(0xd0, 0x1c, 0x1c)},
+                        {8, QColor(0xd0, 0x1c, 0x1c)},
+                        {0.5, QColor(0x1f, 0x4e, 0xd8)},
+                        {0, QColor(0x1f, 0x4e, 0xd8)},
+                        {std::nan(""), QColor(0xd8, 0xd8, 0xd8)},
+                        {INFINITY, QColor(0xd8, 0xd8, 0xd8)}};
+    for (const Row& row : rows) EXPECT_EQ(RatioColour(row.ratio, span).rgb(), row.colour.rgb()) << row.ratio;
+    const QColor halfway = RatioColour(std::sqrt(2.0), span);
+    EXPECT_GT(halfway.red(), halfway.blue());
+    EXPECT_GT(halfway.blue(), 0x1c);
+}
+
+TEST(RatioMap, BrighterDataSetPaintsRedAtEverySize) {
+    const auto reference = Record(1, Steps(0, 360, 30), Steps(0, 90, 10), [](double, double g) { return 500 * std::cos(g * std::numbers::pi / 180); });
+    auto brighter = reference;
+    brighter.CandelaMultiplier = 2;
+    const photometry::IntensityDistribution a(brighter), b(reference);
+    const photometry::RatioGrid grid = photometry::IntensityRatioGrid(a, 1, b, 1);
+    ASSERT_TRUE(grid.problem.empty());
+    photometry::RatioGrid none;
+    none.problem = "no common angles";
+    for (QSize size : {QSize(24, 24), QSize(320, 180), QSize(1200, 900)}) {
+        const QImage image = RenderDiagram(size, [&](QPainter& p, const QRectF& r) { PaintRatioMap(p, r, grid, {}); });
+        // Too small a map leaves the cells out; it still paints without harm.
+        if (size.width() > 100) {
+            EXPECT_GT(RedPixels(image), 1000u) << size.width();
+        }
+        const QImage empty = RenderDiagram(size, [&](QPainter& p, const QRectF& r) { PaintRatioMap(p, r, none, {}); });
+        EXPECT_EQ(RedPixels(empty), 0u);
+    }
 }
 
 }  // namespace

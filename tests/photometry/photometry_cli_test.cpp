@@ -171,5 +171,37 @@ TEST(PhotometryCli, ExitStatusLikeTheChecker) {
     EXPECT_TRUE(document[0]["cie_flux_code"].is_null());
 }
 
+TEST(PhotometryCli, CompareGivesTheTableAgainstTheChosenFile) {
+    Folder folder;
+    PhotometricRecord lambert = testing::AnalyticRecord(1, Layout::Rotational, 5, testing::CosinePower(1, 1000, 1));
+    lambert.LampCount = 1;
+    lambert.LumensPerLamp = 5000;
+    PhotometricRecord doubled = lambert;
+    doubled.CandelaMultiplier *= 2;
+    const std::string a = folder.write("a.ies", testing::IesText(lambert));
+    const std::string b = folder.write("b, doubled.ies", testing::IesText(doubled));
+
+    const ProgramRun json = RunPhotometry({"--compare=2", "--json", a, b});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto document = nlohmann::json::parse(json.out);
+    EXPECT_EQ(document["reference"], b);
+    const auto& flux = document["figures"][0];
+    ASSERT_EQ(flux["name"], "Luminaire flux");
+    EXPECT_NEAR(flux["differences"][0].get<double>(), -50, 1e-3);
+    EXPECT_NEAR(flux["differences"][1].get<double>(), 0, 1e-9);
+
+    const ProgramRun csv = RunPhotometry({"--compare", a, b});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_NE(csv.out.find("\"" + b + "\""), std::string::npos) << "a name with a comma is quoted";
+    EXPECT_NE(csv.out.find(",100.00,%\r\n"), std::string::npos);
+
+    // A reference beyond the files that loaded, or no number at all, is a usage error.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--compare=3", a, b},
+                                                 std::vector<std::string>{"--compare=0", a},
+                                                 std::vector<std::string>{"--compare=x", a}}) {
+        EXPECT_EQ(RunPhotometry(args).status, 2) << args[0];
+    }
+}
+
 }  // namespace
 }  // namespace lumibench

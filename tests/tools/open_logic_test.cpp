@@ -117,5 +117,31 @@ TEST(OpenFiles, AFolderOffersItsPhotometricFilesInNameOrder) {
     std::filesystem::remove_all(folder);
 }
 
+// Real files through the host's readers: a badly delimited file loads as its
+// repaired copy, and the user is told which file the host will list.
+TEST(OpenFiles, NoticesNameTheCopyThatIsOpenedInstead) {
+    const auto folder = std::filesystem::temp_directory_path() / ("lumibench-notice-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const auto samples = std::filesystem::path(LUMIBENCH_SOURCE_DIR) / "data" / "samples";
+    for (const char* name : {"downlight.ies", "downlight_lf_line_ends.ies"}) {
+        std::filesystem::copy_file(samples / name, folder / name);
+    }
+    const std::string plain = (folder / "downlight.ies").string();
+    const std::string lf = (folder / "downlight_lf_line_ends.ies").string();
+    const FileLoadResult asItIs = LoadPhotometricFile(plain);
+    ASSERT_TRUE(asItIs.ok) << asItIs.message;
+    EXPECT_EQ(NoticeFor(plain, asItIs, false), "");
+    const FileLoadResult repaired = LoadPhotometricFile(lf);
+    ASSERT_TRUE(repaired.ok) << repaired.message;
+    EXPECT_EQ(NoticeFor(lf, repaired, false), "downlight_lf_line_ends.ies: its line ends were repaired into " +
+                                                  (folder / "downlight_lf_line_ends_Repaired.ies").string() +
+                                                  ", which is opened instead.");
+    EXPECT_EQ(NoticeFor(plain, asItIs, true).rfind("downlight.ies: the fix-ups were written to ", 0), 0u);
+    FileLoadResult refused = asItIs;
+    refused.ok = false;
+    EXPECT_EQ(NoticeFor(lf, refused, false), "");  // a refused file has its messages, not a notice
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace lumibench::open

@@ -1,5 +1,5 @@
 // The bundled tools as a user meets them: the real host starts the real tool
-// programs, View draws on a real X server (Xvfb), Open hands files back.
+// programs, View and Compare draw on a real X server (Xvfb), Open hands files back.
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "exchange/exchange_records.h"
+#include "photometry/photometry.h"
 #include "platform/sqlite_settings_store.h"
 #include "screen_capture.h"
 #include "shell/frm_lumibench.h"
@@ -68,7 +69,7 @@ protected:
         }
         window_.reset();
         session_.reset();
-        for (const char* name : {"LUMIBENCH_MACHINE_CONFIG", "LUMIBENCH_VIEW_STATE", "LUMIBENCH_OPEN_FILES", "DISPLAY"}) {
+        for (const char* name : {"LUMIBENCH_MACHINE_CONFIG", "LUMIBENCH_VIEW_STATE", "LUMIBENCH_COMPARE_STATE", "LUMIBENCH_OPEN_FILES", "DISPLAY"}) {
             ::unsetenv(name);
         }
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -196,6 +197,77 @@ TEST_F(ToolsEndToEnd, ViewDrawsTwoCheckedFilesAndDropsAClosedOne) {
     window_->CloseCheckedFiles();
     ASSERT_EQ(session_->loaded.size(), 1u);
     EXPECT_TRUE(WaitFor([&] { return ReadViewState(state).files == std::vector<std::string>{file("downlight.ies")}; }));
+}
+
+// Compare's own account of what it shows (LUMIBENCH_COMPARE_STATE).
+struct CompareState {
+    std::vector<std::string> files;
+    int reference = -1;
+    double fluxDifference = 0;  // of the second data set against the reference, in %
+    bool visible = false;
+};
+CompareState ReadCompareState(const fs::path& path) {
+    QFile file(QString::fromStdString(path.string()));
+    CompareState state;
+    if (!file.open(QIODevice::ReadOnly)) return state;
+    const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+    for (const auto& d : object.value("datasets").toArray()) {
+        state.files.push_back(d.toObject().value("file").toString().toStdString());
+    }
+    state.reference = object.value("reference").toInt(-1);
+    for (const auto& f : object.value("figures").toArray()) {
+        if (f.toObject().value("name").toString() == "Luminaire flux") {
+            state.fluxDifference = f.toObject().value("differences").toArray().at(1).toDouble();
+        }
+    }
+    state.visible = object.value("visible").toBool();
+    return state;
+}
+
+TEST_F(ToolsEndToEnd, CompareShowsTwoCheckedFilesAgainstTheFirstAndDropsAClosedOne) {
+    if (!installed("Tool_ComparePE")) GTEST_SKIP() << "Tool_ComparePE is not built";
+    XvfbServer server;
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    catalogue("Tool_ComparePE", 2);
+    const fs::path state = root_ / "compare-state.json";
+    ::setenv("LUMIBENCH_COMPARE_STATE", state.c_str(), 1);
+    ::setenv("DISPLAY", server.display().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    startHost(file("downlight.ies") + "," + file("wall_washer.ies") + ",/C");
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ASSERT_EQ(session_->loaded.size(), 2u);
+
+    ASSERT_TRUE(WaitFor([&] {
+        const CompareState s = ReadCompareState(state);
+        return s.visible && s.files.size() == 2;
+    })) << "Compare never showed both data sets";
+    const CompareState shown = ReadCompareState(state);
+    EXPECT_EQ(shown.files, (std::vector<std::string>{file("downlight.ies"), file("wall_washer.ies")}));
+    EXPECT_EQ(shown.reference, 0);
+    // The figures are the photometry library's, compared as the table shows them.
+    const double first = photometry::Summarise(session_->loaded[0]).luminaireFluxLm;
+    const double second = photometry::Summarise(session_->loaded[1]).luminaireFluxLm;
+    EXPECT_NEAR(shown.fluxDifference, (second - first) / first * 100, 1e-6);
+
+    // Both curves on the screen: red for the first data set, blue for the second.
+    QImage screen;
+    EXPECT_TRUE(WaitFor([&] {
+        screen = CaptureScreen(server.display());
+        return !screen.isNull() && PixelsLike(screen, qRgb(0xd0, 0x1c, 0x1c)) > 100 &&
+               PixelsLike(screen, qRgb(0x1f, 0x4e, 0xd8)) > 100;
+    })) << "no curves of both data sets on the screen";
+
+    // The user closes the second file in the host's list: Compare drops it.
+    auto* list = window_->findChild<QListWidget*>("lstLoadedFilesList");
+    ASSERT_NE(list, nullptr);
+    list->item(0)->setCheckState(Qt::Unchecked);
+    messages_.scriptedAnswers = {MessageAnswer::Yes};
+    window_->CloseCheckedFiles();
+    ASSERT_EQ(session_->loaded.size(), 1u);
+    EXPECT_TRUE(WaitFor([&] {
+        const CompareState s = ReadCompareState(state);
+        return s.files == std::vector<std::string>{file("downlight.ies")} && s.reference == 0;
+    })) << "Compare kept the closed file";
 }
 
 TEST_F(ToolsEndToEnd, OpenSendsTwoFilesAndTheHostListsThem) {

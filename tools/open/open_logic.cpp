@@ -95,6 +95,16 @@ SendReport SendInBatches(HostLink& host, const WorkRecordTable& records, bool cl
     return report;
 }
 
+std::string NoticeFor(const std::string& chosenPath, const FileLoadResult& result, bool fixedUp) {
+    if (!result.ok || result.skipped) return {};
+    const std::string name = std::filesystem::path(chosenPath).filename().string();
+    if (fixedUp) return name + ": the fix-ups were written to " + result.path + ", which is opened instead.";
+    if (result.path != chosenPath) {
+        return name + ": its line ends were repaired into " + result.path + ", which is opened instead.";
+    }
+    return {};
+}
+
 std::string StatusLine(std::size_t ready, std::size_t refused, std::size_t hiddenNotices) {
     std::string line = Plural(ready, "file ready", "files ready");
     if (refused > 0) line += ", " + std::to_string(refused) + " refused";

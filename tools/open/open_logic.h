@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/photometric_record.h"
+#include "sdk/photometric_files.h"
 
 namespace lumibench::open {
 
@@ -52,6 +53,11 @@ struct SendReport {
 // REFRESHLOADEDCOUNT, which it does once it has taken the batch before. With
 // `closeAfter`, the last batch asks the host to close this tool.
 SendReport SendInBatches(HostLink& host, const WorkRecordTable& records, bool closeAfter);
+
+// What the user hears about a file that loads, but not as it was chosen: the
+// host will list a "_Repaired" copy (line ends repaired, or the fix-ups the
+// user asked for). Empty when the file loads as it is or does not load.
+std::string NoticeFor(const std::string& chosenPath, const FileLoadResult& result, bool fixedUp);
 
 // The one status line that replaces the notices when "IgnoreWarnings" is set:
 // "3 files ready, 1 refused, 2 notices not shown".

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -52,10 +53,6 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
-
-// A file loads with notices when the reader told something without refusing
-// it (a line-end repair, a fix-up made).
-bool HasNotices(const FileLoadResult& r) { return r.ok && (!r.messages.empty() || !r.message.empty()); }
 
 QString MessagesText(const FileLoadResult& r) {
     QString text;
@@ -153,7 +150,8 @@ void OpenWindow::chooseFiles() {
     connect(dialog, &QFileDialog::filesSelected, this, [this](const QStringList& chosen) {
         std::vector<std::string> paths;
         for (const QString& p : chosen) paths.push_back(S(p));
-        addFiles(paths);
+        // After the dialog has gone: notices may show message boxes.
+        QTimer::singleShot(0, this, [this, paths] { addFiles(paths); });
     });
     dialog->open();
 }
@@ -169,7 +167,7 @@ void OpenWindow::chooseFolder() {
             status_->setText(QStringLiteral("No photometric files in ") + folder);
             return;
         }
-        addFiles(files);
+        QTimer::singleShot(0, this, [this, files] { addFiles(files); });
     });
     dialog->open();
 }
@@ -196,20 +194,26 @@ void OpenWindow::addFiles(const std::vector<std::string>& paths) {
     }
     settings_.write("LastFolder", std::filesystem::path(paths.back()).parent_path().string());
 
-    QStringList noticesShown;
+    std::vector<std::string> notices;
     for (const auto& path : paths) {
         // The same file chosen twice is listed once, with its latest result.
         std::erase_if(entries_, [&](const OpenEntry& e) { return e.chosenPath == path; });
-        OpenEntry entry{path, LoadPhotometricFile(path)};
-        if (HasNotices(entry.result)) {
-            if (ignoreWarnings_) ++hiddenNotices_;
-            else noticesShown << Q(FileName(path)) + ":\n" + MessagesText(entry.result);
-        }
+        OpenEntry entry{path, LoadPhotometricFile(path), false};
+        if (std::string text = NoticeFor(path, entry.result, false); !text.empty()) notices.push_back(std::move(text));
         entries_.push_back(std::move(entry));
     }
     relist();
     files_->setCurrentRow(static_cast<int>(entries_.size()) - 1);
-    for (const QString& notice : noticesShown) QMessageBox::information(this, windowTitle(), notice);
+    for (const auto& text : notices) notice(text);
+}
+
+void OpenWindow::notice(const std::string& text) {
+    if (ignoreWarnings_) {
+        ++hiddenNotices_;
+        relist();
+        return;
+    }
+    QMessageBox::information(this, windowTitle(), Q(text));
 }
 
 void OpenWindow::relist() {
@@ -284,10 +288,16 @@ void OpenWindow::repairSelected() {
         QStringLiteral("These changes would be written to a \"_Repaired\" copy beside the file; the file itself stays as it is:\n\n") +
             changes + QStringLiteral("\nWrite the repaired copy?"));
     if (answer != QMessageBox::Yes) return;
-    FileLoadResult repaired = ApplyFixups(path);
-    if (HasNotices(repaired) && ignoreWarnings_) ++hiddenNotices_;
-    entries_[static_cast<std::size_t>(row)].result = std::move(repaired);
+    OpenEntry& entry = entries_[static_cast<std::size_t>(row)];
+    entry.result = ApplyFixups(path);
+    entry.fixedUp = entry.result.ok;
     relist();
+    if (!entry.result.ok) {
+        QMessageBox::warning(this, windowTitle(), QStringLiteral("The repaired copy does not load either.\n") +
+                                                      MessagesText(entry.result));
+        return;
+    }
+    notice(NoticeFor(path, entry.result, true));
 }
 
 void OpenWindow::sendReady() {

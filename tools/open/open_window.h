@@ -24,6 +24,7 @@ class PreviewView;
 struct OpenEntry {
     std::string chosenPath;  // as the user chose it
     FileLoadResult result;
+    bool fixedUp = false;    // the result is that of a fixed copy
 };
 
 class OpenWindow : public QWidget {
@@ -50,6 +51,8 @@ private:
     void removeSelected();
     void showSelected();
     void relist();
+    // Shows the notice, or counts it for the status line when warnings are ignored.
+    void notice(const std::string& text);
     void fillRecentMenu();
     int selectedRow() const;
 

@@ -10,22 +10,17 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QSaveFile>
-#include <QTimer>
 
+#include "sdk/data_tool.h"
 #include "sdk/tool_session.h"
-#include "sdk/tool_window.h"
 #include "view_model.h"
 #include "view_window.h"
 
-using lumibench::ToolCommand;
 using namespace lumibench::view;
 
 namespace {
 
 constexpr const char* kActName = "Tool_ViewPE";
-// The host refreshes the slots for us on REFRESHDATA and answers
-// REFRESHLOADEDCOUNT only after that: the answer says the slots are ready.
-constexpr int kRefreshTimeoutMs = 4000;
 
 }  // namespace
 
@@ -46,8 +41,9 @@ int main(int argc, char** argv) {
         model.setDataSets(records);
     }
 
+    // Lengths and illuminance in the units of the host's Global System Settings.
     ViewWindow window(model, LengthUnitFromSetting(session->setting("Lumibench_PE", "InputUnits")),
-                      QString::fromStdString(session->windowTitle()));
+                      session->setting("Lumibench_PE", "OutputUnits"), QString::fromStdString(session->windowTitle()));
     // The host finds its tools by window title from the start, before Start
     // shows the window.
     window.winId();
@@ -66,69 +62,14 @@ int main(int argc, char** argv) {
     };
     QObject::connect(&window, &ViewWindow::changed, writeState);
 
-    bool handling = false;  // sendToHost runs the event loop while it waits
-    bool awaitingRefresh = false;
-    QTimer refreshTimeout;
-    refreshTimeout.setSingleShot(true);
-    QObject::connect(&refreshTimeout, &QTimer::timeout, [&] { awaitingRefresh = false; });
-
-    QTimer mailbox;
-    QObject::connect(&mailbox, &QTimer::timeout, [&] {
-        if (handling) return;
-        const auto command = session->takeCommand();
-        if (!command) return;
-        handling = true;
-        switch (command->kind) {
-        case ToolCommand::Kind::MoveWin:
-            lumibench::MoveRelativeToHost(window, session->commandLine().mainWindowHandle, command->x, command->y);
-            break;
-        case ToolCommand::Kind::Unsaved:
-            model.markFirstUnsaved();
-            window.refresh();
-            break;
-        case ToolCommand::Kind::Start:
-            window.show();
-            window.raise();
-            writeState();
-            break;
-        case ToolCommand::Kind::DataChanged:
-            if (session->sendToHost("REFRESHDATA") && session->sendToHost("REFRESHLOADEDCOUNT")) {
-                awaitingRefresh = true;
-                refreshTimeout.start(kRefreshTimeoutMs);
-            }
-            break;
-        case ToolCommand::Kind::LoadedCount:
-            if (awaitingRefresh) {
-                awaitingRefresh = false;
-                lumibench::WorkRecordTable records;
-                if (session->readData(records, error) == 0 && model.takeRefreshed(records) > 0) window.refresh();
-            }
-            break;
-        case ToolCommand::Kind::DeleteFile:
-            if (model.removeFile(command->path) > 0) window.refresh();
-            break;
-        case ToolCommand::Kind::Close: app.quit(); break;
-        case ToolCommand::Kind::Unknown: break;
-        }
-        handling = false;
-    });
-    mailbox.start(50);
-
-    // Started by hand, or a Start that went astray: show the window anyway.
-    QTimer::singleShot(3000, &window, [&] {
-        if (!window.isVisible()) {
-            window.show();
-            writeState();
-        }
-    });
-
-    // Closed by the user: tell the host first.
-    QObject::connect(&app, &QApplication::lastWindowClosed, [&] {
-        mailbox.stop();
-        session->sendToHost("CLOSEREMOVE");
-        app.quit();
-    });
-    app.setQuitOnLastWindowClosed(false);
+    lumibench::DataToolDriver driver(*session, window,
+                                     {.markFirstUnsaved = [&] { model.markFirstUnsaved(); },
+                                      .takeRefreshed = [&](const lumibench::WorkRecordTable& records) {
+                                          return model.takeRefreshed(records) > 0;
+                                      },
+                                      .removeFile = [&](const std::string& path) { return model.removeFile(path) > 0; },
+                                      .dataChanged = [&] { window.refresh(); },
+                                      .shown = writeState});
     writeState();
     return app.exec();
 }

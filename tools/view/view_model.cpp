@@ -4,18 +4,12 @@
 #include <QString>
 
 #include <algorithm>
-#include <cctype>
+#include <cmath>
+#include <numbers>
+
+#include "photometry/photometry.h"
 
 namespace lumibench::view {
-namespace {
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::toupper(x) == std::toupper(y);
-           });
-}
-
-}  // namespace
 
 LengthUnit LengthUnitFromSetting(const std::string& inputUnits) {
     // The settings dialog writes "0" for feet and "2" for metres; any other
@@ -26,68 +20,27 @@ LengthUnit LengthUnitFromSetting(const std::string& inputUnits) {
     return {"m", 1};
 }
 
-std::string DataSetLabel(const ViewDataSet& dataSet) {
-    const std::string& path = dataSet.record.Filename;
-    const auto slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) name = "(no file name)";
-    if (dataSet.unsaved) name += " (unsaved)";
-    return name;
-}
-
-void ViewModel::setDataSets(const WorkRecordTable& records) {
-    dataSets_.clear();
-    for (const auto& record : records) dataSets_.push_back({record, false, true});
-}
-
-void ViewModel::markFirstUnsaved() {
-    if (!dataSets_.empty()) dataSets_.front().unsaved = true;
-}
-
-void ViewModel::setShown(std::size_t index, bool shown) {
-    if (index < dataSets_.size()) dataSets_[index].shown = shown;
-}
-
-std::size_t ViewModel::removeFile(const std::string& path) {
-    const auto before = dataSets_.size();
-    std::erase_if(dataSets_, [&](const ViewDataSet& d) { return d.record.Filename == path; });
-    return before - dataSets_.size();
-}
-
-std::size_t ViewModel::takeRefreshed(const WorkRecordTable& records) {
-    std::size_t changed = 0;
-    for (auto& dataSet : dataSets_) {
-        for (const auto& record : records) {
-            if (!SameIgnoringCase(record.Filename, dataSet.record.Filename)) continue;
-            if (!(record == dataSet.record)) {
-                const std::string keepName = dataSet.record.Filename;
-                dataSet.record = record;
-                dataSet.record.Filename = keepName;
-                ++changed;
-            }
-            break;
-        }
+IlluminanceCone NadirIlluminance(const PhotometricRecord& record, const std::string& outputUnits) {
+    std::string trimmed = outputUnits;
+    trimmed.erase(0, trimmed.find_first_not_of(' '));
+    const bool footcandles = trimmed.empty() || trimmed == "0";
+    IlluminanceCone cone{footcandles ? "fc" : "lx", footcandles ? "ft" : "m", {}};
+    const photometry::IntensityDistribution distribution(record);
+    // Straight down is gamma 0 for type C and the axis (0, 0) for B and A, which
+    // assumes a floodlight aimed down; both are (0, 0) in the record's angles.
+    const double nadir = distribution.candela({0, 0});
+    const photometry::Summary summary = photometry::Summarise(record, distribution);
+    std::optional<double> beam;
+    if (!summary.beamAngles.empty()) beam = summary.beamAngles.front().degrees;
+    const std::vector<double> heights = footcandles ? std::vector<double>{5, 10, 15, 20, 25}
+                                                    : std::vector<double>{1, 2, 3, 4, 5};
+    for (double h : heights) {
+        // Inverse square law: cd / ft² is footcandles, cd / m² is lux.
+        ConeRow row{h, std::isfinite(nadir) ? nadir / (h * h) : 0, std::nullopt};
+        if (beam && *beam > 0 && *beam < 180) row.beamDiameter = 2 * h * std::tan(*beam / 2 * std::numbers::pi / 180);
+        cone.rows.push_back(row);
     }
-    return changed;
-}
-
-diagrams::IntensityUnit ViewModel::unitFor(UnitChoice choice) const {
-    if (choice == UnitChoice::Candela) return diagrams::IntensityUnit::Candela;
-    if (choice == UnitChoice::CandelaPerKilolumen) return diagrams::IntensityUnit::CandelaPerKilolumen;
-    std::vector<const PhotometricRecord*> shown;
-    for (const auto& d : dataSets_) {
-        if (d.shown) shown.push_back(&d.record);
-    }
-    return shown.size() > 1 && diagrams::FluxesDiffer(shown) ? diagrams::IntensityUnit::CandelaPerKilolumen
-                                                              : diagrams::IntensityUnit::Candela;
-}
-
-std::vector<diagrams::Series> ViewModel::shownSeries(diagrams::IntensityUnit unit) const {
-    std::vector<diagrams::Series> series;
-    for (const auto& d : dataSets_) {
-        if (d.shown) series.push_back(diagrams::MakeSeries(d.record, unit, DataSetLabel(d)));
-    }
-    return series;
+    return cone;
 }
 
 QJsonObject ViewModel::describe(UnitChoice choice) const {

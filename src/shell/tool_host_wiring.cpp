@@ -33,7 +33,7 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
     windows_ = MakeWindowLookup(session_.runningTools);
     channel_ = std::make_unique<CommandChannel>(
         ChannelServices{session_.settings, session_.exchangeSection, session_.loaded, session_.work,
-                        session_.runningTools, *windows_, session_.messages, *this});
+                        session_.runningTools, *windows_, session_.messages, *this, &session_.catalogue});
     LauncherServices launch{session_.catalogue, session_.runningTools, *windows_, session_.settings, session_.messages,
                             SenderFor(*channel_), session_.exchangeSection, kHostMailboxName};
     launch.pauseInterval = std::chrono::milliseconds(

@@ -1,6 +1,8 @@
 #include "toolhost/tool_launcher.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -177,6 +179,7 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     std::string id;
 
     if (c <= maxFiles) {
+        // Nothing written (or a store that refused the batch, already told): no tool.
         if (WriteExchangeRecords(s_.store, s_.section, work, 1, c, 1, s_.messages) <= 0) return;
         if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
                        number, id)) {
@@ -198,15 +201,28 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     int p = 1;
     int b = maxFiles;
     for (;;) {
-        if (WriteExchangeRecords(s_.store, s_.section, work, 1, b, p, s_.messages) >= 1) {
+        const std::int16_t written = WriteExchangeRecords(s_.store, s_.section, work, 1, b, p, s_.messages);
+        if (written == kExchangeWriteFailed) break;  // told already; the instances so far still start
+        if (written >= 1) {
             if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
                            number, id)) {
                 return;
             }
             started.push_back({id, work[static_cast<std::size_t>(p - 1)].Saved == kFalse});
-            // The wait for "MoveWin" gives the instance time to read its slots
-            // before the next batch overwrites them.
+            // The instance reads its slots before it takes its first command;
+            // the next batch must not overwrite them before that, however
+            // slowly it starts.
             SendMoveWin(actName, id, placement.x0, placement.y0);
+            if (p + maxFiles <= c && !waitForFirstTake(static_cast<std::size_t>(number))) {
+                s_.messages.show({kStartToolTitle,
+                                  actName + kToolNoAnswerText +
+                                      std::to_string(std::chrono::ceil<std::chrono::seconds>(
+                                                         s_.firstCommandWait)
+                                                         .count()) +
+                                      kToolNoAnswerRestText + std::to_string(p + maxFiles) + ".",
+                                  MessageIcon::Exclamation, MessageButtons::Ok, true});
+                break;
+            }
         }
         p += maxFiles;
         if (p > c) break;
@@ -216,6 +232,26 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
         if (instance.unsaved) send(actName, instance.instanceId, std::string(tool_commands::kUnsaved));
         send(actName, instance.instanceId, std::string(tool_commands::kStart));
     }
+}
+
+bool ToolLauncher::waitForFirstTake(std::size_t n) {
+    if (n < 1 || n > s_.tools.count()) return false;
+    const RunningTool entry = s_.tools.at(n);
+    const std::string mailbox = ToolMailboxKey(entry.ActName, entry.InstanceId);
+    const auto taken = [&] { return s_.store.read(kExchangeApp, s_.section, mailbox).empty(); };
+    if (taken()) return true;
+    const bool cursor = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    if (cursor) QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    const auto started = std::chrono::steady_clock::now();
+    bool answered = false;
+    for (;;) {
+        if ((answered = taken())) break;
+        if (entry.Process && !entry.Process->isRunning()) break;
+        if (std::chrono::steady_clock::now() - started >= s_.firstCommandWait) break;
+        s_.pause(std::chrono::milliseconds(20));
+    }
+    if (cursor) QGuiApplication::restoreOverrideCursor();
+    return answered;
 }
 
 bool ToolLauncher::StartToolWithoutData(const std::string& actName, int catalogueIndex,

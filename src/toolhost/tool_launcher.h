@@ -63,7 +63,17 @@ struct LauncherServices {
     std::chrono::milliseconds pauseInterval{300};  // "SleepIntervalDE"
     std::chrono::milliseconds startRetryWindow{5000};
     EventPause pause = ProcessEventsFor;
+    // How long an instance started for one of several batches may take to
+    // take its first command before the next batch would overwrite its slots.
+    std::chrono::milliseconds firstCommandWait{30000};
 };
+
+// Shown when an instance of a batched start never took its first command:
+// the tool's ActName, then this, the seconds, and kToolNoAnswerRestText.
+inline constexpr const char* kToolNoAnswerText = " did not answer within ";
+// Followed by the number (from 1) of the first checked file not handed on, and ".".
+inline constexpr const char* kToolNoAnswerRestText =
+    " seconds, so the checked files were not handed on from number ";
 
 class ToolLauncher {
 public:
@@ -113,6 +123,10 @@ public:
 
 private:
     void send(const std::string& actName, const std::string& instanceId, const std::string& command);
+    // Waits, events running and the cursor busy, until entry n has emptied its
+    // mailbox (taken its first command) or its process ended; false when the
+    // wait ran out or the process is gone with the command still there.
+    bool waitForFirstTake(std::size_t n);
 
     LauncherServices s_;
     bool toolsClosing_ = false;

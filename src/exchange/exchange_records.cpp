@@ -358,7 +358,7 @@ void ClearExchangeRecords(SettingsStore& store, std::string_view section) {
 std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section,
                                   const WorkRecordTable& work, int firstSlot, int lastSlot,
                                   int firstRecord, MessageSink& messages,
-                                  std::string_view emptyAlongside) {
+                                  std::string_view emptyAlongside, std::string_view onlyWhileEmpty) {
     if (section.empty()) return 0;
     // Tools see the old slots or the new ones, never a mixture; and one
     // transaction costs far less than 550. Without one nothing is written:
@@ -375,6 +375,9 @@ std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section
         return kExchangeWriteFailed;
     };
     if (failed) return failure();
+    if (!onlyWhileEmpty.empty() && !store.read(kExchangeApp, section, onlyWhileEmpty).empty()) {
+        return kExchangeSlotsBusy;  // the batch ends unwritten
+    }
     // Inside a batch only the end result is ever seen, so a value about to be
     // written is not emptied first; an unchanged value then costs the store
     // next to nothing. Values left out are emptied at the end.

@@ -57,11 +57,16 @@ inline constexpr const char* kExchangeWriteFailedText =
 // set, or kExchangeWriteFailed when the store refused the batch (a message
 // with the store's path and the database's reason has then been shown).
 // `emptyAlongside`, when given, is a key of the section emptied in the same
-// batch (the mailbox of the command that asked for the slots).
+// batch (the mailbox of the command that asked for the slots). With
+// `onlyWhileEmpty` the batch writes nothing and returns kExchangeSlotsBusy
+// while that key holds a text: a tool's command there still needs the
+// slots it wrote.
+inline constexpr std::int16_t kExchangeSlotsBusy = -2;
 std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section,
                                   const WorkRecordTable& work, int firstSlot, int lastSlot,
                                   int firstRecord, MessageSink& messages,
-                                  std::string_view emptyAlongside = {});
+                                  std::string_view emptyAlongside = {},
+                                  std::string_view onlyWhileEmpty = {});
 
 // Empties `work` and reads every slot whose "Filename" is not empty into it, in
 // slot order, all from one state of the store (never a mixture of two

@@ -123,8 +123,9 @@ int ToolSession::writeData(const WorkRecordTable& records) {
             if (!WriteValues(store_, section, pending)) return -1;
             pending.written = true;
         }
-        if (!batch.end()) return -1;
+        // Taken inside the transaction: a commit by anyone else from here on changes it.
         pending.mark = store_.foreignChangeMark();
+        if (!batch.end()) return -1;
     }
     const std::lock_guard lock(gPendingMutex);
     gPending[this] = std::move(pending);

@@ -36,6 +36,7 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
                         session_.runningTools, *windows_, session_.messages, *this, &session_.catalogue});
     LauncherServices launch{session_.catalogue, session_.runningTools, *windows_, session_.settings, session_.messages,
                             SenderFor(*channel_), session_.exchangeSection, kHostMailboxName};
+    launch.takePendingCommand = [this] { channel_->pollHostKey(); };
     launch.pauseInterval = std::chrono::milliseconds(
         std::lround(std::max(0.0f, session_.pauseIntervalSeconds) * 1000.0f));
     launcher_ = std::make_unique<ToolLauncher>(std::move(launch));

@@ -172,7 +172,10 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
                                 const ToolPlacement& placement) {
     if (catalogueIndex < 1 || catalogueIndex > s_.catalogue.count()) return;
     CollectCheckedRecords(loaded, work);
-    const int c = static_cast<int>(work.size());
+    // Commands handled during the waits below refill the work table: the
+    // batches come from this copy.
+    const WorkRecordTable records = work;
+    const int c = static_cast<int>(records.size());
     // A tool that claims to take no files still gets one per instance.
     const int maxFiles = std::max<int>(1, s_.catalogue.entry(catalogueIndex).MaxFiles);
     std::int16_t number = 0;
@@ -180,13 +183,13 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
 
     if (c <= maxFiles) {
         // Nothing written (or a store that refused the batch, already told): no tool.
-        if (WriteExchangeRecords(s_.store, s_.section, work, 1, c, 1, s_.messages) <= 0) return;
+        if (writeSlots(records, c, 1) <= 0) return;
         if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
                        number, id)) {
             return;
         }
         SendMoveWin(actName, id, placement.x0, placement.y0);
-        if (!work.empty() && work.front().Saved == kFalse) {
+        if (!records.empty() && records.front().Saved == kFalse) {
             send(actName, id, std::string(tool_commands::kUnsaved));
         }
         send(actName, id, std::string(tool_commands::kStart));
@@ -201,14 +204,14 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     int p = 1;
     int b = maxFiles;
     for (;;) {
-        const std::int16_t written = WriteExchangeRecords(s_.store, s_.section, work, 1, b, p, s_.messages);
+        const std::int16_t written = writeSlots(records, b, p);
         if (written == kExchangeWriteFailed) break;  // told already; the instances so far still start
         if (written >= 1) {
             if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
                            number, id)) {
                 return;
             }
-            started.push_back({id, work[static_cast<std::size_t>(p - 1)].Saved == kFalse});
+            started.push_back({id, records[static_cast<std::size_t>(p - 1)].Saved == kFalse});
             // The instance reads its slots before it takes its first command;
             // the next batch must not overwrite them before that, however
             // slowly it starts.
@@ -231,6 +234,22 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     for (const Started& instance : started) {
         if (instance.unsaved) send(actName, instance.instanceId, std::string(tool_commands::kUnsaved));
         send(actName, instance.instanceId, std::string(tool_commands::kStart));
+    }
+}
+
+std::int16_t ToolLauncher::writeSlots(const WorkRecordTable& records, int lastSlot, int firstRecord) {
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        const std::int16_t written = WriteExchangeRecords(s_.store, s_.section, records, 1, lastSlot, firstRecord,
+                                                          s_.messages, {}, s_.hostKey);
+        // A command that never leaves the mailbox (no channel to take it)
+        // does not hold the start up for ever.
+        if (written != kExchangeSlotsBusy) return written;
+        if (std::chrono::steady_clock::now() - started > std::chrono::seconds(5)) {
+            return WriteExchangeRecords(s_.store, s_.section, records, 1, lastSlot, firstRecord, s_.messages);
+        }
+        if (s_.takePendingCommand) s_.takePendingCommand();
+        s_.pause(std::chrono::milliseconds(10));
     }
 }
 

@@ -66,6 +66,9 @@ struct LauncherServices {
     // How long an instance started for one of several batches may take to
     // take its first command before the next batch would overwrite its slots.
     std::chrono::milliseconds firstCommandWait{30000};
+    // Handles a command waiting in the host's mailbox; the slots are never
+    // written for a tool while a tool's command there still needs them.
+    std::function<void()> takePendingCommand;
 };
 
 // Shown when an instance of a batched start never took its first command:
@@ -127,6 +130,8 @@ private:
     // mailbox (taken its first command) or its process ended; false when the
     // wait ran out or the process is gone with the command still there.
     bool waitForFirstTake(std::size_t n);
+    // WriteExchangeRecords once the host's mailbox holds no command.
+    std::int16_t writeSlots(const WorkRecordTable& records, int lastSlot, int firstRecord);
 
     LauncherServices s_;
     bool toolsClosing_ = false;

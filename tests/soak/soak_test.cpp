@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iostream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -42,6 +43,7 @@ struct Figures {
     long sent = 0, answered = 0, dataSent = 0, verified = 0, lost = 0, mixed = 0, overtaken = 0;
     std::vector<long long> roundTrips;  // microseconds
     std::vector<long long> pids;
+    std::set<std::string> losses;
     int toolsDone = 0;
 
     void add(const fs::path& log) {
@@ -54,6 +56,8 @@ struct Figures {
                 long long pid = 0;
                 fields >> pid;
                 pids.push_back(pid);
+            } else if (word == "lost") {
+                losses.insert(log.filename().string() + ": " + line);
             } else if (word == "done") {
                 ++toolsDone;
             } else if (word == "cycle") {
@@ -187,6 +191,8 @@ TEST_F(Soak, TwoHostsEightToolsLoseNothingAndSurviveAKilledHost) {
               << ", lost " << all.lost << ", mixed reads " << all.mixed << ", reads overtaken by another tool "
               << all.overtaken << std::endl;
 
+    for (const auto& loss : survivors.losses) std::cout << "[soak] " << loss << "\n";
+    for (const auto& loss : killed.losses) std::cout << "[soak] " << loss << "\n";
     EXPECT_EQ(survivors.toolsDone, 4);
     EXPECT_GT(all.sent, 0);
     EXPECT_EQ(all.answered, all.sent);

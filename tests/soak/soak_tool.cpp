@@ -167,6 +167,7 @@ int main(int argc, char** argv) {
                     ++verified;
                 } else {
                     ++lost;
+                    log << "lost " << seq << " read " << writer << ' ' << readSeq << std::endl;
                 }
             } else {
                 ++overtaken;

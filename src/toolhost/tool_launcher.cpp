@@ -174,7 +174,7 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     CollectCheckedRecords(loaded, work);
     // Commands handled during the waits below refill the work table: the
     // batches come from this copy.
-    const WorkRecordTable records = work;
+    WorkRecordTable records = work;
     const int c = static_cast<int>(records.size());
     // A tool that claims to take no files still gets one per instance.
     const int maxFiles = std::max<int>(1, s_.catalogue.entry(catalogueIndex).MaxFiles);
@@ -183,7 +183,7 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
 
     if (c <= maxFiles) {
         // Nothing written (or a store that refused the batch, already told): no tool.
-        if (writeSlots(records, c, 1) <= 0) return;
+        if (writeSlots(records, c, 1, &loaded) <= 0) return;
         if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
                        number, id)) {
             return;
@@ -204,7 +204,7 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     int p = 1;
     int b = maxFiles;
     for (;;) {
-        const std::int16_t written = writeSlots(records, b, p);
+        const std::int16_t written = writeSlots(records, b, p, nullptr);
         if (written == kExchangeWriteFailed) break;  // told already; the instances so far still start
         if (written >= 1) {
             if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
@@ -237,9 +237,14 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     }
 }
 
-std::int16_t ToolLauncher::writeSlots(const WorkRecordTable& records, int lastSlot, int firstRecord) {
+std::int16_t ToolLauncher::writeSlots(WorkRecordTable& records, int lastSlot, int firstRecord,
+                                      const LoadedFileTable* loaded) {
     const auto started = std::chrono::steady_clock::now();
     for (;;) {
+        if (loaded != nullptr) {
+            CollectCheckedRecords(*loaded, records);
+            lastSlot = static_cast<int>(records.size());
+        }
         const std::int16_t written = WriteExchangeRecords(s_.store, s_.section, records, 1, lastSlot, firstRecord,
                                                           s_.messages, {}, s_.hostKey);
         // A command that never leaves the mailbox (no channel to take it)

@@ -130,8 +130,11 @@ private:
     // mailbox (taken its first command) or its process ended; false when the
     // wait ran out or the process is gone with the command still there.
     bool waitForFirstTake(std::size_t n);
-    // WriteExchangeRecords once the host's mailbox holds no command.
-    std::int16_t writeSlots(const WorkRecordTable& records, int lastSlot, int firstRecord);
+    // WriteExchangeRecords once the host's mailbox holds no command. Commands
+    // handled meanwhile may change the loaded files: `loaded`, when given, is
+    // collected into `records` again after each.
+    std::int16_t writeSlots(WorkRecordTable& records, int lastSlot, int firstRecord,
+                            const LoadedFileTable* loaded);
 
     LauncherServices s_;
     bool toolsClosing_ = false;

@@ -107,7 +107,7 @@ protected:
     }
 
     // A host with the four files and, per letter, one tool started from its command line.
-    QProcess& startHost(const fs::path& logs, long long until, int tools) {
+    QProcess& startHost(const fs::path& logs, long long from, long long until, int tools) {
         fs::create_directories(logs);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -115,6 +115,7 @@ protected:
         env.insert("LUMIBENCH_MACHINE_CONFIG", QString::fromStdString(root_ / "machine.ini"));
         env.insert("XDG_DATA_HOME", QString::fromStdString(root_ / "data"));
         env.insert("LUMIBENCH_SOAK_LOG", QString::fromStdString(logs));
+        env.insert("LUMIBENCH_SOAK_FROM", QString::number(from));
         env.insert("LUMIBENCH_SOAK_UNTIL", QString::number(until));
         QStringList arguments;
         for (const char* sample : kSamples) arguments << QString::fromStdString(root_ / sample);
@@ -153,11 +154,13 @@ protected:
 TEST_F(Soak, TwoHostsEightToolsLoseNothingAndSurviveAKilledHost) {
     const char* seconds = std::getenv("LUMIBENCH_SOAK_SECONDS");
     const int duration = seconds ? std::max(5, std::atoi(seconds)) : 60;
-    // Tools start once both hosts are up; every tool stops at the same moment.
-    const long long until = NowMs() + 8000 + duration * 1000LL;
-    QProcess& first = startHost(root_ / "logs1", until, 4);
+    // Cycles count once both hosts have started their tools; every tool stops
+    // at the same moment.
+    const long long from = NowMs() + 10000;
+    const long long until = from + duration * 1000LL;
+    QProcess& first = startHost(root_ / "logs1", from, until, 4);
     std::this_thread::sleep_for(1s);  // the first takes "Data Exchange", the second the next section
-    QProcess& second = startHost(root_ / "logs2", until, 4);
+    QProcess& second = startHost(root_ / "logs2", from, until, 4);
 
     // The second host dies at a random moment of the run, and its tools with it.
     std::mt19937 random(std::random_device{}());
@@ -206,7 +209,7 @@ TEST_F(Soak, TwoHostsEightToolsLoseNothingAndSurviveAKilledHost) {
     store.reset();
 
     // The next host on the same store works: its tool's questions are answered.
-    startHost(root_ / "logs3", NowMs() + 6000, 1);
+    startHost(root_ / "logs3", NowMs(), NowMs() + 6000, 1);
     const Figures next = collect(root_ / "logs3", 1, NowMs() + 30000);
     EXPECT_EQ(next.toolsDone, 1);
     EXPECT_GT(next.answered, 0);

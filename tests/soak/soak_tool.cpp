@@ -1,6 +1,9 @@
 // lumibench_soak_tool: a tool that keeps its host busy for a set time and
 // records what came back. Environment:
 //   LUMIBENCH_SOAK_LOG    folder for its log, "<section>-<ActName>.log"
+//   LUMIBENCH_SOAK_FROM   milliseconds since the epoch from which cycles count
+//                         (before it the hosts are still starting their tools,
+//                         whose slot writes may overtake a tool's reading)
 //   LUMIBENCH_SOAK_UNTIL  milliseconds since the epoch at which it stops
 // Its ActName is its file name (the tests link it under the catalogue's
 // names). The host loads one file per tool; a tool owns the file at its
@@ -85,6 +88,8 @@ int main(int argc, char** argv) {
     const char* folder = std::getenv("LUMIBENCH_SOAK_LOG");
     const char* until = std::getenv("LUMIBENCH_SOAK_UNTIL");
     const long long stopAt = until ? std::atoll(until) : NowMs() + 10000;
+    const char* from = std::getenv("LUMIBENCH_SOAK_FROM");
+    const long long countFrom = from ? std::atoll(from) : 0;
     std::string section = session->commandLine().section;
     for (char& c : section) {
         if (c == ' ') c = '_';
@@ -132,6 +137,7 @@ int main(int argc, char** argv) {
 
     int seq = 0;
     while (NowMs() < stopAt) {
+        const bool counted = NowMs() >= countFrom;
         long sent = 0, answered = 0, dataSent = 0, verified = 0, lost = 0, mixed = 0, overtaken = 0;
         long long roundTrip = -1;
 
@@ -167,13 +173,15 @@ int main(int argc, char** argv) {
                     ++verified;
                 } else {
                     ++lost;
-                    log << "lost " << seq << " read " << writer << ' ' << readSeq << std::endl;
+                    if (counted) log << "lost " << seq << " read " << writer << ' ' << readSeq;
+                    for (const PhotometricRecord& record : read) if (counted) log << " | " << record.OptionalData;
+                    if (counted) log << std::endl;
                 }
             } else {
                 ++overtaken;
             }
         }
-        log << "cycle " << sent << ' ' << answered << ' ' << roundTrip << ' ' << dataSent << ' ' << verified << ' '
+        if (counted) log << "cycle " << sent << ' ' << answered << ' ' << roundTrip << ' ' << dataSent << ' ' << verified << ' '
             << lost << ' ' << mixed << ' ' << overtaken << std::endl;
     }
     session->sendToHost(std::string(verbs::kCloseRemove), {}, std::chrono::seconds(2));

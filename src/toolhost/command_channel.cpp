@@ -145,8 +145,8 @@ void CommandChannel::reportFailure(const std::string& what) {
 // REFRESHDATA's slots are written in the one that empties it.
 void CommandChannel::takeAndHandle() {
     // A look without a lock first: most ticks find nothing.
-    if (s_.store.read(kExchangeApp, s_.section, kHostKey).empty()) return;
     std::string command = s_.store.read(kExchangeApp, s_.section, kHostKey);
+    if (command.empty()) return;
     const ParsedCommand parsed = ParseCommand(command);
     const bool send = parsed.rule != nullptr && parsed.verb.starts_with("SEND");
 
@@ -157,7 +157,7 @@ void CommandChannel::takeAndHandle() {
                                  s_.messages, std::string(kHostKey));
         // A write that failed (and said so) still takes the command, or it
         // would be tried again every tick.
-        if (written == kExchangeWriteFailed || s_.work.empty()) s_.store.take(kExchangeApp, s_.section, kHostKey);
+        if (written == kExchangeWriteFailed) s_.store.take(kExchangeApp, s_.section, kHostKey);
         lastCommand_ = std::move(command);
         return;
     }

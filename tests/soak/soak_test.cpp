@@ -45,6 +45,7 @@ struct Figures {
     std::vector<long long> pids;
     std::set<std::string> losses;
     int toolsDone = 0;
+    int startOverlaps = 0;  // tools whose start-up slots another tool had rewritten
 
     void add(const fs::path& log) {
         std::ifstream in(log);
@@ -58,6 +59,8 @@ struct Figures {
                 pids.push_back(pid);
             } else if (word == "lost") {
                 losses.insert(log.filename().string() + ": " + line);
+            } else if (word == "startoverlap") {
+                ++startOverlaps;
             } else if (word == "done") {
                 ++toolsDone;
             } else if (word == "cycle") {
@@ -192,7 +195,8 @@ TEST_F(Soak, TwoHostsEightToolsLoseNothingAndSurviveAKilledHost) {
               << all.percentile(0.99) / 1000.0 << " ms, max " << all.percentile(1.0) / 1000.0
               << " ms; data sets sent " << all.dataSent << ", arrived (seen in the host's list) " << all.verified
               << ", lost " << all.lost << ", mixed reads " << all.mixed << ", reads overtaken by another tool "
-              << all.overtaken << std::endl;
+              << all.overtaken << "; tools whose start-up slots another tool rewrote "
+              << survivors.startOverlaps + killed.startOverlaps << std::endl;
 
     for (const auto& loss : survivors.losses) std::cout << "[soak] " << loss << "\n";
     for (const auto& loss : killed.losses) std::cout << "[soak] " << loss << "\n";

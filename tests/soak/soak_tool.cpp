@@ -103,11 +103,6 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 4; ++i) {
         if (actName == kToolOrder[i]) index = i;
     }
-    if (static_cast<std::size_t>(index) >= start.size()) {
-        log << "nodata " << start.size() << std::endl;
-        return 3;
-    }
-    const PhotometricRecord mine = start[static_cast<std::size_t>(index)];
     const std::string hostKey = session->commandLine().hostKey;
 
     // Sends, taking this tool's own commands meanwhile so that the host's
@@ -134,6 +129,23 @@ int main(int argc, char** argv) {
         }
         return false;
     };
+
+    // Another tool of the host may have written the slots between the host's
+    // start-up write and this tool's reading: the host's list is asked for then.
+    if (static_cast<std::size_t>(index) >= start.size()) {
+        log << "startoverlap " << start.size() << std::endl;
+        const auto deadline = Clock::now() + std::chrono::seconds(20);
+        while (start.size() != 4 && Clock::now() < deadline) {
+            if (send(std::string(verbs::kRefreshData), nullptr, ToolCommand::Kind::Unknown)) {
+                session->readData(start, error);
+            }
+        }
+        if (start.size() != 4) {
+            log << "nodata " << start.size() << std::endl;
+            return 3;
+        }
+    }
+    const PhotometricRecord mine = start[static_cast<std::size_t>(index)];
 
     int seq = 0;
     while (NowMs() < stopAt) {

@@ -45,5 +45,5 @@ function(lumibench_add_test)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300)
+    PROPERTIES LABELS "${T_LABELS}")
 endfunction()

@@ -27,6 +27,19 @@ std::string FormatGeneral(double value, int digits) {
     for (char& c : text) {
         if (c == 'e') c = 'E';
     }
+    // Near the largest double the rounded text can lie beyond it ("1.79769313486232E+308")
+    // and would read back as infinity: such a text is cut one unit in its last digit
+    // toward zero, so every finite value written reads back finite.
+    if (std::isfinite(value) && std::fabs(value) > 1e307) {
+        double back = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);
+        if (error == std::errc::result_out_of_range || !std::isfinite(back)) {
+            const std::size_t exponent = text.find('E');
+            std::size_t last = exponent == std::string::npos ? text.size() : exponent;
+            while (last > 0 && !(text[last - 1] >= '1' && text[last - 1] <= '9')) --last;
+            if (last > 0) --text[last - 1];
+        }
+    }
     if (text.starts_with("0.")) {
         text.erase(0, 1);
     } else if (text.starts_with("-0.")) {

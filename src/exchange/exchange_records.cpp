@@ -211,6 +211,11 @@ SlotResult ReadSlot(const SlotTexts& texts, PhotometricRecord& record) {
             record.LampGeometry = ReadInt16(Field(tilt, 1));
             record.TiltPairCount = ReadInt16(Field(tilt, 2));
             const std::size_t pairs = CheckedCount(record.TiltPairCount);
+            if (tilt.size() < 2 + 2 * pairs) {
+                // Read what is there first: a bad number before the end reports as itself.
+                for (std::size_t k = 3; k <= tilt.size(); ++k) ReadSingle(tilt[k - 1]);
+                throw ReadFailure{kSubscriptOutOfRange};
+            }
             record.TiltAngles.resize(pairs);
             record.TiltFactors.resize(pairs);
             for (std::size_t i = 1; i <= pairs; ++i) {
@@ -237,7 +242,12 @@ SlotResult ReadSlot(const SlotTexts& texts, PhotometricRecord& record) {
             const Fields split = FirstLineFieldViews(text(name));
             if (split.empty()) return false;
             count = ReadInt16(Field(split, 1));
-            angles.resize(CheckedCount(count));
+            const std::size_t wanted = CheckedCount(count);
+            if (split.size() < 1 + wanted) {
+                for (std::size_t k = 2; k <= split.size(); ++k) ReadSingle(split[k - 1]);
+                throw ReadFailure{kSubscriptOutOfRange};
+            }
+            angles.resize(wanted);
             for (std::size_t i = 1; i <= angles.size(); ++i) {
                 angles[i - 1] = ReadSingle(Field(split, static_cast<long>(1 + i)));
             }
@@ -256,6 +266,13 @@ SlotResult ReadSlot(const SlotTexts& texts, PhotometricRecord& record) {
         FirstLineFieldCursor candela(text(kSlotCandela));
         const std::size_t h = record.HorAngles.size();
         const std::size_t v = record.VertAngles.size();
+        // Two counts of 32767 ask for 8 GB: the values present decide first.
+        // A short list reads its values as far as they go (an overflow there
+        // reports as itself), then fails as a list shorter than its count.
+        if (FirstLineFieldCursor(text(kSlotCandela)).fieldCount() < h * v) {
+            for (std::string_view value; candela.next(value);) ReadDouble(value);
+            throw ReadFailure{kSubscriptOutOfRange};
+        }
         record.Candela.assign(h, std::vector<double>(v, 0.0));
         std::string_view field;
         for (std::vector<double>& row : record.Candela) {
@@ -340,33 +357,53 @@ void ClearExchangeRecords(SettingsStore& store, std::string_view section) {
 
 std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section,
                                   const WorkRecordTable& work, int firstSlot, int lastSlot,
-                                  int firstRecord, MessageSink& messages) {
+                                  int firstRecord, MessageSink& messages,
+                                  std::string_view emptyAlongside, std::string_view onlyWhileEmpty) {
     if (section.empty()) return 0;
     // Tools see the old slots or the new ones, never a mixture; and one
-    // transaction costs far less than 550.
+    // transaction costs far less than 550. Without one nothing is written:
+    // slots written one by one could hand a tool half of two data sets.
     SettingsBatch batch(store);
+    bool failed = !batch.grouped();
+    const auto failure = [&]() -> std::int16_t {
+        const std::string reason = store.lastFailure();
+        batch.end();  // drops whatever was written; the store stays free while the message waits
+        messages.show({kExchangeWriteFailedTitle,
+                       std::string(kExchangeWriteFailedText) + store.location() + ": " +
+                           (reason.empty() ? "unknown error" : reason) + ".",
+                       MessageIcon::Exclamation, MessageButtons::Ok, true});
+        return kExchangeWriteFailed;
+    };
+    if (failed) return failure();
+    if (!onlyWhileEmpty.empty() && !store.read(kExchangeApp, section, onlyWhileEmpty).empty()) {
+        return kExchangeSlotsBusy;  // the batch ends unwritten
+    }
     // Inside a batch only the end result is ever seen, so a value about to be
     // written is not emptied first; an unchanged value then costs the store
     // next to nothing. Values left out are emptied at the end.
-    const bool clearLast = batch.grouped();
     std::array<std::array<bool, kSlotFieldNames.size()>, kExchangeSlotCount + 1> written{};
     const auto put = [&](std::string_view name, int slot, std::string_view value) {
-        store.write(kExchangeApp, section, SlotKey(name, slot), value);
+        if (failed) return;
+        failed = !store.write(kExchangeApp, section, SlotKey(name, slot), value);
         if (slot < 1 || slot > kExchangeSlotCount) return;
         const auto field = std::find(kSlotFieldNames.begin(), kSlotFieldNames.end(), name);
         written[static_cast<std::size_t>(slot)][static_cast<std::size_t>(field - kSlotFieldNames.begin())] = true;
     };
-    const auto clearRest = [&] {
-        if (!clearLast) return;
-        for (int slot = 1; slot <= kExchangeSlotCount; ++slot) {
-            for (std::size_t field = 0; field < kSlotFieldNames.size(); ++field) {
+    // Empties what was not written and ends the batch; false when it did not commit.
+    const auto finish = [&] {
+        for (int slot = 1; slot <= kExchangeSlotCount && !failed; ++slot) {
+            for (std::size_t field = 0; field < kSlotFieldNames.size() && !failed; ++field) {
                 if (!written[static_cast<std::size_t>(slot)][field]) {
-                    store.write(kExchangeApp, section, SlotKey(kSlotFieldNames[field], slot), "");
+                    failed = !store.write(kExchangeApp, section, SlotKey(kSlotFieldNames[field], slot), "");
                 }
             }
         }
+        if (!failed && !emptyAlongside.empty()) {
+            failed = !store.write(kExchangeApp, section, emptyAlongside, "");
+        }
+        if (failed) return false;
+        return batch.end();
     };
-    if (!clearLast) ClearExchangeRecords(store, section);
     // The record (from 1) that goes to a slot, if there is one.
     const auto recordFor = [&](int slot) -> const PhotometricRecord* {
         const long record = static_cast<long>(firstRecord) + (static_cast<long>(slot) - firstSlot);
@@ -403,8 +440,8 @@ std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section
             continue;
         }
         if (slot > kExchangeSlotCount) {
-            clearRest();
-            batch.end();  // the store stays free while the message waits for the user
+            // The store stays free while the message waits for the user.
+            if (!finish()) return failure();
             messages.show({kLoadDataTitle,
                            std::string(kLoadDataLimitText) + FormatSigned(kExchangeSlotCount) + ").",
                            MessageIcon::Exclamation, MessageButtons::Ok, true});
@@ -415,9 +452,10 @@ std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section
         for (const SlotValue& value : ahead[static_cast<std::size_t>(at - aheadSlots.begin())]) {
             put(value.fieldName, slot, value.value);
         }
+        if (failed) return failure();
         ++count;
     }
-    clearRest();
+    if (!finish()) return failure();
     return count;
 }
 
@@ -425,6 +463,8 @@ std::int16_t ReadExchangeRecords(SettingsStore& store, std::string_view section,
                                  WorkRecordTable& work, std::string& errorText) {
     work.clear();
     if (section.empty()) return kExchangeEmpty;
+    // One writer's slots: whatever commits meanwhile is not seen.
+    const SettingsReadScope snapshot(store);
     const std::size_t workers = WorkerCount();
     std::vector<SlotTexts> batch;
     batch.reserve(workers);

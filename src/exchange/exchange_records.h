@@ -41,17 +41,37 @@ std::string SlotKey(std::string_view fieldName, int slot);
 // Writes the empty text to all eleven values of slots 1 to 25 of `section`.
 void ClearExchangeRecords(SettingsStore& store, std::string_view section);
 
+// WriteExchangeRecords' result when the store did not take the batch: the
+// slots are as they were, and the user was told why.
+inline constexpr std::int16_t kExchangeWriteFailed = -1;
+inline constexpr const char* kExchangeWriteFailedTitle = "Data Exchange";
+// Followed by the store's path, ": ", the database's reason and ".".
+inline constexpr const char* kExchangeWriteFailedText =
+    "The data sets could not be written to the settings store ";
+
 // Clears every slot, then writes records firstRecord, firstRecord + 1, ...
-// (numbered from 1) into slots firstSlot to lastSlot. A slot past the last
-// record gets an empty "Filename". Reaching slot 26 with a record left shows
-// the "Load Data" message and stops. Returns the number of slots written with
-// a data set.
+// (numbered from 1) into slots firstSlot to lastSlot, all in one batch that
+// other processes see whole or not at all. A slot past the last record gets
+// an empty "Filename". Reaching slot 26 with a record left shows the "Load
+// Data" message and stops. Returns the number of slots written with a data
+// set, or kExchangeWriteFailed when the store refused the batch (a message
+// with the store's path and the database's reason has then been shown).
+// `emptyAlongside`, when given, is a key of the section emptied in the same
+// batch (the mailbox of the command that asked for the slots). With
+// `onlyWhileEmpty` the batch writes nothing and returns kExchangeSlotsBusy
+// while that key holds a text: a tool's command there still needs the
+// slots it wrote.
+inline constexpr std::int16_t kExchangeSlotsBusy = -2;
 std::int16_t WriteExchangeRecords(SettingsStore& store, std::string_view section,
                                   const WorkRecordTable& work, int firstSlot, int lastSlot,
-                                  int firstRecord, MessageSink& messages);
+                                  int firstRecord, MessageSink& messages,
+                                  std::string_view emptyAlongside = {},
+                                  std::string_view onlyWhileEmpty = {});
 
 // Empties `work` and reads every slot whose "Filename" is not empty into it, in
-// slot order. Returns kExchangeRead, kExchangeEmpty, kExchangeParseProblem
+// slot order, all from one state of the store (never a mixture of two
+// writers' slots). Counts are checked against the values present before
+// anything is sized by them. Returns kExchangeRead, kExchangeEmpty, kExchangeParseProblem
 // (with one of the four "Problem parsing" texts in errorText) or a failure
 // code with its description, a blank and the label of the value being read
 // ("Subscript out of range (Candela)"). On failure the records read so far,

@@ -71,6 +71,11 @@ FirstLineFieldCursor::FirstLineFieldCursor(std::string_view text) {
     padded_ = true;
 }
 
+std::size_t FirstLineFieldCursor::fieldCount() const {
+    if (remaining_ != std::string_view::npos) return remaining_;
+    return FieldCountOf(line_);
+}
+
 bool FirstLineFieldCursor::next(std::string_view& field) {
     if (remaining_ == 0) return false;
     if (position_ > line_.size()) {
@@ -114,6 +119,7 @@ std::size_t FirstLineFieldCursor::nextPlainNumbers(double* values, std::size_t c
 std::vector<std::string_view> FirstLineFieldViews(std::string_view text) {
     const std::vector<std::string_view> lines = SplitLineViews(text);
     if (lines.empty()) return {};
+    // Only line 1 is cut; the last line gives nothing but its count.
     return CutFields<std::string_view>(lines.front(), FieldCountOf(lines.back()));
 }
 

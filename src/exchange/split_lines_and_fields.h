@@ -34,6 +34,8 @@ std::vector<std::string_view> SplitLineViews(std::string_view text);
 
 // Line 1 of `text` cut into fields the way SplitLinesAndFields cuts it (the
 // count from the last line), as views into `text`; empty without a line.
+// Time and memory grow with the text's length, never with lines x fields:
+// what the command channel uses for the texts tools write.
 std::vector<std::string_view> FirstLineFieldViews(std::string_view text);
 
 // The fields of FirstLineFieldViews one at a time, without building the list:
@@ -41,6 +43,8 @@ std::vector<std::string_view> FirstLineFieldViews(std::string_view text);
 class FirstLineFieldCursor {
 public:
     explicit FirstLineFieldCursor(std::string_view text);
+    // How many fields the cursor gives in all, counted without cutting them.
+    std::size_t fieldCount() const;
     // The next field; false once every field has been given.
     bool next(std::string_view& field);
     // Reads up to `count` fields that are plain decimals into `values`,

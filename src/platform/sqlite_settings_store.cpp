@@ -33,6 +33,46 @@ constexpr const char* kCreateTable =
     " value TEXT NOT NULL,"
     " PRIMARY KEY (app, section, key))";
 
+// The statements every program sharing the store must use for the mailbox
+// steps (docs/tool-authors.md, "Store statements", repeats them for tools in
+// other languages). ?1 app, ?2 section, ?3 key, ?4 value.
+constexpr const char* kReadSql =
+    "SELECT value FROM settings WHERE app = ?1 AND section = ?2 AND key = ?3";
+constexpr const char* kWriteSql =
+    "INSERT INTO settings (app, section, key, value) VALUES (?1, ?2, ?3, ?4) "
+    "ON CONFLICT (app, section, key) DO UPDATE SET value = excluded.value";
+// Write when empty: one statement, so two senders can never both see the
+// mailbox empty and overwrite each other; written when sqlite3_changes() is 1.
+constexpr const char* kWriteIfEmptySql =
+    "INSERT INTO settings (app, section, key, value) VALUES (?1, ?2, ?3, ?4) "
+    "ON CONFLICT (app, section, key) DO UPDATE SET value = excluded.value "
+    "WHERE settings.value = ''";
+// Take and empty: kReadSql, then this, inside one BEGIN IMMEDIATE transaction.
+constexpr const char* kEmptySql =
+    "UPDATE settings SET value = '' WHERE app = ?1 AND section = ?2 AND key = ?3 AND value <> ''";
+
+// Waits while another process holds the store, up to a deadline, calling
+// the caller's `waiting` once the notice time has passed.
+struct OpenWait {
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    const SettingsOpenOptions* options = nullptr;
+
+    bool expired() const { return std::chrono::steady_clock::now() - started >= options->giveUpAfter; }
+    void pause() const {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (options->waiting && std::chrono::steady_clock::now() - started >= options->noticeAfter) {
+            options->waiting();
+        }
+    }
+};
+
+int OpenBusyHandler(void* context, int /*attempts*/) {
+    const auto* wait = static_cast<const OpenWait*>(context);
+    if (wait->expired()) return 0;
+    wait->pause();
+    return 1;
+}
+
 void SetError(std::string* error, std::string text) {
     if (error != nullptr) {
         *error = std::move(text);
@@ -48,8 +88,8 @@ bool IsBusy(int code) {
 
 // Runs "PRAGMA journal_mode=WAL" until it takes or fails for a reason other
 // than another process holding the file.
-bool SwitchToWal(sqlite3* db, std::string* error) {
-    for (int attempt = 0; attempt < kJournalModeAttempts; ++attempt) {
+bool SwitchToWal(sqlite3* db, std::string* error, const OpenWait& wait) {
+    for (int attempt = 0; attempt < kJournalModeAttempts && !wait.expired(); ++attempt) {
         sqlite3_stmt* statement = nullptr;
         int code = sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &statement, nullptr);
         if (code == SQLITE_OK) {
@@ -70,8 +110,8 @@ bool SwitchToWal(sqlite3* db, std::string* error) {
     return false;
 }
 
-bool Execute(sqlite3* db, const char* sql, std::string* error) {
-    for (int attempt = 0; attempt < kJournalModeAttempts; ++attempt) {
+bool Execute(sqlite3* db, const char* sql, std::string* error, const OpenWait& wait) {
+    for (int attempt = 0; attempt < kJournalModeAttempts && !wait.expired(); ++attempt) {
         const int code = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
         if (code == SQLITE_OK) {
             return true;
@@ -139,7 +179,8 @@ private:
 }  // namespace
 
 std::unique_ptr<SqliteSettingsStore> SqliteSettingsStore::Open(const std::filesystem::path& file,
-                                                               std::string* error) {
+                                                               std::string* error,
+                                                               const SettingsOpenOptions& options) {
     if (file.empty()) {
         SetError(error, "no settings file given");
         return nullptr;
@@ -154,20 +195,34 @@ std::unique_ptr<SqliteSettingsStore> SqliteSettingsStore::Open(const std::filesy
         return nullptr;
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // Every wait of the opening steps is bounded by the caller's deadline.
+    OpenWait wait;
+    wait.options = &options;
+    sqlite3_busy_handler(db, OpenBusyHandler, &wait);
     // synchronous=NORMAL in WAL mode loses nothing when a process dies; only
     // a power cut may drop the last commits, never corrupt the file.
-    if (!SwitchToWal(db, error) || !Execute(db, "PRAGMA synchronous=NORMAL", error) ||
-        !Execute(db, "PRAGMA cache_size=-32768", error) ||
-        !Execute(db, kCreateTable, error)) {
+    if (!SwitchToWal(db, error, wait) || !Execute(db, "PRAGMA synchronous=NORMAL", error, wait) ||
+        !Execute(db, "PRAGMA cache_size=-32768", error, wait) ||
+        !Execute(db, kCreateTable, error, wait)) {
         sqlite3_close_v2(db);
         return nullptr;
     }
+    // Wait here, where the caller can show why, rather than at the first
+    // write: the store must be free for writing once. A store that cannot be
+    // written for another reason (write-protected) still opens for reading.
+    const int lockCode = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (sqlite3_get_autocommit(db) == 0) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    if (IsBusy(lockCode)) {
+        SetError(error, ErrorText(db));
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     std::unique_ptr<SqliteSettingsStore> store(new SqliteSettingsStore(db, file));
     // A table of the same name but another shape is not ours.
-    sqlite3_stmt* probe = store->prepared(store->readStatement_,
-                                          "SELECT value FROM settings WHERE app = ?1 AND "
-                                          "section = ?2 AND key = ?3");
+    sqlite3_stmt* probe = store->prepared(store->readStatement_, kReadSql);
     if (probe == nullptr) {
         SetError(error, store->lastError());
         return nullptr;
@@ -179,8 +234,9 @@ SqliteSettingsStore::SqliteSettingsStore(sqlite3* db, std::filesystem::path file
     : db_(db), file_(std::move(file)) {}
 
 SqliteSettingsStore::~SqliteSettingsStore() {
-    for (sqlite3_stmt* statement : {readStatement_, writeStatement_, listAppStatement_,
-                                    listSectionStatement_, dumpStatement_}) {
+    for (sqlite3_stmt* statement : {readStatement_, writeStatement_, writeIfEmptyStatement_,
+                                    emptyStatement_, listAppStatement_, listSectionStatement_,
+                                    dumpStatement_}) {
         sqlite3_finalize(statement);
     }
     sqlite3_close_v2(db_);
@@ -206,9 +262,7 @@ std::string SqliteSettingsStore::read(std::string_view app, std::string_view sec
 
 std::optional<std::string> SqliteSettingsStore::find(std::string_view app, std::string_view section,
                                                      std::string_view key) {
-    sqlite3_stmt* statement = prepared(readStatement_,
-                                       "SELECT value FROM settings WHERE app = ?1 AND "
-                                       "section = ?2 AND key = ?3");
+    sqlite3_stmt* statement = prepared(readStatement_, kReadSql);
     if (statement == nullptr) {
         return std::nullopt;
     }
@@ -230,10 +284,7 @@ std::optional<std::string> SqliteSettingsStore::find(std::string_view app, std::
 
 bool SqliteSettingsStore::write(std::string_view app, std::string_view section,
                                 std::string_view key, std::string_view value) {
-    sqlite3_stmt* statement =
-        prepared(writeStatement_,
-                 "INSERT INTO settings (app, section, key, value) VALUES (?1, ?2, ?3, ?4) "
-                 "ON CONFLICT (app, section, key) DO UPDATE SET value = excluded.value");
+    sqlite3_stmt* statement = prepared(writeStatement_, kWriteSql);
     if (statement == nullptr) {
         return false;
     }
@@ -248,9 +299,138 @@ bool SqliteSettingsStore::write(std::string_view app, std::string_view section,
     return true;
 }
 
+bool SqliteSettingsStore::writeIfEmpty(std::string_view app, std::string_view section,
+                                       std::string_view key, std::string_view value) {
+    sqlite3_stmt* statement = prepared(writeIfEmptyStatement_, kWriteIfEmptySql);
+    if (statement == nullptr) {
+        return false;
+    }
+    StatementUse use(statement);
+    if (!BindText(statement, 1, app) || !BindText(statement, 2, section) ||
+        !BindText(statement, 3, key) || !BindText(statement, 4, value) ||
+        sqlite3_step(statement) != SQLITE_DONE) {
+        noteError();
+        batchFailed_ = batchFailed_ || inTransaction_;
+        return false;
+    }
+    return sqlite3_changes(db_) == 1;
+}
+
+std::optional<std::string> SqliteSettingsStore::take(std::string_view app, std::string_view section,
+                                                     std::string_view key) {
+    // Inside a batch the batch's transaction already makes the two steps one.
+    const bool own = batchDepth_ == 0 && readDepth_ == 0;
+    if (own && sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        noteError();
+        return std::nullopt;
+    }
+    const auto finish = [&](bool commit) {
+        if (!own) return commit;
+        if (commit && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+        noteError();
+        if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    };
+    sqlite3_stmt* readStatement = prepared(readStatement_, kReadSql);
+    if (readStatement == nullptr) {
+        finish(false);
+        return std::nullopt;
+    }
+    std::string value;
+    {
+        StatementUse use(readStatement);
+        if (!BindText(readStatement, 1, app) || !BindText(readStatement, 2, section) ||
+            !BindText(readStatement, 3, key)) {
+            noteError();
+            finish(false);
+            return std::nullopt;
+        }
+        const int code = sqlite3_step(readStatement);
+        if (code == SQLITE_ROW) {
+            value = ColumnBytes(readStatement, 0);
+        } else if (code != SQLITE_DONE) {
+            noteError();
+            finish(false);
+            return std::nullopt;
+        }
+    }
+    if (!value.empty()) {
+        sqlite3_stmt* empty = prepared(emptyStatement_, kEmptySql);
+        if (empty == nullptr) {
+            finish(false);
+            return std::nullopt;
+        }
+        StatementUse use(empty);
+        if (!BindText(empty, 1, app) || !BindText(empty, 2, section) || !BindText(empty, 3, key) ||
+            sqlite3_step(empty) != SQLITE_DONE) {
+            noteError();
+            batchFailed_ = batchFailed_ || inTransaction_;
+            finish(false);
+            return std::nullopt;
+        }
+    }
+    if (!finish(true)) return std::nullopt;
+    return value;
+}
+
+bool SqliteSettingsStore::beginRead() {
+    if (readDepth_++ > 0 || batchDepth_ > 0) {
+        return true;
+    }
+    // A deferred transaction takes its snapshot at the first read and keeps it.
+    inRead_ = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!inRead_) {
+        noteError();
+    }
+    return inRead_;
+}
+
+void SqliteSettingsStore::endRead() {
+    if (readDepth_ == 0 || --readDepth_ > 0 || !inRead_) {
+        return;
+    }
+    inRead_ = false;
+    if (sqlite3_get_autocommit(db_) == 0) {
+        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    if (sqlite3_get_autocommit(db_) == 0) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
+std::int64_t SqliteSettingsStore::foreignChangeMark() {
+    sqlite3_stmt* statement = nullptr;
+    std::int64_t mark = -1;
+    if (sqlite3_prepare_v2(db_, "PRAGMA data_version", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        mark = sqlite3_column_int64(statement, 0);
+    }
+    sqlite3_finalize(statement);
+    return mark;
+}
+
+std::string SqliteSettingsStore::integrityCheck() {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_, "PRAGMA integrity_check", -1, &statement, nullptr) != SQLITE_OK) {
+        noteError();
+        return lastError_;
+    }
+    std::string result;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        if (!result.empty()) result += "\n";
+        result += ColumnBytes(statement, 0);
+    }
+    sqlite3_finalize(statement);
+    return result;
+}
+
 bool SqliteSettingsStore::beginBatch() {
     if (batchDepth_++ > 0) {
         return inTransaction_;
+    }
+    if (readDepth_ > 0) {
+        // A read snapshot cannot turn into a write lock safely.
+        return false;
     }
     // When the lock cannot be had, the writes go one by one as without a batch.
     inTransaction_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;

@@ -5,7 +5,9 @@
 // when the writing process is killed. A batch makes its writes one
 // transaction in the same way.
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,13 +30,26 @@ struct SettingsEntry {
     bool operator==(const SettingsEntry&) const = default;
 };
 
+// How long opening may wait for another process that holds the store.
+struct SettingsOpenOptions {
+    // Past this the open fails with the database's own reason ("database is locked").
+    std::chrono::milliseconds giveUpAfter{20000};
+    // `waiting` is called again and again while the open waits, from this
+    // long on (a program shows a notice and keeps its events running).
+    std::chrono::milliseconds noticeAfter{1000};
+    std::function<void()> waiting;
+};
+
 class SqliteSettingsStore : public SettingsStore {
 public:
-    // Opens (creating when missing, mode 0600) the store at `file`. Returns
-    // nullptr and sets `error` when the file cannot be opened or is not a
-    // settings database; the file is then left untouched.
+    // Opens (creating when missing, mode 0600) the store at `file` and waits,
+    // within the options' bound, until it could be written. Returns nullptr
+    // and sets `error` when the file cannot be opened, is not a settings
+    // database, or stays held by another process; the file is then left
+    // untouched. A write-protected store opens for reading.
     static std::unique_ptr<SqliteSettingsStore> Open(const std::filesystem::path& file,
-                                                     std::string* error = nullptr);
+                                                     std::string* error = nullptr,
+                                                     const SettingsOpenOptions& options = {});
     ~SqliteSettingsStore() override;
     SqliteSettingsStore(const SqliteSettingsStore&) = delete;
     SqliteSettingsStore& operator=(const SqliteSettingsStore&) = delete;
@@ -48,6 +63,18 @@ public:
     // keep a batch short and never wait for the user inside one.
     bool beginBatch() override;
     bool endBatch() override;
+    bool writeIfEmpty(std::string_view app, std::string_view section, std::string_view key,
+                      std::string_view value) override;
+    std::optional<std::string> take(std::string_view app, std::string_view section,
+                                    std::string_view key) override;
+    bool beginRead() override;
+    void endRead() override;
+    std::int64_t foreignChangeMark() override;
+    std::string location() const override { return file_.string(); }
+    std::string lastFailure() const override { return lastError_; }
+
+    // SQLite's own check of the file: "ok", or what is wrong.
+    std::string integrityCheck();
 
     // The stored value, or nothing when none was written or it cannot be read.
     std::optional<std::string> find(std::string_view app, std::string_view section,
@@ -74,10 +101,14 @@ private:
     std::filesystem::path file_;
     std::string lastError_;
     int batchDepth_ = 0;
+    int readDepth_ = 0;
+    bool inRead_ = false;  // the outermost read scope holds a read transaction
     bool inTransaction_ = false;  // the outermost batch holds a transaction
     bool batchFailed_ = false;    // a write of that transaction failed
     sqlite3_stmt* readStatement_ = nullptr;
     sqlite3_stmt* writeStatement_ = nullptr;
+    sqlite3_stmt* writeIfEmptyStatement_ = nullptr;
+    sqlite3_stmt* emptyStatement_ = nullptr;
     sqlite3_stmt* listAppStatement_ = nullptr;
     sqlite3_stmt* listSectionStatement_ = nullptr;
     sqlite3_stmt* dumpStatement_ = nullptr;

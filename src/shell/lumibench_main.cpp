@@ -1,6 +1,7 @@
 #include "shell/lumibench_main.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
@@ -258,7 +259,24 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
     QtMessageSink messages;
     std::string error;
     const std::filesystem::path settingsFile = DefaultSettingsPath();
-    std::unique_ptr<SqliteSettingsStore> settings = SqliteSettingsStore::Open(settingsFile, &error);
+    // Another process may hold the store for a while: after a second the
+    // user sees why nothing happens, and the wait has an end.
+    std::unique_ptr<QLabel> waitNotice;
+    SettingsOpenOptions openOptions;
+    openOptions.waiting = [&] {
+        if (!waitNotice) {
+            waitNotice = std::make_unique<QLabel>(QString::fromUtf8(kWaitingForStoreText) +
+                                                  QString::fromStdString(settingsFile.string()));
+            waitNotice->setObjectName(QStringLiteral("labWaitingForStore"));
+            waitNotice->setWindowTitle(QString::fromUtf8(kApplicationTitle));
+            waitNotice->setMargin(16);
+            waitNotice->show();
+        }
+        QApplication::processEvents();
+    };
+    std::unique_ptr<SqliteSettingsStore> settings =
+        SqliteSettingsStore::Open(settingsFile, &error, openOptions);
+    waitNotice.reset();
     if (!settings) {
         messages.show({kApplicationTitle,
                        "The settings store " + settingsFile.string() +

@@ -39,6 +39,10 @@ inline constexpr const char* kNoSectionToolText =
     "This instance of Lumibench cannot start tools: every data exchange section is in use by "
     "other running instances. Close an instance and start this one again to use tools.";
 
+// The notice shown while another process holds the settings store at
+// start-up; followed by the store's path.
+inline constexpr const char* kWaitingForStoreText = "Lumibench is waiting for the settings store ";
+
 // " v1.87": a blank, "v", major "." minor.
 std::string VersionText();
 std::string MainWindowCaption();

@@ -36,9 +36,10 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
     windows_ = MakeWindowLookup(session_.runningTools);
     channel_ = std::make_unique<CommandChannel>(
         ChannelServices{session_.settings, session_.exchangeSection, session_.loaded, session_.work,
-                        session_.runningTools, *windows_, session_.messages, *this});
+                        session_.runningTools, *windows_, session_.messages, *this, &session_.catalogue});
     LauncherServices launch{session_.catalogue, session_.runningTools, *windows_, session_.settings, session_.messages,
                             SenderFor(*channel_), session_.exchangeSection, kHostMailboxName};
+    launch.takePendingCommand = [this] { channel_->pollHostKey(); };
     launch.pauseInterval = std::chrono::milliseconds(
         std::lround(std::max(0.0f, session_.pauseIntervalSeconds) * 1000.0f));
     launcher_ = std::make_unique<ToolLauncher>(std::move(launch));

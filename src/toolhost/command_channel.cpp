@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <cstdio>
+#include <exception>
 #include <thread>
 
 #include "core/number_text.h"
@@ -12,6 +14,7 @@
 #include "exchange/exchange_texts.h"
 #include "exchange/split_lines_and_fields.h"
 #include "toolhost/running_tool_table.h"
+#include "toolhost/tool_catalogue.h"
 #include "toolhost/window_lookup.h"
 
 namespace lumibench {
@@ -58,7 +61,43 @@ constexpr VerbRule kVerbRules[] = {
     {"REFRESHLOADEDCOUNT", 3},
 };
 
+// A command taken apart: line 1's fields (as many as the last line has) and
+// the matching rule; no rule when the command is to be ignored. Linear in
+// the text, whatever its lines and commas.
+struct ParsedCommand {
+    std::string verb;
+    std::vector<std::string> fields;
+    const VerbRule* rule = nullptr;
+};
+
+ParsedCommand ParseCommand(std::string_view text) {
+    ParsedCommand parsed;
+    const std::vector<std::string_view> views = FirstLineFieldViews(text);
+    if (views.empty()) return parsed;
+    parsed.verb = UpperAscii(TrimBlanks(views.front()));
+    for (const VerbRule& candidate : kVerbRules) {
+        if (candidate.verb == parsed.verb) parsed.rule = &candidate;
+    }
+    if (parsed.rule == nullptr || views.size() < parsed.rule->minFields) {
+        parsed.rule = nullptr;
+        return parsed;
+    }
+    // Only the fields a verb uses are kept; the rest may be arbitrarily many.
+    const std::size_t kept = std::min<std::size_t>(views.size(), 4);
+    parsed.fields.assign(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(kept));
+    parsed.fields.resize(4);
+    return parsed;
+}
+
 }  // namespace
+
+// The slots a SEND verb's data step uses, read in the same transaction that
+// took the command: what the tool wrote before it sent, and nothing later.
+struct CommandChannel::SlotRead {
+    std::int16_t status = kExchangeEmpty;
+    std::string errorText;
+    WorkRecordTable records;
+};
 
 CommandChannel::CommandChannel(ChannelServices services, QObject* parent)
     : QObject(parent), s_(std::move(services)), timer_(new QTimer(this)) {
@@ -76,11 +115,70 @@ void CommandChannel::stop() { timer_->stop(); }
 void CommandChannel::pollHostKey() {
     lastPoll_ = Clock::now();
     if (s_.section.empty()) return;
+    // A tool's command, or a stray value, must never end the host: whatever
+    // escapes the handling is reported and the host goes on.
+    try {
+        takeAndHandle();
+    } catch (const std::exception& failure) {
+        reportFailure(failure.what());
+    } catch (...) {
+        reportFailure("unknown exception");
+    }
+}
+
+void CommandChannel::reportFailure(const std::string& what) {
+    // Whatever it was, it is not handled again on the next tick.
+    try {
+        s_.store.take(kExchangeApp, s_.section, kHostKey);
+    } catch (...) {
+    }
+    std::fprintf(stderr, "lumibench: %s%s.\n", kChannelFailureText, what.c_str());
+    if (failureShown_) return;
+    failureShown_ = true;
+    s_.messages.show({kChannelFailureTitle, std::string(kChannelFailureText) + what + ".",
+                      MessageIcon::Exclamation, MessageButtons::Ok, true});
+}
+
+// The mailbox is emptied only once the command's slot work is done, so a
+// tool that waits for the empty mailbox always finds what it asked for: a
+// SEND verb's slots are read in the transaction that empties it, and
+// REFRESHDATA's slots are written in the one that empties it.
+void CommandChannel::takeAndHandle() {
+    // A look without a lock first: most ticks find nothing.
     std::string command = s_.store.read(kExchangeApp, s_.section, kHostKey);
     if (command.empty()) return;
-    // Empty the mailbox first: that is the tool's signal that it may write the next command.
-    s_.store.write(kExchangeApp, s_.section, kHostKey, "");
-    handleCommand(std::move(command));
+    const ParsedCommand parsed = ParseCommand(command);
+    const bool send = parsed.rule != nullptr && parsed.verb.starts_with("SEND");
+
+    if (parsed.rule != nullptr && parsed.verb == verbs::kRefreshData) {
+        CollectCheckedRecords(s_.loaded, s_.work);
+        const std::int16_t written =
+            WriteExchangeRecords(s_.store, s_.section, s_.work, 1, static_cast<int>(s_.work.size()), 1,
+                                 s_.messages, std::string(kHostKey));
+        // A write that failed (and said so) still takes the command, or it
+        // would be tried again every tick.
+        if (written == kExchangeWriteFailed) s_.store.take(kExchangeApp, s_.section, kHostKey);
+        lastCommand_ = std::move(command);
+        return;
+    }
+    if (!send) {
+        const auto taken = s_.store.take(kExchangeApp, s_.section, kHostKey);
+        if (!taken || taken->empty()) return;
+        lastCommand_ = std::move(*taken);
+        dispatch(nullptr);
+        return;
+    }
+    SlotRead slotRead;
+    {
+        SettingsBatch batch(s_.store);
+        if (!batch.grouped()) return;  // the store is held: next tick
+        command = s_.store.read(kExchangeApp, s_.section, kHostKey);
+        if (command.empty()) return;
+        slotRead.status = ReadExchangeRecords(s_.store, s_.section, slotRead.records, slotRead.errorText);
+        if (!s_.store.write(kExchangeApp, s_.section, kHostKey, "") || !batch.end()) return;
+    }
+    lastCommand_ = std::move(command);
+    dispatch(&slotRead);
 }
 
 // Qt does not re-enter a timer's slot while it runs, so a wait inside a
@@ -95,17 +193,21 @@ void CommandChannel::handleCommand(std::string command) {
     msbCmd();
 }
 
-void CommandChannel::msbCmd() {
-    const SplitText split = SplitLinesAndFields(lastCommand_, false);
-    if (split.lines.empty()) return;
-    const std::vector<std::string>& fields = split.fields.front();
-    const std::string verb = UpperAscii(TrimBlanks(fields.front()));
+void CommandChannel::msbCmd() { dispatch(nullptr); }
 
-    const VerbRule* rule = nullptr;
-    for (const VerbRule& candidate : kVerbRules) {
-        if (candidate.verb == verb) rule = &candidate;
+bool CommandChannel::isKnownSender(const std::string& actName, const std::string& instance) const {
+    if (actName.empty()) return false;
+    for (const RunningTool& entry : s_.tools.entries()) {
+        if (!entry.isClosed() && entry.ActName == actName && entry.InstanceId == instance) return true;
     }
-    if (rule == nullptr || split.fieldCount < rule->minFields) return;
+    return s_.catalogue != nullptr && s_.catalogue->indexOf(actName) >= 1;
+}
+
+void CommandChannel::dispatch(SlotRead* preRead) {
+    const ParsedCommand parsed = ParseCommand(lastCommand_);
+    if (parsed.rule == nullptr) return;
+    const std::string& verb = parsed.verb;
+    const std::vector<std::string>& fields = parsed.fields;
 
     if (verb == verbs::kRefreshData) {
         CollectCheckedRecords(s_.loaded, s_.work);
@@ -122,13 +224,16 @@ void CommandChannel::msbCmd() {
     const std::string instance = senderInstance_;
 
     if (verb.starts_with("SEND")) {
-        handleSendVerb(verb, fields, actName, instance);
+        handleSendVerb(verb, fields, actName, instance, preRead);
         return;
     }
+    if (verb == verbs::kCloseRemove) {
+        s_.tools.markClosed(actName, instance);
+        return;
+    }
+    if (!isKnownSender(actName, instance)) return;
     if (verb == verbs::kReturnClose) {
         SendToolCommand(actName, instance, std::string(tool_commands::kClose));
-    } else if (verb == verbs::kCloseRemove) {
-        s_.tools.markClosed(actName, instance);
     } else if (verb == verbs::kRefreshLoadedCount) {
         SendToolCommand(actName, instance,
                         std::string(tool_commands::kLoadedCount) + "," +
@@ -139,9 +244,16 @@ void CommandChannel::msbCmd() {
 // The SEND verbs: read the slots, the data step, then the CLOSE step. A
 // failed read skips the data step silently; "Close" is still sent.
 void CommandChannel::handleSendVerb(const std::string& verb, const std::vector<std::string>& fields,
-                                    const std::string& actName, const std::string& instance) {
+                                    const std::string& actName, const std::string& instance,
+                                    SlotRead* preRead) {
     std::string errorText;
-    const std::int16_t status = ReadExchangeRecords(s_.store, s_.section, s_.work, errorText);
+    std::int16_t status = kExchangeEmpty;
+    if (preRead != nullptr) {
+        s_.work = std::move(preRead->records);
+        status = preRead->status;
+    } else {
+        status = ReadExchangeRecords(s_.store, s_.section, s_.work, errorText);
+    }
     const bool unsaved = verb.find('*') != std::string::npos;
     const bool closeAfter = verb.find("CLOSE") != std::string::npos;
     const bool isNew = verb.starts_with(verbs::kSendNewData);
@@ -150,7 +262,9 @@ void CommandChannel::handleSendVerb(const std::string& verb, const std::vector<s
         for (PhotometricRecord& record : s_.work) record.Saved = unsaved ? kFalse : kTrue;
     }
     const auto closeStep = [&] {
-        if (closeAfter) SendToolCommand(actName, instance, std::string(tool_commands::kClose));
+        if (closeAfter && isKnownSender(actName, instance)) {
+            SendToolCommand(actName, instance, std::string(tool_commands::kClose));
+        }
     };
     if (status != kExchangeRead || s_.work.empty()) {
         closeStep();

@@ -20,6 +20,7 @@ class QTimer;
 namespace lumibench {
 
 class RunningToolTable;
+class ToolCatalogue;
 class WindowLookup;
 
 // What the channel needs from the main window.
@@ -45,7 +46,15 @@ struct ChannelServices {
     WindowLookup& windows;
     MessageSink& messages;
     ChannelHost& host;
+    // Names a command may carry as its sender besides the running-tool
+    // table's instances; none when absent.
+    const ToolCatalogue* catalogue = nullptr;
 };
+
+inline constexpr const char* kChannelFailureTitle = "Data Exchange";
+// Followed by the failure's description and ".": shown for the first command
+// that fails unexpectedly; the host goes on, later ones go to the error output.
+inline constexpr const char* kChannelFailureText = "A command from a tool could not be handled: ";
 
 // SendToolCommand's result when the store refused the write (or there is no section).
 inline constexpr std::int16_t kChannelStoreFailure = 75;
@@ -108,10 +117,19 @@ public:
     void TellToolsAboutClosedFiles(bool firstLineClosed,
                                    const std::vector<std::string>& closedFilenames);
 
+    // Whether (actName, instance) is one of this host's open instances, or
+    // actName a catalogue name: only those are ever answered, so a command
+    // cannot make the host write into a slot or its own mailbox.
+    bool isKnownSender(const std::string& actName, const std::string& instance) const;
+
 private:
+    struct SlotRead;
     void pollIfDue();
+    void takeAndHandle();
+    void reportFailure(const std::string& what);
+    void dispatch(SlotRead* preRead);
     void handleSendVerb(const std::string& verb, const std::vector<std::string>& fields,
-                        const std::string& actName, const std::string& instance);
+                        const std::string& actName, const std::string& instance, SlotRead* preRead);
 
     ChannelServices s_;
     QTimer* timer_ = nullptr;
@@ -120,6 +138,7 @@ private:
     std::string senderInstance_;
     std::chrono::steady_clock::time_point lastPoll_{};
     int waitDepth_ = 0;
+    bool failureShown_ = false;
 };
 
 }  // namespace lumibench

@@ -1,6 +1,8 @@
 #include "toolhost/tool_launcher.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -170,20 +172,24 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
                                 const ToolPlacement& placement) {
     if (catalogueIndex < 1 || catalogueIndex > s_.catalogue.count()) return;
     CollectCheckedRecords(loaded, work);
-    const int c = static_cast<int>(work.size());
+    // Commands handled during the waits below refill the work table: the
+    // batches come from this copy.
+    WorkRecordTable records = work;
+    const int c = static_cast<int>(records.size());
     // A tool that claims to take no files still gets one per instance.
     const int maxFiles = std::max<int>(1, s_.catalogue.entry(catalogueIndex).MaxFiles);
     std::int16_t number = 0;
     std::string id;
 
     if (c <= maxFiles) {
-        if (WriteExchangeRecords(s_.store, s_.section, work, 1, c, 1, s_.messages) <= 0) return;
+        // Nothing written (or a store that refused the batch, already told): no tool.
+        if (writeSlots(records, c, 1, &loaded) <= 0) return;
         if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
                        number, id)) {
             return;
         }
         SendMoveWin(actName, id, placement.x0, placement.y0);
-        if (!work.empty() && work.front().Saved == kFalse) {
+        if (!records.empty() && records.front().Saved == kFalse) {
             send(actName, id, std::string(tool_commands::kUnsaved));
         }
         send(actName, id, std::string(tool_commands::kStart));
@@ -198,15 +204,28 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     int p = 1;
     int b = maxFiles;
     for (;;) {
-        if (WriteExchangeRecords(s_.store, s_.section, work, 1, b, p, s_.messages) >= 1) {
+        const std::int16_t written = writeSlots(records, b, p, nullptr);
+        if (written == kExchangeWriteFailed) break;  // told already; the instances so far still start
+        if (written >= 1) {
             if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
                            number, id)) {
                 return;
             }
-            started.push_back({id, work[static_cast<std::size_t>(p - 1)].Saved == kFalse});
-            // The wait for "MoveWin" gives the instance time to read its slots
-            // before the next batch overwrites them.
+            started.push_back({id, records[static_cast<std::size_t>(p - 1)].Saved == kFalse});
+            // The instance reads its slots before it takes its first command;
+            // the next batch must not overwrite them before that, however
+            // slowly it starts.
             SendMoveWin(actName, id, placement.x0, placement.y0);
+            if (p + maxFiles <= c && !waitForFirstTake(static_cast<std::size_t>(number))) {
+                s_.messages.show({kStartToolTitle,
+                                  actName + kToolNoAnswerText +
+                                      std::to_string(std::chrono::ceil<std::chrono::seconds>(
+                                                         s_.firstCommandWait)
+                                                         .count()) +
+                                      kToolNoAnswerRestText + std::to_string(p + maxFiles) + ".",
+                                  MessageIcon::Exclamation, MessageButtons::Ok, true});
+                break;
+            }
         }
         p += maxFiles;
         if (p > c) break;
@@ -216,6 +235,47 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
         if (instance.unsaved) send(actName, instance.instanceId, std::string(tool_commands::kUnsaved));
         send(actName, instance.instanceId, std::string(tool_commands::kStart));
     }
+}
+
+std::int16_t ToolLauncher::writeSlots(WorkRecordTable& records, int lastSlot, int firstRecord,
+                                      const LoadedFileTable* loaded) {
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        if (loaded != nullptr) {
+            CollectCheckedRecords(*loaded, records);
+            lastSlot = static_cast<int>(records.size());
+        }
+        const std::int16_t written = WriteExchangeRecords(s_.store, s_.section, records, 1, lastSlot, firstRecord,
+                                                          s_.messages, {}, s_.hostKey);
+        // A command that never leaves the mailbox (no channel to take it)
+        // does not hold the start up for ever.
+        if (written != kExchangeSlotsBusy) return written;
+        if (std::chrono::steady_clock::now() - started > std::chrono::seconds(5)) {
+            return WriteExchangeRecords(s_.store, s_.section, records, 1, lastSlot, firstRecord, s_.messages);
+        }
+        if (s_.takePendingCommand) s_.takePendingCommand();
+        s_.pause(std::chrono::milliseconds(10));
+    }
+}
+
+bool ToolLauncher::waitForFirstTake(std::size_t n) {
+    if (n < 1 || n > s_.tools.count()) return false;
+    const RunningTool entry = s_.tools.at(n);
+    const std::string mailbox = ToolMailboxKey(entry.ActName, entry.InstanceId);
+    const auto taken = [&] { return s_.store.read(kExchangeApp, s_.section, mailbox).empty(); };
+    if (taken()) return true;
+    const bool cursor = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    if (cursor) QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    const auto started = std::chrono::steady_clock::now();
+    bool answered = false;
+    for (;;) {
+        if ((answered = taken())) break;
+        if (entry.Process && !entry.Process->isRunning()) break;
+        if (std::chrono::steady_clock::now() - started >= s_.firstCommandWait) break;
+        s_.pause(std::chrono::milliseconds(20));
+    }
+    if (cursor) QGuiApplication::restoreOverrideCursor();
+    return answered;
 }
 
 bool ToolLauncher::StartToolWithoutData(const std::string& actName, int catalogueIndex,

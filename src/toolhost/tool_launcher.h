@@ -63,7 +63,20 @@ struct LauncherServices {
     std::chrono::milliseconds pauseInterval{300};  // "SleepIntervalDE"
     std::chrono::milliseconds startRetryWindow{5000};
     EventPause pause = ProcessEventsFor;
+    // How long an instance started for one of several batches may take to
+    // take its first command before the next batch would overwrite its slots.
+    std::chrono::milliseconds firstCommandWait{30000};
+    // Handles a command waiting in the host's mailbox; the slots are never
+    // written for a tool while a tool's command there still needs them.
+    std::function<void()> takePendingCommand;
 };
+
+// Shown when an instance of a batched start never took its first command:
+// the tool's ActName, then this, the seconds, and kToolNoAnswerRestText.
+inline constexpr const char* kToolNoAnswerText = " did not answer within ";
+// Followed by the number (from 1) of the first checked file not handed on, and ".".
+inline constexpr const char* kToolNoAnswerRestText =
+    " seconds, so the checked files were not handed on from number ";
 
 class ToolLauncher {
 public:
@@ -113,6 +126,15 @@ public:
 
 private:
     void send(const std::string& actName, const std::string& instanceId, const std::string& command);
+    // Waits, events running and the cursor busy, until entry n has emptied its
+    // mailbox (taken its first command) or its process ended; false when the
+    // wait ran out or the process is gone with the command still there.
+    bool waitForFirstTake(std::size_t n);
+    // WriteExchangeRecords once the host's mailbox holds no command. Commands
+    // handled meanwhile may change the loaded files: `loaded`, when given, is
+    // collected into `records` again after each.
+    std::int16_t writeSlots(WorkRecordTable& records, int lastSlot, int firstRecord,
+                            const LoadedFileTable* loaded);
 
     LauncherServices s_;
     bool toolsClosing_ = false;

@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
 #include "core/path_text.h"
@@ -11,6 +13,7 @@
 #include "exchange/exchange_records.h"
 #include "exchange/exchange_texts.h"
 #include "toolhost/running_tool_table.h"
+#include "toolhost/tool_catalogue.h"
 #include "toolhost/window_lookup.h"
 
 namespace lumibench {
@@ -312,6 +315,161 @@ TEST_F(ChannelTest, PollingTakesTheCommandAndEmptiesTheHostKey) {
     EXPECT_EQ(loaded.size(), 1u);
     EXPECT_EQ(channel.tmrDataExchange()->objectName(), "tmrDataExchange");
     EXPECT_EQ(channel.tmrDataExchange()->interval(), 100);
+}
+
+// Only the host's own instances (or catalogue names) are answered: a sender
+// named like a slot value or the host's mailbox gets nothing written.
+TEST_F(ChannelTest, CommandsFromUnknownSendersAreNeverAnswered) {
+    startTools(2);
+    tools.markClosed("Tool_ViewPE", "2");
+    struct Row {
+        const char* command;
+        std::vector<std::string> sent;
+    };
+    const Row rows[] = {
+        {"RETURNCLOSE,Tool_ViewPE,1", {"Tool_ViewPE|1 <- Close"}},
+        {"REFRESHLOADEDCOUNT,Tool_ViewPE,2", {}},  // closed
+        {"REFRESHLOADEDCOUNT,Tool_ViewPE,7", {}},
+        {"RETURNCLOSE,Candela1,", {}},
+        {"REFRESHLOADEDCOUNT,LumibenchPE,", {}},
+        {"SENDNEWDATACLOSE,Tool_Other,1", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command);
+        store.sent.clear();
+        toolWrites({Record("/tool/x.ies")});
+        const std::string candela = store.read(kExchangeApp, kSection, "Candela1");
+        channel.handleCommand(row.command);
+        EXPECT_EQ(store.sent, row.sent);
+        EXPECT_EQ(store.read(kExchangeApp, kSection, "Candela1"), candela);
+        EXPECT_EQ(hostKey(), "");
+    }
+    // A catalogue name counts as a sender of this host's.
+    ToolCatalogue catalogue;
+    ToolEntry entry;
+    entry.ActName = "Tool_Other";
+    catalogue.append(entry);
+    CommandChannel withCatalogue{{store, std::string(kSection), loaded, work, tools, windows, messages, host, &catalogue}};
+    store.sent.clear();
+    withCatalogue.handleCommand("RETURNCLOSE,Tool_Other,1");
+    EXPECT_EQ(store.sent, (std::vector<std::string>{"Tool_Other|1 <- Close"}));
+}
+
+// A text of tens of thousands of lines and commas costs what its length
+// costs: only line 1 and the last line's count are looked at.
+TEST_F(ChannelTest, LongManyLineCommandsAreHandledByTheirFirstLine) {
+    startTools(1);
+    std::string lines;
+    for (int i = 0; i < 40000; ++i) lines += ",\r\n";
+    struct Row {
+        std::string command;
+        std::vector<std::string> sent;
+    };
+    const Row rows[] = {
+        {"REFRESHLOADEDCOUNT,Tool_ViewPE,1\r\n" + lines + std::string(40000, ','), {"Tool_ViewPE|1 <- LoadedCount,0"}},
+        {"REFRESHLOADEDCOUNT,Tool_ViewPE,1\r\n" + lines + "x", {}},  // the last line has one field
+    };
+    for (const Row& row : rows) {
+        store.sent.clear();
+        channel.handleCommand(row.command);
+        EXPECT_EQ(store.sent, row.sent);
+    }
+}
+
+// A store that fails unexpectedly while a command is handled.
+class ThrowingStore : public InstantToolsStore {
+public:
+    std::string read(std::string_view app, std::string_view section, std::string_view key,
+                     std::string_view defaultValue = {}) override {
+        if (armed && key == "Filename1") throw std::runtime_error("store exploded");
+        return InstantToolsStore::read(app, section, key, defaultValue);
+    }
+    bool armed = false;
+};
+
+TEST(ChannelFailures, AnythingThrownIsCaughtAtTheTimerReportedOnceAndTheHostGoesOn) {
+    ThrowingStore store;
+    LoadedFileTable loaded;
+    WorkRecordTable work;
+    RunningToolTable tools;
+    ProcessWindowLookup windows{tools};
+    RecordingMessageSink messages;
+    FakeHost host;
+    CommandChannel channel{{store, std::string(kSection), loaded, work, tools, windows, messages, host}};
+    store.armed = true;
+    for (int i = 0; i < 3; ++i) {
+        store.write(kExchangeApp, kSection, kHostKey, "SENDNEWDATA,Tool_ViewPE,1");
+        EXPECT_NO_THROW(channel.pollHostKey());
+        EXPECT_EQ(store.read(kExchangeApp, kSection, kHostKey), "") << "not handled again";
+    }
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, std::string(kChannelFailureText) + "store exploded.");
+    store.armed = false;
+    store.write(kExchangeApp, kSection, "Filename1", "/fine.ies");
+    store.write(kExchangeApp, kSection, "OtherData1", "1,1,1,1,1,1,1,1,1,1");
+    store.write(kExchangeApp, kSection, "HorAngles1", "0,");
+    store.write(kExchangeApp, kSection, "VertAngles1", "0,");
+    store.write(kExchangeApp, kSection, kHostKey, "SENDNEWDATA,Tool_ViewPE,1");
+    channel.pollHostKey();
+    EXPECT_EQ(loaded.size(), 1u);
+}
+
+// What the store sees, in order: batches, slot reads and writes, the host key.
+class StepLogStore : public MemorySettingsStore {
+public:
+    std::string read(std::string_view app, std::string_view section, std::string_view key,
+                     std::string_view defaultValue = {}) override {
+        if (key.starts_with("Candela")) steps.push_back("read " + std::string(key));
+        return MemorySettingsStore::read(app, section, key, defaultValue);
+    }
+    bool write(std::string_view app, std::string_view section, std::string_view key,
+               std::string_view value) override {
+        if (key == kHostKey || (key.starts_with("Candela") && !value.empty())) {
+            steps.push_back("write " + std::string(key) + "=" + std::string(value.substr(0, 12)));
+        }
+        return MemorySettingsStore::write(app, section, key, value);
+    }
+    bool beginBatch() override {
+        steps.push_back("begin");
+        return true;
+    }
+    bool endBatch() override {
+        steps.push_back("end");
+        return true;
+    }
+    std::vector<std::string> steps;
+};
+
+// The host's mailbox empties only once the command's slot work is done, in
+// the same batch: a tool waiting for it always finds what it asked for.
+TEST(ChannelOrder, TheHostKeyIsEmptiedAfterTheSlotWorkInTheSameBatch) {
+    struct Row {
+        const char* command;
+        std::vector<std::string> steps;
+    };
+    const Row rows[] = {
+        {"REFRESHDATA",
+         {"begin", "write Candela1=100,0", "write LumibenchPE=", "end"}},
+        {"SENDUPDATEDDATA,Tool_ViewPE,1",
+         {"begin", "read Candela1", "write LumibenchPE=", "end"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command);
+        StepLogStore store;
+        LoadedFileTable loaded = {Record("/a.ies")};
+        WorkRecordTable work;
+        RunningToolTable tools;
+        ProcessWindowLookup windows{tools};
+        RecordingMessageSink messages;
+        FakeHost host;
+        CommandChannel channel{{store, std::string(kSection), loaded, work, tools, windows, messages, host}};
+        SilentMessageSink silent;
+        WriteExchangeRecords(store, kSection, {Record("/a.ies")}, 1, 1, 1, silent);
+        store.write(kExchangeApp, kSection, kHostKey, row.command);
+        store.steps.clear();
+        channel.pollHostKey();
+        EXPECT_EQ(store.steps, row.steps);
+    }
 }
 
 TEST(RunningToolTable, NumbersEntriesAndForgetsReusedProcessIds) {

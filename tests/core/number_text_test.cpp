@@ -129,6 +129,13 @@ std::string ReferenceForm(double value, int digits) {
     }
     if (text.starts_with("0.")) text.erase(0, 1);
     if (text.starts_with("-0.")) text.erase(1, 1);
+    // A text past the largest double (which would read back as infinity)
+    // loses one unit of its last digit.
+    double back = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), back).ec == std::errc::result_out_of_range) {
+        const std::size_t exponent = text.find('E');
+        --text[exponent - 1];
+    }
     return text;
 }
 

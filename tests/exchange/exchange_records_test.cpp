@@ -4,9 +4,16 @@
 
 #include <unistd.h>
 
-#include <filesystem>
-#include <map>
+#include <sqlite3.h>
 
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <thread>
+
+#include "core/number_text.h"
 #include "exchange/exchange_texts.h"
 #include "platform/sqlite_settings_store.h"
 
@@ -188,7 +195,7 @@ TEST(ExchangeRecords, AcceptsEveryNumberFormAToolMayWrite) {
 
 struct BadSlotCase {
     const char* key;
-    const char* value;
+    std::string value;
     std::int16_t status;
     const char* error;
 };
@@ -477,6 +484,161 @@ TEST(ExchangeRecords, LargeRecordsTogetherMatchOneAtATime) {
             EXPECT_TRUE(read[1] == AsReadBack(written[1]));
         }
     }
+}
+
+
+// Hand-built counts that ask for far more than the values present: each must
+// fail as a short list at once, without sizing anything by the count.
+TEST(ExchangeRecords, CountsBeyondTheValuesPresentFailWithoutAllocating) {
+    const std::string commas(32767, ',');
+    const BadSlotCase cases[] = {
+        // 32767 empty fields read as 32767 angles of 0; the candela list is empty.
+        {"Candela2", "", kSubscriptOutOfRange, "Subscript out of range (Candela)"},
+        {"Candela2", "1,2,3", kSubscriptOutOfRange, "Subscript out of range (Candela)"},
+        {"Candela2", "1,1E999", kOverflow, "Overflow (Candela)"},  // a bad value before the end reports as itself
+        {"Candela2", "1\r\n" + commas, kSubscriptOutOfRange, "Subscript out of range (Candela)"},
+    };
+    for (const BadSlotCase& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + "=" + c.value.substr(0, 20));
+        MemorySettingsStore store;
+        RecordingMessageSink messages;
+        WriteExchangeRecords(store, kSection, {ExampleRecord(), ExampleRecord()}, 1, 2, 1, messages);
+        store.write(kExchangeApp, kSection, "HorAngles2", "32767" + commas);
+        store.write(kExchangeApp, kSection, "VertAngles2", "32767" + commas);
+        store.write(kExchangeApp, kSection, c.key, c.value);
+        WorkRecordTable read;
+        std::string error;
+        EXPECT_EQ(ReadExchangeRecords(store, kSection, read, error), c.status);
+        EXPECT_EQ(error, c.error);
+        ASSERT_EQ(read.size(), 2u);
+        EXPECT_TRUE(read[1].Candela.empty());
+    }
+    const BadSlotCase counts[] = {
+        {"VertAngles2", "32767,0,1", kSubscriptOutOfRange, "Subscript out of range (VertAngles)"},
+        {"VertAngles2", "32767,0,1E39", kOverflow, "Overflow (VertAngles)"},
+        {"TiltData2", "1,32767,0,1", kSubscriptOutOfRange, "Subscript out of range (TiltData)"},
+    };
+    for (const BadSlotCase& c : counts) {
+        SCOPED_TRACE(std::string(c.key) + "=" + c.value);
+        MemorySettingsStore store;
+        RecordingMessageSink messages;
+        WriteExchangeRecords(store, kSection, {ExampleRecord(), TiltedRecord()}, 1, 2, 1, messages);
+        store.write(kExchangeApp, kSection, c.key, c.value);
+        WorkRecordTable read;
+        std::string error;
+        EXPECT_EQ(ReadExchangeRecords(store, kSection, read, error), c.status);
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+// Every finite value the host writes reads back finite, the largest ones too.
+TEST(ExchangeRecords, ValuesNearTheLargestDoubleTravelAndReadBackFinite) {
+    const double largest = std::numeric_limits<double>::max();
+    struct Row {
+        double value;
+        const char* text;
+    };
+    const Row rows[] = {
+        {largest, "1.79769313486231E+308"},
+        {-largest, "-1.79769313486231E+308"},
+        {std::nextafter(largest, 0.0), "1.79769313486231E+308"},
+        {1.7976931348623e308, "1.7976931348623E+308"},  // already inside: unchanged
+        {9.99999999999999e307, "9.99999999999999E+307"},
+    };
+    PhotometricRecord record = ExampleRecord();
+    record.Candela = {{0, 0, 0}, {0, 0, 0}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(FormatCompact(rows[i].value), rows[i].text);
+        record.Candela[i / 3][i % 3] = rows[i].value;
+    }
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    ASSERT_EQ(WriteExchangeRecords(store, kSection, {record}, 1, 1, 1, messages), 1);
+    WorkRecordTable read;
+    std::string error;
+    ASSERT_EQ(ReadExchangeRecords(store, kSection, read, error), kExchangeRead) << error;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const double back = read[0].Candela[i / 3][i % 3];
+        EXPECT_TRUE(std::isfinite(back)) << rows[i].text;
+        EXPECT_LE(std::fabs(back), std::fabs(rows[i].value)) << "cut toward zero, never beyond";
+    }
+}
+
+// A write that fails anywhere in the batch (a trigger stands in for a full
+// disk) leaves every slot as it was and says where and why.
+TEST(ExchangeRecords, ABatchThatFailsAnywhereLeavesTheSlotsAsTheyWere) {
+    ScratchFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    const auto file = folder.path / "s.sqlite3";
+    const auto store = SqliteSettingsStore::Open(file);
+    ASSERT_NE(store, nullptr);
+    RecordingMessageSink messages;
+    ASSERT_EQ(WriteExchangeRecords(*store, kSection, WorkRecordTable(3, TiltedRecord()), 1, 3, 1, messages), 3);
+    const auto before = SlotValues(*store);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    WorkRecordTable fresh(2, ExampleRecord());
+    fresh[1].Filename = "/data/second.ies";
+    // The failure moves one step later each round: first value, middle, the emptying at the end.
+    for (const char* key : {"Filename1", "Candela1", "Keywords2", "PictureFilename2", "TiltData3", "Candela25"}) {
+        SCOPED_TRACE(key);
+        const std::string trigger = std::string("CREATE TRIGGER full_insert BEFORE INSERT ON settings WHEN NEW.key = '") +
+                                    key + "' BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;"
+                                    "CREATE TRIGGER full_update BEFORE UPDATE ON settings WHEN NEW.key = '" +
+                                    key + "' BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;";
+        ASSERT_EQ(sqlite3_exec(db, trigger.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        messages.shown.clear();
+        EXPECT_EQ(WriteExchangeRecords(*store, kSection, fresh, 1, 2, 1, messages), kExchangeWriteFailed);
+        EXPECT_EQ(SlotValues(*store), before);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, std::string(kExchangeWriteFailedText) + file.string() +
+                                              ": database or disk is full.");
+        ASSERT_EQ(sqlite3_exec(db, "DROP TRIGGER full_insert; DROP TRIGGER full_update;", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+    }
+    sqlite3_close(db);
+    EXPECT_EQ(WriteExchangeRecords(*store, kSection, fresh, 1, 2, 1, messages), 2);
+}
+
+// Two writers rewriting the slots with data sets of their own while a reader
+// reads: every read is one writer's slots, never a mixture.
+TEST(ExchangeRecords, AReadNeverMixesTwoWritersSlots) {
+    ScratchFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    const auto file = folder.path / "s.sqlite3";
+    ASSERT_NE(SqliteSettingsStore::Open(file), nullptr);
+    std::atomic<bool> stop = false;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 2; ++w) {
+        writers.emplace_back([&, w] {
+            auto store = SqliteSettingsStore::Open(file);
+            WorkRecordTable records(4, ExampleRecord());
+            for (std::size_t i = 0; i < records.size(); ++i) {
+                records[i].Filename = "/writer" + std::to_string(w) + "/" + std::to_string(i) + ".ies";
+                records[i].LampCount = static_cast<std::int16_t>(w + 1);
+            }
+            SilentMessageSink silent;
+            while (!stop) WriteExchangeRecords(*store, kSection, records, 1, 4, 1, silent);
+        });
+    }
+    auto reader = SqliteSettingsStore::Open(file);
+    int reads = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < deadline) {
+        WorkRecordTable read;
+        std::string error;
+        if (ReadExchangeRecords(*reader, kSection, read, error) != kExchangeRead) continue;
+        ++reads;
+        ASSERT_EQ(read.size(), 4u);
+        const std::string writer = read[0].Filename.substr(0, 9);
+        for (const PhotometricRecord& record : read) {
+            EXPECT_EQ(record.Filename.substr(0, 9), writer);
+            EXPECT_EQ(record.LampCount, read[0].LampCount);
+        }
+    }
+    stop = true;
+    for (std::thread& thread : writers) thread.join();
+    EXPECT_GT(reads, 0);
 }
 
 }  // namespace

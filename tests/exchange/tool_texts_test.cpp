@@ -1,4 +1,12 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "exchange/exchange_records.h"
+#include "exchange/exchange_texts.h"
+#include "platform/sqlite_settings_store.h"
 
 #include "exchange/tool_command_line.h"
 #include "sdk/tool_command.h"
@@ -75,6 +83,7 @@ TEST(ToolSession, UsesItsMailboxAndWaitsForAnEmptyHostKey) {
     EXPECT_FALSE(session.sendToHost("REFRESHDATA", {}, std::chrono::milliseconds(30)));
     EXPECT_EQ(store.read("Lumibench_PE", "Data Exchange_1", "LumibenchPE"), "SENDRENAMEDDATA,Tool_ViewPE,7,/old.ies");
 
+    store.write("Lumibench_PE", "Data Exchange_1", "LumibenchPE", "");  // the host takes it
     WorkRecordTable records(30);
     for (std::size_t i = 0; i < records.size(); ++i) records[i].Filename = "/f" + std::to_string(i);
     EXPECT_EQ(session.writeData(records), 25);
@@ -82,6 +91,61 @@ TEST(ToolSession, UsesItsMailboxAndWaitsForAnEmptyHostKey) {
     std::string error;
     EXPECT_EQ(session.readData(back, error), 0);
     EXPECT_EQ(back.size(), 25u);
+}
+
+// Two tools of one host sending data at once: each command reaches the host
+// with the data sets its own tool wrote, whatever the other wrote meanwhile.
+TEST(ToolSession, EachSendCarriesTheDataItsToolWrote) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "sdk-test-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path folder = pattern;
+    const auto file = folder / "s.sqlite3";
+    auto store = SqliteSettingsStore::Open(file);
+    ASSERT_NE(store, nullptr);
+    const std::string section = "Data Exchange";
+    // Each tool has a connection of its own, as separate processes do.
+    auto storeA = SqliteSettingsStore::Open(file);
+    auto storeB = SqliteSettingsStore::Open(file);
+    ToolSession a(*storeA, {0, true, "LumibenchPE", "1", 0, section}, "Tool_A");
+    ToolSession b(*storeB, {0, true, "LumibenchPE", "2", 0, section}, "Tool_B");
+    const auto records = [](const std::string& name) {
+        WorkRecordTable table(1);
+        table[0].Filename = name;
+        return table;
+    };
+    // What the host does on a tick: the command and its slots in one step.
+    const auto hostTakes = [&] {
+        SettingsBatch batch(*store);
+        std::string command = store->read(kExchangeApp, section, kHostKey);
+        WorkRecordTable read;
+        std::string error;
+        ReadExchangeRecords(*store, section, read, error);
+        store->write(kExchangeApp, section, kHostKey, "");
+        return command + " " + (read.empty() ? "" : read[0].Filename);
+    };
+    EXPECT_EQ(a.writeData(records("/a1.ies")), 1);
+    EXPECT_EQ(b.writeData(records("/b1.ies")), 1);  // overwrites a's slots
+    ASSERT_TRUE(a.sendToHost("SENDNEWDATA"));
+    EXPECT_EQ(b.writeData(records("/b2.ies")), 1);  // a's command waits: the slots stay a's
+    EXPECT_FALSE(b.sendToHost("SENDNEWDATA", {}, std::chrono::milliseconds(20)));
+    EXPECT_EQ(hostTakes(), "SENDNEWDATA,Tool_A,1 /a1.ies");
+    ASSERT_TRUE(b.sendToHost("SENDNEWDATA*"));
+    EXPECT_EQ(hostTakes(), "SENDNEWDATA*,Tool_B,2 /b2.ies");
+    // Commands without data leave the slots alone.
+    ASSERT_TRUE(a.sendToHost("REFRESHLOADEDCOUNT"));
+    EXPECT_EQ(hostTakes(), "REFRESHLOADEDCOUNT,Tool_A,1 /b2.ies");
+
+    // A store that refuses the slots: writeData says so.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER full BEFORE UPDATE ON settings WHEN NEW.key = 'Filename1' "
+                           "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(a.writeData(records("/a3.ies")), -1);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

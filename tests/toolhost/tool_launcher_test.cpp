@@ -141,6 +141,64 @@ TEST_F(ToolLauncherTest, OneBatchAndTheMaxFilesEdges) {
     EXPECT_EQ(records(started).size(), started);
 }
 
+// Several batches: each instance must have taken its first command before
+// the next batch overwrites the slots it reads; one that never does stops
+// the hand-over with a message instead of wrong data for the next.
+TEST_F(ToolLauncherTest, EachBatchWaitsForItsInstanceToTakeItsFirstCommand) {
+    struct Row {
+        const char* name;
+        int slowInstance;        // 0: every instance takes its MoveWin at once
+        int answersAfterPauses;  // the slow one empties its mailbox after this many pauses; -1 never
+        std::vector<std::string> slotsAtMoveWin;  // Filename1|Filename2 when each MoveWin goes out
+        std::size_t instances;
+        std::size_t messages;
+    };
+    const Row rows[] = {
+        {"every instance answers", 0, 0, {"/d/f1.ies|/d/f2.ies", "/d/f3.ies|/d/f4.ies", "/d/f5.ies|"}, 3, 0},
+        {"a slow instance is waited for", 2, 5, {"/d/f1.ies|/d/f2.ies", "/d/f3.ies|/d/f4.ies", "/d/f5.ies|"}, 3, 0},
+        {"one that never answers stops the batches", 2, -1, {"/d/f1.ies|/d/f2.ies", "/d/f3.ies|/d/f4.ies"}, 2, 1},
+    };
+    rig.launcher->services().firstCommandWait = std::chrono::milliseconds(400);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        rig.launcher->CloseAllTools();
+        rig.sent.clear();
+        rig.messages.shown.clear();
+        std::vector<std::string> seen;
+        std::string waiting;  // the slow instance's mailbox while it holds a command
+        int pauses = 0;
+        rig.onSend = [&](const SentCommand& command) {
+            if (command.command.rfind("MoveWin", 0) != 0) return;
+            seen.push_back(rig.store.read("Lumibench_PE", "Data Exchange", "Filename1") + "|" +
+                            rig.store.read("Lumibench_PE", "Data Exchange", "Filename2"));
+            if (command.instanceId == std::to_string(row.slowInstance)) {
+                waiting = command.actName + "|" + command.instanceId;
+                rig.store.write("Lumibench_PE", "Data Exchange", waiting, command.command);
+                pauses = 0;
+            }
+        };
+        rig.onPause = [&] {
+            if (!waiting.empty() && row.answersAfterPauses >= 0 && ++pauses >= row.answersAfterPauses) {
+                rig.store.write("Lumibench_PE", "Data Exchange", waiting, "");
+            }
+        };
+        WorkRecordTable work;
+        rig.launcher->gsbToolClick(actName, 1, Loaded(5), work, {});
+        EXPECT_EQ(seen, row.slotsAtMoveWin);
+        EXPECT_EQ(rig.tools.count(), row.instances);
+        ASSERT_EQ(rig.messages.shown.size(), row.messages);
+        if (row.messages > 0) {
+            EXPECT_EQ(rig.messages.shown[0].text,
+                      actName + " did not answer within 1 seconds, so the checked files were not handed on "
+                                "from number 5.");
+        }
+        // Every instance started still gets its Start.
+        EXPECT_EQ(std::count(rig.sent.begin(), rig.sent.end(), SentCommand{actName, "1", "Start"}), 1);
+        rig.onSend = nullptr;
+        rig.onPause = nullptr;
+    }
+}
+
 TEST_F(ToolLauncherTest, AStartThatNeverSucceedsIsReportedAndClosed) {
     folder.write("Tool_Broken", "not a program\n");  // exists, not executable
     ToolEntry broken;

@@ -1,0 +1,225 @@
+// Two hosts with four tools each on one store for a minute (longer with
+// LUMIBENCH_SOAK_SECONDS): every command answered, every data set arrives
+// whole and unmixed; one host is killed at a random moment, the store stays
+// sound and the next host works.
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "platform/sqlite_settings_store.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace lumibench {
+namespace {
+
+const char* const kTools[] = {"Tool_ViewPE", "Tool_ComparePE", "Tool_TemplatePE", "Tool_RoadReportPE"};
+const char* const kLetters[] = {"/V", "/C", "/T", "/R"};
+const char* const kSamples[] = {"downlight.ies", "wall_washer.ies", "floodlight_type_b.ies",
+                                "street_light_absolute.ies"};
+
+long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+struct Figures {
+    long sent = 0, answered = 0, dataSent = 0, verified = 0, lost = 0, mixed = 0, overtaken = 0;
+    std::vector<long long> roundTrips;  // microseconds
+    std::vector<long long> pids;
+    std::set<std::string> losses;
+    int toolsDone = 0;
+    int startOverlaps = 0;  // tools whose start-up slots another tool had rewritten
+
+    void add(const fs::path& log) {
+        std::ifstream in(log);
+        std::string word;
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            fields >> word;
+            if (word == "pid") {
+                long long pid = 0;
+                fields >> pid;
+                pids.push_back(pid);
+            } else if (word == "lost") {
+                losses.insert(log.filename().string() + ": " + line);
+            } else if (word == "startoverlap") {
+                ++startOverlaps;
+            } else if (word == "done") {
+                ++toolsDone;
+            } else if (word == "cycle") {
+                long s, a, d, v, l, m, o;
+                long long rt;
+                fields >> s >> a >> rt >> d >> v >> l >> m >> o;
+                sent += s, answered += a, dataSent += d, verified += v, lost += l, mixed += m, overtaken += o;
+                if (rt >= 0) roundTrips.push_back(rt);
+            }
+        }
+    }
+    long long percentile(double p) {
+        if (roundTrips.empty()) return -1;
+        std::sort(roundTrips.begin(), roundTrips.end());
+        return roundTrips[std::min(roundTrips.size() - 1, static_cast<std::size_t>(p * roundTrips.size()))];
+    }
+};
+
+class Soak : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(LUMIBENCH_HOST) || !fs::exists(LUMIBENCH_SOAK_TOOL)) GTEST_SKIP() << "not built";
+        ASSERT_TRUE(dir_.isValid());
+        root_ = dir_.path().toStdString();
+        fs::create_directories(root_ / "tools");
+        std::ofstream ini(root_ / "machine.ini");
+        ini << "[Software\\Quillon\\Lumibench_PE-v1dot7\\Tools]\n";
+        for (int k = 0; k < 4; ++k) {
+            fs::create_symlink(LUMIBENCH_SOAK_TOOL, root_ / "tools" / kTools[k]);
+            ini << "ToolActName" << k + 1 << "=" << kTools[k] << "\nToolPath" << k + 1 << "="
+                << (root_ / "tools").string() << "\nToolType" << k + 1 << "=2\nToolMaxFiles" << k + 1 << "=25\n";
+        }
+        ini.close();
+        for (const char* sample : kSamples) {
+            fs::copy_file(fs::path(LUMIBENCH_SOURCE_DIR) / "data" / "samples" / sample, root_ / sample);
+        }
+        auto store = SqliteSettingsStore::Open(root_ / "settings.sqlite3");
+        ASSERT_NE(store, nullptr);
+        store->write("Lumibench_PE", "Startup", "WelcomeForm", "False");
+    }
+    void TearDown() override {
+        for (auto& host : hosts_) {
+            host->kill();
+            host->waitForFinished(5000);
+        }
+        for (long long pid : pids_) ::kill(static_cast<pid_t>(pid), SIGKILL);
+    }
+
+    // A host with the four files and, per letter, one tool started from its command line.
+    QProcess& startHost(const fs::path& logs, long long from, long long until, int tools) {
+        fs::create_directories(logs);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LUMIBENCH_SETTINGS", QString::fromStdString(root_ / "settings.sqlite3"));
+        env.insert("LUMIBENCH_MACHINE_CONFIG", QString::fromStdString(root_ / "machine.ini"));
+        env.insert("XDG_DATA_HOME", QString::fromStdString(root_ / "data"));
+        env.insert("LUMIBENCH_SOAK_LOG", QString::fromStdString(logs));
+        env.insert("LUMIBENCH_SOAK_FROM", QString::number(from));
+        env.insert("LUMIBENCH_SOAK_UNTIL", QString::number(until));
+        QStringList arguments;
+        for (const char* sample : kSamples) arguments << QString::fromStdString(root_ / sample);
+        for (int k = 0; k < tools; ++k) arguments << kLetters[k];
+        auto& host = hosts_.emplace_back(std::make_unique<QProcess>());
+        host->setProcessEnvironment(env);
+        host->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        host->start(LUMIBENCH_HOST, arguments);
+        EXPECT_TRUE(host->waitForStarted(10000));
+        return *host;
+    }
+
+    // Waits until every log in `logs` has said "done" or the deadline passes.
+    Figures collect(const fs::path& logs, int tools, long long deadlineMs) {
+        Figures figures;
+        while (true) {
+            figures = {};
+            int files = 0;
+            for (const auto& entry : fs::directory_iterator(logs)) {
+                figures.add(entry.path());
+                ++files;
+            }
+            if ((files == tools && figures.toolsDone == tools) || NowMs() > deadlineMs) break;
+            std::this_thread::sleep_for(200ms);
+        }
+        pids_.insert(pids_.end(), figures.pids.begin(), figures.pids.end());
+        return figures;
+    }
+
+    QTemporaryDir dir_;
+    fs::path root_;
+    std::vector<std::unique_ptr<QProcess>> hosts_;
+    std::vector<long long> pids_;
+};
+
+TEST_F(Soak, TwoHostsEightToolsLoseNothingAndSurviveAKilledHost) {
+    const char* seconds = std::getenv("LUMIBENCH_SOAK_SECONDS");
+    const int duration = seconds ? std::max(5, std::atoi(seconds)) : 60;
+    // Cycles count once both hosts have started their tools; every tool stops
+    // at the same moment.
+    const long long from = NowMs() + 10000;
+    const long long until = from + duration * 1000LL;
+    QProcess& first = startHost(root_ / "logs1", from, until, 4);
+    std::this_thread::sleep_for(1s);  // the first takes "Data Exchange", the second the next section
+    QProcess& second = startHost(root_ / "logs2", from, until, 4);
+
+    // The second host dies at a random moment of the run, and its tools with it.
+    std::mt19937 random(std::random_device{}());
+    const long long killAt = until - duration * 1000LL + static_cast<long long>(
+        std::uniform_real_distribution<double>(0.3, 0.8)(random) * duration * 1000);
+    while (NowMs() < killAt) std::this_thread::sleep_for(50ms);
+    ::kill(static_cast<pid_t>(second.processId()), SIGKILL);
+    second.waitForFinished(5000);
+    // Ending the dead host's tools is the SDK's own orphan check once it has
+    // one; until then the run ends them here.
+    Figures killed = collect(root_ / "logs2", 4, NowMs());
+    for (long long pid : killed.pids) ::kill(static_cast<pid_t>(pid), SIGKILL);
+    std::cout << "[soak] host 2 killed after " << (killAt - (until - duration * 1000LL)) / 1000.0
+              << " s; orphan-tool ending is not checked here\n";
+
+    Figures survivors = collect(root_ / "logs1", 4, until + 20000);
+    std::this_thread::sleep_for(200ms);
+    killed = collect(root_ / "logs2", 4, NowMs());
+    first.kill();
+    first.waitForFinished(5000);
+
+    Figures all = survivors;
+    all.sent += killed.sent, all.answered += killed.answered, all.dataSent += killed.dataSent;
+    all.verified += killed.verified, all.lost += killed.lost, all.mixed += killed.mixed;
+    all.overtaken += killed.overtaken;
+    all.roundTrips.insert(all.roundTrips.end(), killed.roundTrips.begin(), killed.roundTrips.end());
+    std::cout << "[soak] " << duration << " s, 2 hosts, 8 tools: commands sent " << all.sent << ", answered "
+              << all.answered << "; round trip p50 " << all.percentile(0.5) / 1000.0 << " ms, p99 "
+              << all.percentile(0.99) / 1000.0 << " ms, max " << all.percentile(1.0) / 1000.0
+              << " ms; data sets sent " << all.dataSent << ", arrived (seen in the host's list) " << all.verified
+              << ", lost " << all.lost << ", mixed reads " << all.mixed << ", reads overtaken by another tool "
+              << all.overtaken << "; tools whose start-up slots another tool rewrote "
+              << survivors.startOverlaps + killed.startOverlaps << std::endl;
+
+    for (const auto& loss : survivors.losses) std::cout << "[soak] " << loss << "\n";
+    for (const auto& loss : killed.losses) std::cout << "[soak] " << loss << "\n";
+    EXPECT_EQ(survivors.toolsDone, 4);
+    EXPECT_GT(all.sent, 0);
+    EXPECT_EQ(all.answered, all.sent);
+    EXPECT_EQ(all.mixed, 0);
+    EXPECT_EQ(all.lost, 0);
+    EXPECT_GT(all.verified, 0);
+
+    auto store = SqliteSettingsStore::Open(root_ / "settings.sqlite3");
+    ASSERT_NE(store, nullptr);
+    EXPECT_EQ(store->integrityCheck(), "ok");
+    store.reset();
+
+    // The next host on the same store works: its tool's questions are answered.
+    startHost(root_ / "logs3", NowMs(), NowMs() + 6000, 1);
+    const Figures next = collect(root_ / "logs3", 1, NowMs() + 30000);
+    EXPECT_EQ(next.toolsDone, 1);
+    EXPECT_GT(next.answered, 0);
+    EXPECT_EQ(next.answered, next.sent);
+    EXPECT_EQ(next.lost + next.mixed, 0);
+}
+
+}  // namespace
+}  // namespace lumibench

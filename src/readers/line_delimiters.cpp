@@ -11,6 +11,7 @@
 
 #include "core/atomic_file.h"
 #include "core/path_text.h"
+#include "readers/field_reader.h"
 #include "readers/file_gate.h"
 #include "readers/text_decoding.h"
 
@@ -227,23 +228,13 @@ std::string WriteRepairedCopy(const std::string& path, std::string_view bytes,
     return {};
 }
 
-bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink,
-                         const std::filesystem::path& userDataFolder) {
-    std::string bytes;
-    std::error_code error;
-    bool sound = false;
-    if (!ReadUntilFirstLineEnd(path, bytes, sound, error)) {
-        message = noRepair ? std::string(kBadDelimiterMessage)
-                           : std::string(kUnableToRepairMessage) + error.message();
-        return false;
-    }
-    std::string repaired;
-    if (sound || !RepairLineDelimiters(bytes, repaired)) return true;
-    bytes = {};  // the original is not needed once the copy's bytes exist
+bool SaveRepairedCopy(std::string& path, std::string_view repaired, std::string& message, bool noRepair,
+                      MessageSink& sink, const std::filesystem::path& userDataFolder) {
     if (noRepair) {
         message = std::string(kBadDelimiterMessage);
         return false;
     }
+    std::error_code error;
     const std::string copyPath = WriteRepairedCopy(path, repaired, userDataFolder, error);
     if (copyPath.empty()) {
         message = std::string(kUnableToRepairMessage) + error.message();
@@ -259,6 +250,65 @@ bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair,
     sink.show(notice);
     path = copyPath;
     return true;
+}
+
+bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink,
+                         const std::filesystem::path& userDataFolder) {
+    std::string bytes;
+    std::error_code error;
+    bool sound = false;
+    if (!ReadUntilFirstLineEnd(path, bytes, sound, error)) {
+        message = noRepair ? std::string(kBadDelimiterMessage)
+                           : std::string(kUnableToRepairMessage) + error.message();
+        return false;
+    }
+    std::string repaired;
+    if (sound || !RepairLineDelimiters(bytes, repaired)) return true;
+    bytes = {};  // the original is not needed once the copy's bytes exist
+    return SaveRepairedCopy(path, repaired, message, noRepair, sink, userDataFolder);
+}
+
+std::size_t ExponentFromTilt(std::string_view bytes) {
+    // "E", "-", "+", "TILT=" and line ends are single bytes in both encodings
+    // the files come in, so the raw bytes answer as the decoded text would.
+    const std::size_t tilt = bytes.find("TILT=");
+    if (tilt == std::string_view::npos) return std::string_view::npos;
+    const std::size_t lastCr = bytes.rfind(kCr, tilt);
+    const std::size_t from = lastCr == std::string_view::npos ? 0 : lastCr + 1;
+    for (std::size_t e = bytes.find('E', from); e != std::string_view::npos; e = bytes.find('E', e + 1)) {
+        if (e + 1 < bytes.size() && (bytes[e + 1] == '-' || bytes[e + 1] == '+')) return e;
+    }
+    return std::string_view::npos;
+}
+
+Intake TakeInFile(std::string& path, std::string& bytes, std::string& message, int& line, bool noRepair,
+                  MessageSink& sink, const std::filesystem::path& userDataFolder) {
+    line = 0;
+    std::error_code error;
+    if (!ReadFileBytes(path, bytes, error)) {
+        // An unreadable file passes the exponential check; the line-end
+        // check then says why it cannot be read.
+        if (!CheckLineDelimiters(path, message, noRepair, sink, userDataFolder)) return Intake::Refused;
+        if (!ReadFileBytes(path, bytes, error)) {
+            message = error.message();
+            return Intake::Refused;
+        }
+    }
+    std::string repaired;
+    const bool fault = RepairLineDelimiters(bytes, repaired);
+    const std::string_view examined = fault ? std::string_view(repaired) : std::string_view(bytes);
+    if (const std::size_t at = ExponentFromTilt(examined); at != std::string_view::npos) {
+        line = PhysicalLineAt(examined, at);
+        return Intake::Exponential;
+    }
+    if (!fault) return Intake::Read;
+    bytes = {};
+    if (!SaveRepairedCopy(path, repaired, message, noRepair, sink, userDataFolder)) {
+        line = message == kBadDelimiterMessage ? 1 : 0;
+        return Intake::Refused;
+    }
+    bytes = std::move(repaired);
+    return Intake::Read;
 }
 
 std::string ExponentCheckText(const std::string& path) {

@@ -70,7 +70,7 @@ std::optional<std::string> OpenConversionFile(std::string& path, ReaderMessages&
         message.add(refusal);
         return std::nullopt;
     }
-    std::string bytes;
+    FileBytes bytes;
     std::string refusal;
     int line = 0;
     switch (TakeInFile(path, bytes, refusal, line, noRepair, context.messages, context.userDataFolder)) {
@@ -81,7 +81,10 @@ std::optional<std::string> OpenConversionFile(std::string& path, ReaderMessages&
     record.Filename = path;
     record.TiltIncl = kFalse;
     record.FileDateText = FileDateText(path);
-    return DecodeFileText(std::move(bytes));
+    std::string converted;
+    const std::string_view text = DecodedView(bytes.view(), converted);
+    if (converted.empty()) converted.assign(text);
+    return converted;
 }
 
 std::string_view ConversionInput::wholeLine() {

@@ -349,18 +349,18 @@ void LoadIesFile(std::string& path, ReaderMessages& message, bool noRepair, Read
             message.add(gate, 0);
             return;
         }
-        std::string text;
+        FileBytes bytes;
         std::string refusal;
         int line = 0;
-        switch (TakeInFile(path, text, refusal, line, noRepair, context.messages, context.userDataFolder)) {
+        switch (TakeInFile(path, bytes, refusal, line, noRepair, context.messages, context.userDataFolder)) {
             case Intake::Exponential: message.add(kExponentialData, line); return;
             case Intake::Refused: message.add(refusal, line); return;
             case Intake::Read: break;
         }
         record.Filename = path;
         record.TiltIncl = kFalse;
-        text = DecodeFileText(std::move(text));
-        IesParser(text, record, message).run();
+        std::string converted;
+        IesParser(DecodedView(bytes.view(), converted), record, message).run();
     } catch (const std::bad_alloc&) {
         message.add("Out of memory", 0);
     } catch (const std::exception& failure) {

@@ -281,33 +281,33 @@ std::size_t ExponentFromTilt(std::string_view bytes) {
     return std::string_view::npos;
 }
 
-Intake TakeInFile(std::string& path, std::string& bytes, std::string& message, int& line, bool noRepair,
+Intake TakeInFile(std::string& path, FileBytes& bytes, std::string& message, int& line, bool noRepair,
                   MessageSink& sink, const std::filesystem::path& userDataFolder) {
     line = 0;
     std::error_code error;
-    if (!ReadFileBytes(path, bytes, error)) {
+    if (!bytes.load(path, error)) {
         // An unreadable file passes the exponential check; the line-end
         // check then says why it cannot be read.
         if (!CheckLineDelimiters(path, message, noRepair, sink, userDataFolder)) return Intake::Refused;
-        if (!ReadFileBytes(path, bytes, error)) {
+        if (!bytes.load(path, error)) {
             message = error.message();
             return Intake::Refused;
         }
     }
     std::string repaired;
-    const bool fault = RepairLineDelimiters(bytes, repaired);
-    const std::string_view examined = fault ? std::string_view(repaired) : std::string_view(bytes);
+    const bool fault = RepairLineDelimiters(bytes.view(), repaired);
+    const std::string_view examined = fault ? std::string_view(repaired) : bytes.view();
     if (const std::size_t at = ExponentFromTilt(examined); at != std::string_view::npos) {
         line = PhysicalLineAt(examined, at);
         return Intake::Exponential;
     }
     if (!fault) return Intake::Read;
-    bytes = {};
+    bytes.assign({});
     if (!SaveRepairedCopy(path, repaired, message, noRepair, sink, userDataFolder)) {
         line = message == kBadDelimiterMessage ? 1 : 0;
         return Intake::Refused;
     }
-    bytes = std::move(repaired);
+    bytes.assign(std::move(repaired));
     return Intake::Read;
 }
 

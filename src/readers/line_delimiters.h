@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/message_sink.h"
+#include "readers/text_decoding.h"
 
 namespace lumibench {
 
@@ -78,7 +79,7 @@ enum class Intake {
 // line-end repair (from its TILT line on), then the line-end check with its
 // repair. Answers as ExponentCheckText followed by CheckLineDelimiters would,
 // without reading the file three times.
-Intake TakeInFile(std::string& path, std::string& bytes, std::string& message, int& line, bool noRepair,
+Intake TakeInFile(std::string& path, FileBytes& bytes, std::string& message, int& line, bool noRepair,
                   MessageSink& sink, const std::filesystem::path& userDataFolder);
 
 // Writes `bytes` as the "_Repaired" copy of `path`: beside it, or, when its

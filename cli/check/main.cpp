@@ -15,10 +15,6 @@
 
 namespace {
 
-constexpr int kAllLoaded = 0;
-constexpr int kSomeFailed = 1;
-constexpr int kUsageOrUnreadable = 2;
-
 // "files done / total, current file" on a terminal's standard error, for runs
 // long enough to need it; silent when standard error is a file or a pipe.
 class ProgressLine {

@@ -203,13 +203,24 @@ std::string RepairedCopyFolderFor(const std::string& path, const std::filesystem
     return (userDataFolder / kRepairedFolderName / (name + "-" + hex)).string() + "/";
 }
 
+bool FolderMarkedReadOnly(const std::string& path) {
+    // The administrator may write anywhere; a folder that grants nobody the
+    // right to write (a shared catalogue, an unpacked archive) is still left
+    // as it is.
+    const std::string folder = SplitPath(path).folder;
+    struct stat info {};
+    return ::geteuid() == 0 && ::stat(folder.empty() ? "." : folder.c_str(), &info) == 0 &&
+           (info.st_mode & 0222) == 0;
+}
+
 std::string WriteRepairedCopy(const std::string& path, std::string_view bytes,
                               const std::filesystem::path& userDataFolder, std::error_code& error) {
     // The copy is no more open to others than the file it was made from.
     const unsigned mode = PermissionBitsOf(path, kDefaultFileMode) & 0666;
     std::string copyPath = RepairedCopyPath(path);
-    if (WriteFileAtomically(copyPath, bytes, error, mode)) return copyPath;
-    const bool folderClosed = error == std::errc::permission_denied ||
+    const bool marked = !userDataFolder.empty() && FolderMarkedReadOnly(path);
+    if (!marked && WriteFileAtomically(copyPath, bytes, error, mode)) return copyPath;
+    const bool folderClosed = marked || error == std::errc::permission_denied ||
                               error == std::errc::operation_not_permitted ||
                               error == std::errc::read_only_file_system;
     if (!folderClosed || userDataFolder.empty()) return {};

@@ -70,26 +70,21 @@ std::optional<std::string> OpenConversionFile(std::string& path, ReaderMessages&
         message.add(refusal);
         return std::nullopt;
     }
-    if (HasExponentialData(ExponentCheckText(path))) {
-        message.add(conversion_text::kExponentialData);
-        return std::nullopt;
-    }
-    std::string delimiterMessage;
-    if (!CheckLineDelimiters(path, delimiterMessage, noRepair, context.messages,
-                             context.userDataFolder)) {
-        message.add(delimiterMessage);
-        return std::nullopt;
+    FileBytes bytes;
+    std::string refusal;
+    int line = 0;
+    switch (TakeInFile(path, bytes, refusal, line, noRepair, context.messages, context.userDataFolder)) {
+        case Intake::Exponential: message.add(conversion_text::kExponentialData); return std::nullopt;
+        case Intake::Refused: message.add(refusal); return std::nullopt;
+        case Intake::Read: break;
     }
     record.Filename = path;
     record.TiltIncl = kFalse;
     record.FileDateText = FileDateText(path);
-    std::string bytes;
-    std::error_code error;
-    if (!ReadFileBytes(path, bytes, error)) {
-        message.add(ReaderError(ReaderErrorKind::FileNotReadable, error.message()).description());
-        return std::nullopt;
-    }
-    return DecodeFileText(std::move(bytes));
+    std::string converted;
+    const std::string_view text = DecodedView(bytes.view(), converted);
+    if (converted.empty()) converted.assign(text);
+    return converted;
 }
 
 std::string_view ConversionInput::wholeLine() {

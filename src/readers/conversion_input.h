@@ -45,6 +45,10 @@ public:
     // Next numeric field of a value list; nullopt when only blank lines remain.
     template <class T>
     std::optional<T> listField();
+    // A run of plain values of a list, as FieldReader::readPlainNumbers reads it.
+    std::size_t plainRun(double* out, std::size_t count, double limit) {
+        return reader_.readPlainNumbers(out, count, limit);
+    }
 
 private:
     template <class T>

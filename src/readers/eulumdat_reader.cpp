@@ -1,6 +1,8 @@
 #include "readers/eulumdat_reader.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -163,10 +165,22 @@ private:
     bool readIntensities() {
         const float factor = FluxFactor(record_);
         bool positiveSeen = false;
+        // Plain values up to this cannot overflow once scaled; they are read
+        // in runs, and anything else one by one with its checks.
+        const double limit = std::fabs(factor) > 1e-30f ? std::numeric_limits<float>::max() / std::fabs(factor)
+                                                        : std::numeric_limits<double>::max();
+        std::vector<double> run(static_cast<std::size_t>(ng_ > 0 ? ng_ : 0));
         for (std::int16_t i = 0; i < keptPlanes_; ++i) {
             planes_.emplace_back();
             planes_.back().reserve(static_cast<std::size_t>(ng_ > 0 ? ng_ : 0));
-            for (std::int16_t j = 0; j < ng_; ++j) {
+            for (std::int16_t j = 0; j < ng_;) {
+                const std::size_t got = input_.plainRun(run.data(), static_cast<std::size_t>(ng_ - j), limit);
+                for (std::size_t k = 0; k < got; ++k) {
+                    positiveSeen = positiveSeen || run[k] > 0;
+                    planes_.back().push_back(static_cast<float>(factor * run[k]));
+                }
+                j = static_cast<std::int16_t>(j + got);
+                if (j == ng_) break;
                 const std::optional<double> value =
                     input_.atEnd() ? std::nullopt : input_.listField<double>();
                 if (!value) {
@@ -179,6 +193,7 @@ private:
                 }
                 if (*value > 0) positiveSeen = true;
                 planes_.back().push_back(SingleOrOverflow(factor * *value));
+                ++j;
             }
         }
         if (!positiveSeen) {

@@ -92,6 +92,14 @@ public:
     // Rest of line converted to T.
     template <class T>
     bool readRestNumber(T& value);
+
+    // Up to `count` numeric fields into `out`, as readNumber<double> would
+    // read them, for long value lists. Takes only plain decimals without a
+    // sign whose value is at most `limit`, and stops before any other field
+    // (or at the end of the text) without taking it, so that the caller reads
+    // that one with readNumber and gets its checks and messages. Returns how
+    // many were read; the last value and its line are as after readNumber.
+    std::size_t readPlainNumbers(double* out, std::size_t count, double limit);
     template <class T>
     std::optional<T> readRestNumber() {
         T value{};

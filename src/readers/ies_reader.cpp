@@ -50,23 +50,6 @@ std::string* KnownKeywordField(PhotometricRecord& record, std::string_view tag) 
     return nullptr;
 }
 
-// Physical line of the first capital exponent from the TILT line on, for the
-// message's location only; 0 when the file cannot be read again.
-int ExponentLine(const std::string& path) {
-    std::string bytes;
-    std::error_code error;
-    if (!ReadFileBytes(path, bytes, error)) return 0;
-    const std::string text = DecodeFileText(std::move(bytes));
-    const std::size_t tilt = text.find(kTiltPrefix);
-    if (tilt == std::string::npos) return 0;
-    // Any line end counts here, as the check runs on the text after the
-    // line-end repair.
-    const std::size_t lastEnd = text.find_last_of("\r\n", tilt);
-    const std::size_t from = lastEnd == std::string::npos ? 0 : lastEnd + 1;
-    const std::size_t found = std::min(text.find("E-", from), text.find("E+", from));
-    return found == std::string::npos ? 0 : PhysicalLineAt(text, found);
-}
-
 class IesParser {
 public:
     IesParser(std::string_view text, PhotometricRecord& record, ReaderMessages& message)
@@ -288,40 +271,55 @@ private:
         const std::size_t horCount = record_.HorAngles.size();
         const bool typeC = record_.PhotometricType == 1;
         const double multiplier = std::fabs(static_cast<double>(record_.CandelaMultiplier));
+        // Plain values up to this pass every check below but the maximum and the pole.
+        const double plainLimit = multiplier > 1 ? kSingleMax / multiplier : kSingleMax;
         float poleReference = 0;
         int poleLine = 0;
         for (std::size_t j = 0; j < horCount; ++j) {
             std::vector<double>& row = record_.Candela.emplace_back(vertCount, 0.0);
-            for (std::size_t i = 0; i < vertCount; ++i) {
-                if (reader_.atEnd()) {
-                    add(kEndInCandela, reader_.line());
-                    return;
+            for (std::size_t i = 0; i < vertCount;) {
+                // Runs of plain values are read at once; the row's last value
+                // (a rest of line), the pole value (whose line a message may
+                // name) and anything unusual are read one by one with every
+                // check and message.
+                const std::size_t runEnd = typeC && pole_ > i ? pole_ : vertCount - 1;
+                const std::size_t run =
+                    i < runEnd && !(typeC && i == pole_) ? reader_.readPlainNumbers(row.data() + i, runEnd - i, plainLimit) : 0;
+                const std::size_t stop = i + run;
+                if (run == 0) {
+                    if (reader_.atEnd()) {
+                        add(kEndInCandela, reader_.line());
+                        return;
+                    }
+                    double value = 0;
+                    if (!listValue(value, i + 1 == vertCount)) return;
+                    if (value < 0) {
+                        add(kNegativeCandela, reader_.lastLine());
+                        return;
+                    }
+                    // Intensities travel to tools in single precision, so a value
+                    // (or its product with the multiplier) beyond it is out of
+                    // range, as a count beyond 16 bits is.
+                    if (!(value <= kSingleMax) || !(value * multiplier <= kSingleMax)) {
+                        fail();
+                        return;
+                    }
+                    row[i] = value;
                 }
-                double value = 0;
-                if (!listValue(value, i + 1 == vertCount)) return;
-                if (value < 0) {
-                    add(kNegativeCandela, reader_.lastLine());
-                    return;
-                }
-                // Intensities travel to tools in single precision, so a value
-                // (or its product with the multiplier) beyond it is out of
-                // range, as a count beyond 16 bits is.
-                if (!(value <= kSingleMax) || !(value * multiplier <= kSingleMax)) {
-                    fail();
-                    return;
-                }
-                row[i] = value;
-                if (value > record_.MaxCandela) {
-                    record_.MaxCandela = value;
-                    record_.MaxCandelaVertAngle = record_.VertAngles[i];
-                    record_.MaxCandelaHorAngle = record_.HorAngles[j];
-                }
-                if (typeC && i == pole_) {
-                    const auto single = static_cast<float>(value);
-                    if (j == 0) {
-                        poleReference = single;
-                    } else if (single != poleReference && poleLine == 0) {
-                        poleLine = reader_.lastLine();
+                for (const std::size_t last = std::max(stop, i + 1); i < last; ++i) {
+                    const double value = row[i];
+                    if (value > record_.MaxCandela) {
+                        record_.MaxCandela = value;
+                        record_.MaxCandelaVertAngle = record_.VertAngles[i];
+                        record_.MaxCandelaHorAngle = record_.HorAngles[j];
+                    }
+                    if (typeC && i == pole_) {
+                        const auto single = static_cast<float>(value);
+                        if (j == 0) {
+                            poleReference = single;
+                        } else if (single != poleReference && poleLine == 0) {
+                            poleLine = reader_.lastLine();
+                        }
                     }
                 }
             }
@@ -347,39 +345,22 @@ void LoadIesFile(std::string& path, ReaderMessages& message, bool noRepair, Read
         context.work.assign(1, PhotometricRecord{});
         PhotometricRecord& record = context.work.front();
 
-        if (const std::string refusal = RefusalBeforeReading(path); !refusal.empty()) {
-            message.add(refusal, 0);
+        if (const std::string gate = RefusalBeforeReading(path); !gate.empty()) {
+            message.add(gate, 0);
             return;
         }
-        std::string text = ExponentCheckText(path);
-        if (text.find("E-") != std::string::npos || text.find("E+") != std::string::npos) {
-            message.add(kExponentialData, ExponentLine(path));
-            return;
+        FileBytes bytes;
+        std::string refusal;
+        int line = 0;
+        switch (TakeInFile(path, bytes, refusal, line, noRepair, context.messages, context.userDataFolder)) {
+            case Intake::Exponential: message.add(kExponentialData, line); return;
+            case Intake::Refused: message.add(refusal, line); return;
+            case Intake::Read: break;
         }
-
-        std::string delimiterMessage;
-        if (!CheckLineDelimiters(path, delimiterMessage, noRepair, context.messages,
-                                 context.userDataFolder)) {
-            // A bad line end is always the first one; an unreadable file or a
-            // failed repair has no line.
-            std::error_code ignored;
-            const bool badEnd =
-                delimiterMessage == kBadDelimiterMessage && std::filesystem::is_regular_file(path, ignored);
-            message.add(delimiterMessage, badEnd ? 1 : 0);
-            return;
-        }
-
         record.Filename = path;
         record.TiltIncl = kFalse;
-        // The file is read into the same buffer: for a large file this saves
-        // a fresh allocation and its page faults.
-        std::error_code error;
-        if (!ReadFileBytes(path, text, error)) {
-            message.add(error.message(), 0);
-            return;
-        }
-        text = DecodeFileText(std::move(text));
-        IesParser(text, record, message).run();
+        std::string converted;
+        IesParser(DecodedView(bytes.view(), converted), record, message).run();
     } catch (const std::bad_alloc&) {
         message.add("Out of memory", 0);
     } catch (const std::exception& failure) {

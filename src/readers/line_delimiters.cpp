@@ -11,6 +11,7 @@
 
 #include "core/atomic_file.h"
 #include "core/path_text.h"
+#include "readers/field_reader.h"
 #include "readers/file_gate.h"
 #include "readers/text_decoding.h"
 
@@ -202,13 +203,24 @@ std::string RepairedCopyFolderFor(const std::string& path, const std::filesystem
     return (userDataFolder / kRepairedFolderName / (name + "-" + hex)).string() + "/";
 }
 
+bool FolderMarkedReadOnly(const std::string& path) {
+    // The administrator may write anywhere; a folder that grants nobody the
+    // right to write (a shared catalogue, an unpacked archive) is still left
+    // as it is.
+    const std::string folder = SplitPath(path).folder;
+    struct stat info {};
+    return ::geteuid() == 0 && ::stat(folder.empty() ? "." : folder.c_str(), &info) == 0 &&
+           (info.st_mode & 0222) == 0;
+}
+
 std::string WriteRepairedCopy(const std::string& path, std::string_view bytes,
                               const std::filesystem::path& userDataFolder, std::error_code& error) {
     // The copy is no more open to others than the file it was made from.
     const unsigned mode = PermissionBitsOf(path, kDefaultFileMode) & 0666;
     std::string copyPath = RepairedCopyPath(path);
-    if (WriteFileAtomically(copyPath, bytes, error, mode)) return copyPath;
-    const bool folderClosed = error == std::errc::permission_denied ||
+    const bool marked = !userDataFolder.empty() && FolderMarkedReadOnly(path);
+    if (!marked && WriteFileAtomically(copyPath, bytes, error, mode)) return copyPath;
+    const bool folderClosed = marked || error == std::errc::permission_denied ||
                               error == std::errc::operation_not_permitted ||
                               error == std::errc::read_only_file_system;
     if (!folderClosed || userDataFolder.empty()) return {};
@@ -227,23 +239,13 @@ std::string WriteRepairedCopy(const std::string& path, std::string_view bytes,
     return {};
 }
 
-bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink,
-                         const std::filesystem::path& userDataFolder) {
-    std::string bytes;
-    std::error_code error;
-    bool sound = false;
-    if (!ReadUntilFirstLineEnd(path, bytes, sound, error)) {
-        message = noRepair ? std::string(kBadDelimiterMessage)
-                           : std::string(kUnableToRepairMessage) + error.message();
-        return false;
-    }
-    std::string repaired;
-    if (sound || !RepairLineDelimiters(bytes, repaired)) return true;
-    bytes = {};  // the original is not needed once the copy's bytes exist
+bool SaveRepairedCopy(std::string& path, std::string_view repaired, std::string& message, bool noRepair,
+                      MessageSink& sink, const std::filesystem::path& userDataFolder) {
     if (noRepair) {
         message = std::string(kBadDelimiterMessage);
         return false;
     }
+    std::error_code error;
     const std::string copyPath = WriteRepairedCopy(path, repaired, userDataFolder, error);
     if (copyPath.empty()) {
         message = std::string(kUnableToRepairMessage) + error.message();
@@ -259,6 +261,65 @@ bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair,
     sink.show(notice);
     path = copyPath;
     return true;
+}
+
+bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink,
+                         const std::filesystem::path& userDataFolder) {
+    std::string bytes;
+    std::error_code error;
+    bool sound = false;
+    if (!ReadUntilFirstLineEnd(path, bytes, sound, error)) {
+        message = noRepair ? std::string(kBadDelimiterMessage)
+                           : std::string(kUnableToRepairMessage) + error.message();
+        return false;
+    }
+    std::string repaired;
+    if (sound || !RepairLineDelimiters(bytes, repaired)) return true;
+    bytes = {};  // the original is not needed once the copy's bytes exist
+    return SaveRepairedCopy(path, repaired, message, noRepair, sink, userDataFolder);
+}
+
+std::size_t ExponentFromTilt(std::string_view bytes) {
+    // "E", "-", "+", "TILT=" and line ends are single bytes in both encodings
+    // the files come in, so the raw bytes answer as the decoded text would.
+    const std::size_t tilt = bytes.find("TILT=");
+    if (tilt == std::string_view::npos) return std::string_view::npos;
+    const std::size_t lastCr = bytes.rfind(kCr, tilt);
+    const std::size_t from = lastCr == std::string_view::npos ? 0 : lastCr + 1;
+    for (std::size_t e = bytes.find('E', from); e != std::string_view::npos; e = bytes.find('E', e + 1)) {
+        if (e + 1 < bytes.size() && (bytes[e + 1] == '-' || bytes[e + 1] == '+')) return e;
+    }
+    return std::string_view::npos;
+}
+
+Intake TakeInFile(std::string& path, FileBytes& bytes, std::string& message, int& line, bool noRepair,
+                  MessageSink& sink, const std::filesystem::path& userDataFolder) {
+    line = 0;
+    std::error_code error;
+    if (!bytes.load(path, error)) {
+        // An unreadable file passes the exponential check; the line-end
+        // check then says why it cannot be read.
+        if (!CheckLineDelimiters(path, message, noRepair, sink, userDataFolder)) return Intake::Refused;
+        if (!bytes.load(path, error)) {
+            message = error.message();
+            return Intake::Refused;
+        }
+    }
+    std::string repaired;
+    const bool fault = RepairLineDelimiters(bytes.view(), repaired);
+    const std::string_view examined = fault ? std::string_view(repaired) : bytes.view();
+    if (const std::size_t at = ExponentFromTilt(examined); at != std::string_view::npos) {
+        line = PhysicalLineAt(examined, at);
+        return Intake::Exponential;
+    }
+    if (!fault) return Intake::Read;
+    bytes.assign({});
+    if (!SaveRepairedCopy(path, repaired, message, noRepair, sink, userDataFolder)) {
+        line = message == kBadDelimiterMessage ? 1 : 0;
+        return Intake::Refused;
+    }
+    bytes.assign(std::move(repaired));
+    return Intake::Read;
 }
 
 std::string ExponentCheckText(const std::string& path) {

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/message_sink.h"
+#include "readers/text_decoding.h"
 
 namespace lumibench {
 
@@ -56,6 +57,30 @@ std::string ExponentCheckText(const std::string& path);
 // becomes the copy's path. `message` is only written when the result is false.
 bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink,
                          const std::filesystem::path& userDataFolder = {});
+
+// The steps after a bad line end was found, over the copy's bytes: refusal
+// with `noRepair`, else the copy written, announced, and `path` set to it.
+bool SaveRepairedCopy(std::string& path, std::string_view repaired, std::string& message, bool noRepair,
+                      MessageSink& sink, const std::filesystem::path& userDataFolder);
+
+// Offset of the first "E-" or "E+" from the first line containing "TILT="
+// on (lines ending at CR, as ReadFileText has them), in raw file bytes; npos
+// when there is none. Searching ExponentCheckText's text gives the same answer.
+std::size_t ExponentFromTilt(std::string_view bytes);
+
+enum class Intake {
+    Read,         // `bytes` holds the file to parse (the repaired copy's bytes after a repair)
+    Exponential,  // the exponential-number check refused the file; `line` says where
+    Refused,      // the line-end check refused it; `message` says why, `line` is 1 for a bad line end
+};
+
+// The checks every reader runs before it parses, on a single read of the
+// file: the exponential-number check over the text as it stands after the
+// line-end repair (from its TILT line on), then the line-end check with its
+// repair. Answers as ExponentCheckText followed by CheckLineDelimiters would,
+// without reading the file three times.
+Intake TakeInFile(std::string& path, FileBytes& bytes, std::string& message, int& line, bool noRepair,
+                  MessageSink& sink, const std::filesystem::path& userDataFolder);
 
 // Writes `bytes` as the "_Repaired" copy of `path`: beside it, or, when its
 // folder refuses new files and `userDataFolder` is given, in a private

@@ -1,6 +1,7 @@
 #include "readers/text_decoding.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -142,6 +143,53 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
         }
     }
     return text;
+}
+
+FileBytes::~FileBytes() { release(); }
+
+void FileBytes::release() {
+    if (mapped_ != nullptr) ::munmap(const_cast<char*>(mapped_), size_);
+    mapped_ = nullptr;
+    size_ = 0;
+}
+
+void FileBytes::assign(std::string bytes) {
+    release();
+    owned_ = std::move(bytes);
+}
+
+bool FileBytes::load(const std::string& path, std::error_code& error) {
+    release();
+    owned_.clear();
+    error.clear();
+    FileDescriptor file(OpenRegularFileForReading(path, error));
+    if (file.get() < 0) return false;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        error.assign(errno, std::generic_category());
+        return false;
+    }
+    const auto size = static_cast<std::size_t>(info.st_size);
+    if (size > 0) {
+        // Populated at once: the pages come from the page cache in one call
+        // instead of one fault each.
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.get(), 0);
+        if (map != MAP_FAILED) {
+            mapped_ = static_cast<const char*>(map);
+            size_ = size;
+            return true;
+        }
+    }
+    return ReadFileBytes(path, owned_, error);
+}
+
+std::string_view DecodedView(std::string_view bytes, std::string& storage) {
+    if (IsValidUtf8(bytes)) {
+        if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+        return bytes;
+    }
+    storage = Windows1252ToUtf8(bytes);
+    return storage;
 }
 
 std::string DecodeFileText(std::string bytes) {

@@ -18,6 +18,33 @@ namespace lumibench {
 // `bytes` is empty, `error` says why and the result is false.
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::error_code& error);
 
+// A file's bytes, mapped read-only for the time they are needed (no copy, no
+// fresh pages to fault in), or held in a string once something rewrites them.
+class FileBytes {
+public:
+    FileBytes() = default;
+    ~FileBytes();
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+
+    // False with `error` set when the file cannot be read (as ReadFileBytes).
+    bool load(const std::string& path, std::error_code& error);
+    std::string_view view() const { return mapped_ ? std::string_view(mapped_, size_) : std::string_view(owned_); }
+    // Replaces the bytes by `bytes` (a repaired copy's), releasing the mapping.
+    void assign(std::string bytes);
+
+private:
+    void release();
+    const char* mapped_ = nullptr;
+    std::size_t size_ = 0;
+    std::string owned_;
+};
+
+// The file's text as DecodeFileText gives it, without a copy where the bytes
+// are that text already (valid UTF-8 without a byte-order mark); `storage`
+// holds the text when it had to be converted.
+std::string_view DecodedView(std::string_view bytes, std::string& storage);
+
 bool IsValidUtf8(std::string_view bytes);
 
 // The file's text as UTF-8: valid UTF-8 is moved through (without a leading

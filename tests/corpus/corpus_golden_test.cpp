@@ -134,6 +134,8 @@ std::vector<std::string> CurrentOutcomes(const fs::path& corpus, const fs::path&
         if (!entry.is_regular_file()) continue;
         const std::string name = entry.path().filename().string();
         if (!ReaderForExtension(SplitPath(name).extension)) continue;
+        // Copies a program wrote beside corpus files are not corpus files.
+        if (name.find("_Repaired.") != std::string::npos) continue;
         files.emplace_back(fs::relative(entry.path(), corpus).generic_string(), entry.path());
     }
     std::sort(files.begin(), files.end());

@@ -176,6 +176,8 @@ TEST_F(EulumdatReaderTest, PhotometryScalingAndLampSets) {
     EXPECT_NE(std::find(record().Keywords.begin(), record().Keywords.end(),
                         "[_EULUM_LAMP_2_WATTS] 58"),
               record().Keywords.end());
+    // The first set's wattage, not the last set's.
+    EXPECT_FLOAT_EQ(record().InputWatts, 28);
 }
 
 TEST_F(EulumdatReaderTest, RoundAreaAndSymmetryThroughTheFile) {

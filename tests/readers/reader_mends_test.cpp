@@ -133,6 +133,18 @@ TEST(ReaderMends, RepairedCopyKeepsAnEarlierOneWhenWritingFailsAndNeverWidensThe
     EXPECT_TRUE(fs::is_directory(copy));
 }
 
+TEST(ReaderMends, AFolderThatGrantsNoWritesGetsNoCopyWhoeverRuns) {
+    TempFolder folder;
+    fs::create_directory(folder.path("catalogue"));
+    const std::string file = folder.write("catalogue/lum.ies", Ies("", "500 400 300", "1", "\n"));
+    ::chmod(folder.path("catalogue").c_str(), 0555);
+    const FileCheckResult result = CheckFile(file, true, folder.path("data"));
+    ::chmod(folder.path("catalogue").c_str(), 0755);
+    EXPECT_TRUE(result.ok()) << result.messages.text();
+    EXPECT_TRUE(result.path.starts_with(folder.path("data/Repaired/catalogue-"))) << result.path;
+    EXPECT_FALSE(fs::exists(folder.path("catalogue/lum_Repaired.ies")));
+}
+
 TEST(ReaderMends, CopiesOfFilesInClosedFoldersHaveOneFolderPerSource) {
     const fs::path data = "/home/u/.local/share/Lumibench";
     const std::string a = RepairedCopyFolderFor("/mnt/cat-a/lum.ies", data);

@@ -188,7 +188,16 @@ TEST_F(Tm14ReaderTest, DataStartingAt270IsReorientedThroughTheTemporaryTable) {
     Tm14Text circle;
     circle.horizontal = Range(270, 345, 15);
     for (float a : Range(0, 255, 15)) circle.horizontal.push_back(a);
+    // A link planted at the table's name is replaced, not written through.
+    const fs::path victim = folder_ / "victim.txt";
+    std::ofstream(victim) << "keep me";
+    fs::remove(database);
+    fs::create_symlink(victim, database);
     ASSERT_EQ(load(circle.text()), "");
+    EXPECT_FALSE(fs::is_symlink(database));
+    std::ifstream kept(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep me");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dataFolder_), fs::directory_iterator()), 1);
     auto expected = Range(0, 345, 15);
     expected.push_back(360);
     EXPECT_EQ(record().HorAngles, expected);
@@ -309,6 +318,46 @@ TEST_F(Tm14ReaderTest, ShortFilesAndLampMinimum) {
     EXPECT_EQ(load(head), "Input past end of file: the file ends before all of its values were read.\r\n");
     EXPECT_EQ(record().LampCount, 1);  // 0 lamps count as 1
     EXPECT_FLOAT_EQ(record().CandelaMultiplier, 1);
+}
+
+}  // namespace
+}  // namespace lumibench
+
+namespace lumibench {
+namespace {
+
+// The angle bounds of type B data, on and just beyond each bound.
+TEST_F(Tm14ReaderTest, TypeBAngleBoundsAreInclusive) {
+    struct Row {
+        std::vector<float> vertical, horizontal;
+        std::string message;
+    };
+    const Row rows[] = {
+        {{-90, 0, 90}, {-90, 0, 90}, ""},
+        {{-90.01f, 0, 90}, {0, 90}, "First vertical angle must be >= -90.\r\n"},
+        {{-90, 0, 90.01f}, {0, 90}, "Last vertical angle must be <= 90.\r\n"},
+        {{0, 90}, {-90.01f, 0, 90}, "First horizontal angle must be >= -90.\r\n"},
+        {{0, 90}, {-90, 0, 90.01f}, "Last horizontal angle must be <= 90.\r\n"},
+    };
+    for (const Row& row : rows) {
+        Tm14Text file;
+        file.type = 2;
+        file.vertical = row.vertical;
+        file.horizontal = row.horizontal;
+        EXPECT_EQ(load(file.text()), row.message) << Joined(row.vertical) << " / " << Joined(row.horizontal);
+    }
+}
+
+// Lamps count once: candela times the multiplier is the luminaire's intensity.
+TEST_F(Tm14ReaderTest, LampCountScalesTheValuesOnceAndLeavesTheMultiplierAtOne) {
+    for (const std::string lamps : {"0", "1", "3"}) {
+        Tm14Text file;
+        file.lamps = lamps;
+        ASSERT_EQ(load(file.text()), "") << lamps;
+        const double count = lamps == "3" ? 3 : 1;
+        EXPECT_FLOAT_EQ(record().CandelaMultiplier, 1) << lamps;
+        EXPECT_EQ(record().Candela[1][2] * record().CandelaMultiplier, 22 * count) << lamps;
+    }
 }
 
 }  // namespace

@@ -93,6 +93,9 @@ struct Summary {
 // angle and the neighbouring ones, in both angles; a zone boundary that cuts a
 // cell takes the share of the cell's solid angle that lies inside.
 double ZoneFlux(const IntensityDistribution& distribution, double from, double to);
+// Several zones at once, {from, to} each: one pass over the record for types B and A.
+std::vector<double> ZoneFluxes(const IntensityDistribution& distribution,
+                               const std::vector<std::array<double, 2>>& zones);
 // Flux below and above the horizontal plane through the luminaire (type C:
 // gamma 0-90 and 90-180; type B: V below and above 0; type A: V likewise).
 double DownwardFlux(const IntensityDistribution& distribution);

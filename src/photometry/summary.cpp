@@ -160,19 +160,23 @@ Summary Summarise(const PhotometricRecord& record, const IntensityDistribution& 
         summary.fieldAngles.push_back({name, field ? std::optional<double>(field->fullAngle) : std::nullopt});
     }
 
-    for (const auto& [from, to] : kIesZones) {
+    // All zones in one call: for types B and A that is one pass over the cells.
+    std::vector<std::array<double, 2>> zones(kIesZones.begin(), kIesZones.end());
+    for (const double cone : kCieFluxCodeCones) zones.push_back({0, cone});
+    const std::vector<double> zoneFlux = ZoneFluxes(distribution, zones);
+    for (std::size_t i = 0; i < kIesZones.size(); ++i) {
         ZonalLumens zone;
-        zone.from = from;
-        zone.to = to;
-        zone.lm = ZoneFlux(distribution, from, to);
+        zone.from = kIesZones[i][0];
+        zone.to = kIesZones[i][1];
+        zone.lm = zoneFlux[i];
         if (summary.lampFluxLm) zone.percentLamp = 100 * zone.lm / *summary.lampFluxLm;
         zone.percentLuminaire = luminaire > 0 ? 100 * zone.lm / luminaire : 0;
         summary.zonalLumens.push_back(zone);
     }
 
-    const double lower = ZoneFlux(distribution, 0, 90);
+    const double lower = zoneFlux[3];  // 0-90
     for (std::size_t i = 0; i < kCieFluxCodeCones.size(); ++i) {
-        summary.cieFluxCode[i] = lower > 0 ? 100 * ZoneFlux(distribution, 0, kCieFluxCodeCones[i]) / lower : 0;
+        summary.cieFluxCode[i] = lower > 0 ? 100 * zoneFlux[kIesZones.size() + i] / lower : 0;
     }
     summary.cieFluxCode[3] = luminaire > 0 ? 100 * lower / luminaire : 0;
     summary.cieFluxCode[4] = summary.lorPercent.value_or(100);

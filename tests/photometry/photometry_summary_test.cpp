@@ -134,8 +134,6 @@ TEST(SummaryFigures, IsotropicAbsolutePhotometryHasNoLampFigures) {
 }
 
 TEST(SummaryFigures, MaximumAndItsDirection) {
-    const IntensityDistribution distribution(testing::AnalyticRecord(
-        1, Layout::Full, 10, [](double c, double g) { return 100 + 50 * Cos(c - 30) * Sin(g); }));
     const PhotometricRecord record =
         testing::AnalyticRecord(1, Layout::Full, 10, [](double c, double g) { return 100 + 50 * Cos(c - 30) * Sin(g); });
     const Summary summary = Summarise(record);

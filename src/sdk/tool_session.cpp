@@ -89,4 +89,12 @@ bool ToolSession::sendRawToHost(std::string_view text, std::chrono::milliseconds
     return store_.write(kExchangeApp, section, hostKey, text);
 }
 
+std::string ToolSession::setting(std::string_view section, std::string_view key, std::string_view fallback) {
+    return store_.read(kExchangeApp, section, key, fallback);
+}
+
+bool ToolSession::setSetting(std::string_view section, std::string_view key, std::string_view value) {
+    return store_.write(kExchangeApp, section, key, value);
+}
+
 }  // namespace lumibench

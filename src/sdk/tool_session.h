@@ -69,6 +69,13 @@ public:
     // The same with a command text written exactly as given.
     bool sendRawToHost(std::string_view text, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
+    // A value of the host's settings (application "Lumibench_PE"), for
+    // example setting("Lumibench_PE", "InputUnits") or setting("Tool_Open",
+    // "IgnoreWarnings"); `fallback` when it was never written.
+    std::string setting(std::string_view section, std::string_view key, std::string_view fallback = {});
+    // Writes a value of the tool's own section there; false when the store refused.
+    bool setSetting(std::string_view section, std::string_view key, std::string_view value);
+
     SettingsStore& store() { return store_; }
 
 private:

@@ -29,6 +29,14 @@ std::unique_ptr<ToolSession> ToolSession::Start(int argc, const char* const* arg
     return session;
 }
 
+std::unique_ptr<ToolSession> ToolSession::OpenSettingsOnly(std::string actName, std::string* error) {
+    auto store = SqliteSettingsStore::Open(DefaultSettingsPath(), error);
+    if (!store) return nullptr;
+    auto session = std::make_unique<ToolSession>(*store, ToolCommandLine{}, std::move(actName));
+    session->ownedStore_ = std::move(store);
+    return session;
+}
+
 ToolSession::ToolSession(SettingsStore& store, ToolCommandLine commandLine, std::string actName)
     : store_(store), commandLine_(std::move(commandLine)), actName_(std::move(actName)) {}
 
@@ -44,6 +52,7 @@ std::string ToolSession::mailboxKey() const {
 }
 
 std::int16_t ToolSession::readData(WorkRecordTable& records, std::string& errorText) {
+    if (commandLine_.section.empty()) return -1;
     return ReadExchangeRecords(store_, commandLine_.section, records, errorText);
 }
 
@@ -55,6 +64,7 @@ int ToolSession::writeData(const WorkRecordTable& records) {
 }
 
 std::optional<ToolCommand> ToolSession::takeCommand() {
+    if (commandLine_.section.empty()) return std::nullopt;
     const std::string key = mailboxKey();
     std::string text = store_.read(kExchangeApp, commandLine_.section, key);
     if (text.empty()) return std::nullopt;
@@ -78,6 +88,7 @@ bool ToolSession::sendToHost(std::string_view verb, std::string_view extraField,
 
 bool ToolSession::sendRawToHost(std::string_view text, std::chrono::milliseconds timeout) {
     const std::string& section = commandLine_.section;
+    if (section.empty()) return false;  // no host to talk to
     const std::string_view hostKey =
         commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, UnitsFromSettingsTest,
                                            UnitsRow{"2", "1", false, false}, UnitsRow{" 2", " 1", false, false},
                                            UnitsRow{"1", "0", false, true}, UnitsRow{"0", "7", true, false},
                                            UnitsRow{"metres", "lux", true, true}),
-                         [](const auto& info) { return "row" + std::to_string(info.index); });
+                         [](const auto& row) { return "row" + std::to_string(row.index); });
 
 // 1 fc is 1 lm/ft^2 = 10.7639 lx; 1 ft = 0.3048 m (exact by definition).
 TEST(ReportUnits, ConvertsByTheDefinitionsOfFootAndFootcandle) {
@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameRow{{"/d/a.ies", "/d/a.ldt"}, {"a.pdf", "a-2.pdf"}},
                       NameRow{{"/d/x.y.ies", "/d/noext"}, {"x.y.pdf", "noext.pdf"}},
                       NameRow{{"/d/a|b?.ies", "", "/d/"}, {"a_b_.pdf", "dataset-2.pdf", "dataset-3.pdf"}}),
-    [](const auto& info) { return "row" + std::to_string(info.index); });
+    [](const auto& row) { return "row" + std::to_string(row.index); });
 
 TEST(ReportDataSets, DropsAClosedFileAndTakesRefreshedDataInPlace) {
     PhotometricRecord a, b;
@@ -211,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Spacing, luminance and the room"}},
                       SheetRow{ReportKind::Road, {"Road classification and BUG rating", "Illuminance on the road"}},
                       SheetRow{ReportKind::Floodlight, {"Beam and field", "Isocandela diagram and the target"}}),
-    [](const auto& info) { return ActNameOf(info.param.kind); });
+    [](const auto& row) { return ActNameOf(row.param.kind); });
 
 TEST(SheetContent, CuTableHasElevenCavityRatiosAndAFallingFirstColumn) {
     const ReportDocument doc = BuildReport(ReportKind::Indoor, Lambertian(), {}, ReportUnits{});
@@ -261,6 +261,21 @@ TEST(SheetContent, RoomIlluminanceIsTheLumenMethodOfItsOwnCu) {
     EXPECT_NEAR(LeadingNumberOf(lux), 16 * 5000 * LeadingNumberOf(cu) * 0.8 / 100, 0.5);
 }
 
+// Data sets handed over by the host carry their header lines only.
+TEST(SheetContent, NamesTheLuminaireFromHeaderLinesWhenTheFieldsAreEmpty) {
+    PhotometricRecord r = Lambertian();
+    r.LuminaireKeyword.clear();
+    r.Keywords = {"[TEST] T-1", "[manufac]  Northlight ", "[LUMINAIRE] Wall pack", "[LUMINAIREX] not this"};
+    const ReportDocument doc = BuildReport(ReportKind::Road, r, {}, {});
+    EXPECT_EQ(doc.luminaire, "Wall pack");
+    std::string maker, test;
+    ASSERT_NE(FindFacts(doc, "Manufacturer", &maker), nullptr);
+    ASSERT_NE(FindFacts(doc, "Test", &test), nullptr);
+    EXPECT_EQ(maker, "Northlight");
+    EXPECT_EQ(test, "T-1");
+    EXPECT_EQ(FindFacts(doc, "Lamp", &test), nullptr);
+}
+
 TEST(SheetContent, TypeBRecordGetsANoteInsteadOfRoomFigures) {
     PhotometricRecord b = testing::AnalyticRecord(2, testing::Layout::BFull, 5, testing::CosinePower(2, 1000, 8));
     b.Filename = "/d/flood.ies";
@@ -305,8 +320,9 @@ TEST(Pagination, KeepsBlocksInOrderInsideTheBodyAndHeadingsWithTheirContent) {
         for (const PlacedBlock& placed : page) {
             EXPECT_EQ(placed.index, next++);
             EXPECT_GE(placed.top, layout.bodyTop());
-            if (placed.height < layout.bodyBottom() - layout.bodyTop())
+            if (placed.height < layout.bodyBottom() - layout.bodyTop()) {
                 EXPECT_LE(placed.top + placed.height, layout.bodyBottom() + 1e-9);
+            }
         }
     }
     EXPECT_EQ(next, doc.blocks.size());

@@ -69,13 +69,13 @@ std::ostream& operator<<(std::ostream& out, const ToolRow& row) { return out << 
 const std::vector<ToolRow> kTools{
     {"Tool_IndoorReportPE", "downlight.ies",
      {"Indoor Report", "Coefficients of utilisation", "UGR table", "Zonal lumen summary", "Polar diagram",
-      "Spacing criterion C0-C180", "Northlight Lighting Ltd"}},
+      "Spacing criterion C0-C180", "Northlight Lighting Ltd", "Recessed downlight 150 mm"}},
     {"Tool_RoadReportPE", "street_light_absolute.ies",
      {"Road Report", "Lateral type", "BUG rating", "Front very high (FVH)", "Isolux plot of the road grid",
-      "Uniformity min/avg", "Northlight Lighting Ltd"}},
+      "Uniformity min/avg", "Northlight Lighting Ltd", "Street lantern, type II wide"}},
     {"Tool_FloodReportPE", "floodlight_type_b.ies",
      {"Floodlight Report", "Beam (50 %)", "NEMA type", "Isocandela lines (cd) over H and V",
-      "Illuminance on the target plane", "Northlight Lighting Ltd"}},
+      "Illuminance on the target plane", "Northlight Lighting Ltd", "Floodlight, narrow beam"}},
 };
 
 class ReportTools : public ::testing::TestWithParam<ToolRow> {
@@ -211,10 +211,13 @@ TEST_P(ReportTools, StartedByTheHostWritesThePdfOfItsDataSet) {
     const QImage screen = testing::CaptureScreen(server.display());
     ASSERT_FALSE(screen.isNull());
     EXPECT_GT(testing::ColourCount(screen, screen.rect()), 50u);
+    // For a look at the window: LUMIBENCH_SCREENSHOT_DIR keeps the picture.
+    if (const char* keep = std::getenv("LUMIBENCH_SCREENSHOT_DIR"))
+        screen.save(QString::fromStdString((fs::path(keep) / (tool + ".png")).string()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, ReportTools, ::testing::ValuesIn(kTools),
-                         [](const auto& info) { return std::string(info.param.tool); });
+                         [](const auto& row) { return std::string(row.param.tool); });
 
 }  // namespace
 }  // namespace lumibench

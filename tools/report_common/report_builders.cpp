@@ -94,6 +94,25 @@ ReportBlock Columns(std::vector<ReportBlock> columns) {
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
+// A header keyword's value: the reader's own field when it filled one, else
+// the header line that starts with the keyword (records that came through
+// the exchange slots carry only the lines).
+std::string KeywordOf(const PhotometricRecord& record, const std::string& field, const std::string& keyword) {
+    if (field.find_first_not_of(" \t") != std::string::npos) return field;
+    for (const std::string& line : record.Keywords) {
+        if (line.size() < keyword.size()) continue;
+        if (!std::equal(keyword.begin(), keyword.end(), line.begin(), [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+            }))
+            continue;
+        std::string value = line.substr(keyword.size());
+        const auto first = value.find_first_not_of(" \t");
+        if (first == std::string::npos) return {};
+        return value.substr(first, value.find_last_not_of(" \t\r") - first + 1);
+    }
+    return {};
+}
+
 std::string Degrees(std::optional<double> value) {
     return value ? Fixed(value, 1) + "\u00B0" : "-";
 }
@@ -119,14 +138,15 @@ void AddIfGiven(std::vector<std::pair<std::string, std::string>>& facts, const c
 void AddCommonBlocks(ReportDocument& doc, const PhotometricRecord& record, const IntensityDistribution& distribution,
                      const Summary& s, const ReportUnits& units) {
     std::vector<std::pair<std::string, std::string>> luminaire;
-    AddIfGiven(luminaire, "Manufacturer", record.ManufacKeyword);
-    AddIfGiven(luminaire, "Luminaire", record.LuminaireKeyword);
-    AddIfGiven(luminaire, "Catalogue number", record.LumcatKeyword);
-    AddIfGiven(luminaire, "Lamp", record.LampKeyword);
-    AddIfGiven(luminaire, "Lamp catalogue", record.LampcatKeyword);
-    AddIfGiven(luminaire, "Ballast", record.BallastKeyword);
-    AddIfGiven(luminaire, "Test", record.TestKeyword);
-    AddIfGiven(luminaire, "Test date", record.DateKeyword);
+    AddIfGiven(luminaire, "Manufacturer", KeywordOf(record, record.ManufacKeyword, "[MANUFAC]"));
+    AddIfGiven(luminaire, "Luminaire", KeywordOf(record, record.LuminaireKeyword, "[LUMINAIRE]"));
+    AddIfGiven(luminaire, "Catalogue number", KeywordOf(record, record.LumcatKeyword, "[LUMCAT]"));
+    AddIfGiven(luminaire, "Lamp", KeywordOf(record, record.LampKeyword, "[LAMP]"));
+    AddIfGiven(luminaire, "Lamp catalogue", KeywordOf(record, record.LampcatKeyword, "[LAMPCAT]"));
+    AddIfGiven(luminaire, "Ballast", KeywordOf(record, record.BallastKeyword, "[BALLAST]"));
+    AddIfGiven(luminaire, "Test", KeywordOf(record, record.TestKeyword, "[TEST]"));
+    std::string date = KeywordOf(record, record.DateKeyword, "[ISSUEDATE]");
+    AddIfGiven(luminaire, "Test date", date.empty() ? KeywordOf(record, {}, "[DATE]") : date);
     luminaire.emplace_back("File", BaseName(record.Filename));
     const bool absolute = record.LumensPerLamp < 0;
     luminaire.emplace_back("Photometry", "Type " + TypeName(record.PhotometricType) +
@@ -284,7 +304,8 @@ void PaintRoadIsolux(QPainter& p, const QRectF& area, const RoadIlluminance& gri
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     const double unit = 8;  // one text line, in points
-    QFont font = p.font();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleStrategy(QFont::PreferNoShaping);
     font.setPixelSize(std::max(1, static_cast<int>(unit * 0.9)));
     p.setFont(font);
     const QRectF frame = area.adjusted(unit * 4, unit * 2, -unit, -unit * 3);
@@ -492,8 +513,8 @@ ReportDocument BuildReport(ReportKind kind, const PhotometricRecord& record, con
     doc.kind = kind;
     doc.title = ReportTitle(kind);
     doc.file = record.Filename;
-    doc.luminaire = record.LuminaireKeyword.find_first_not_of(' ') != std::string::npos ? record.LuminaireKeyword
-                                                                                       : BaseName(record.Filename);
+    doc.luminaire = KeywordOf(record, record.LuminaireKeyword, "[LUMINAIRE]");
+    if (doc.luminaire.empty()) doc.luminaire = BaseName(record.Filename);
     if (record.Candela.empty() || record.HorAngles.empty() || record.VertAngles.empty()) {
         doc.blocks.push_back(Note("The data set holds no intensity table."));
         return doc;

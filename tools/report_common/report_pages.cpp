@@ -25,6 +25,9 @@ void UseFont(QPainter& p, int pixels, bool bold = false, bool italic = false) {
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setItalic(italic);
+    // No ligatures: "fi" and "ffl" drawn as one glyph would make the PDF's
+    // text unsearchable for the words that hold them.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     p.setFont(font);
 }
 

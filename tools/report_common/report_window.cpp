@@ -122,6 +122,7 @@ ReportIdentity ReportWindow::identity() const { return IdentityFromSettings(sett
 void ReportWindow::buildForm() {
     // Units may have changed in the host's settings since the last report.
     const ReportUnits u = units();
+    shownUnits_ = u;
     for (const InputField& field : InputFields(kind_)) {
         auto* spin = qobject_cast<QDoubleSpinBox*>(inputs_[field.key]);
         QString unit;
@@ -140,7 +141,8 @@ void ReportWindow::buildForm() {
 }
 
 void ReportWindow::inputsChanged() {
-    const ReportUnits u = units();
+    // The boxes hold lengths in the units they were filled in, whatever the settings say now.
+    const ReportUnits u = shownUnits_;
     for (const InputField& field : InputFields(kind_)) {
         double value = 0;
         if (auto* spin = qobject_cast<QDoubleSpinBox*>(inputs_[field.key]))

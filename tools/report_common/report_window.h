@@ -56,6 +56,7 @@ private:
     ReportDataSets& dataSets_;
     ReportSettingsAccess settings_;
     InputValues values_;
+    ReportUnits shownUnits_;  // the units the boxes show their lengths in
     QTimer rebuild_;
 
     QComboBox* dataSetChoice_ = nullptr;

@@ -121,9 +121,17 @@ std::string Length(const ReportUnits& units, double metres, int decimals = 2) {
     return Fixed(units.lengthFromMetres(metres), decimals) + " " + units.lengthLabel();
 }
 
+// Digits enough for the largest value to show three significant ones, so a
+// dim luminaire's grid does not read as all zeros.
+int DecimalsFor(double largest) {
+    if (!(largest < 100)) return 0;
+    if (largest < 1) return 3;
+    return largest < 10 ? 2 : 1;
+}
+
 std::string Illuminance(const ReportUnits& units, double lux) {
     const double shown = units.illuminanceFromLux(lux);
-    return Fixed(shown, shown < 10 ? 2 : 1) + " " + units.illuminanceLabel();
+    return Fixed(shown, DecimalsFor(std::abs(shown))) + " " + units.illuminanceLabel();
 }
 
 std::string TypeName(int type) {
@@ -439,10 +447,11 @@ void AddRoadBlocks(ReportDocument& doc, const IntensityDistribution& distributio
         values_.header.push_back("Across \\ along (" + units.lengthLabel() + ")");
         for (int i = 0; i < shownAlong; ++i)
             values_.header.push_back(Fixed(units.lengthFromMetres(grid.points[static_cast<std::size_t>(i * grid.pointsAcross)].along), 1));
+        const int decimals = DecimalsFor(units.illuminanceFromLux(grid.maximum));
         for (int j = grid.pointsAcross - 1; j >= 0; --j) {
             std::vector<std::string> row{Fixed(units.lengthFromMetres(grid.points[static_cast<std::size_t>(j)].across), 2)};
             for (int i = 0; i < shownAlong; ++i)
-                row.push_back(Fixed(units.illuminanceFromLux(grid.points[static_cast<std::size_t>(i * grid.pointsAcross + j)].illuminance), 1));
+                row.push_back(Fixed(units.illuminanceFromLux(grid.points[static_cast<std::size_t>(i * grid.pointsAcross + j)].illuminance), decimals));
             values_.rows.push_back(std::move(row));
         }
         doc.blocks.push_back(Table(std::move(values_), "Grid illuminance (" + units.illuminanceLabel() + ")" +
@@ -496,10 +505,11 @@ void AddFloodBlocks(ReportDocument& doc, const PhotometricRecord& record, const 
     ReportTable grid;
     grid.header.push_back("Up \\ right (" + units.lengthLabel() + ")");
     for (double x : target.x) grid.header.push_back(Fixed(units.lengthFromMetres(x), 1));
+    const int decimals = DecimalsFor(units.illuminanceFromLux(target.maximum));
     for (std::size_t r = target.y.size(); r-- > 0;) {
         std::vector<std::string> row{Fixed(units.lengthFromMetres(target.y[r]), 1)};
         if (r < target.values.size())
-            for (double v : target.values[r]) row.push_back(Fixed(units.illuminanceFromLux(v), 1));
+            for (double v : target.values[r]) row.push_back(Fixed(units.illuminanceFromLux(v), decimals));
         grid.rows.push_back(std::move(row));
     }
     doc.blocks.push_back(Table(std::move(grid), "Illuminance on the target plane (" + units.illuminanceLabel() + ")"));

@@ -149,11 +149,11 @@ double ProjectedArea(const PhotometricRecord& record, Direction direction) {
     const double gamma = direction.vertical * kRadian;
     const double c = direction.horizontal * kRadian;
     const double bottom = (round ? kPi / 4 : 1.0) * width * length;
-    // A box shows its length x height face to views along C0 and its width x
-    // height face to views along C90; a round opening shows its side as wide
-    // as the ellipse across the view.
-    const double side = round ? height * std::hypot(length * std::cos(c), width * std::sin(c))
-                              : height * (length * std::abs(std::cos(c)) + width * std::abs(std::sin(c)));
+    // A box shows its width x height face to views along C0 (its length) and
+    // its length x height face to views along C90; a round opening shows its
+    // side as wide as the ellipse across the view.
+    const double side = round ? height * std::hypot(width * std::cos(c), length * std::sin(c))
+                              : height * (width * std::abs(std::cos(c)) + length * std::abs(std::sin(c)));
     return bottom * std::abs(std::cos(gamma)) + side * std::abs(std::sin(gamma));
 }
 
@@ -191,8 +191,10 @@ std::optional<UgrTable> UgrTabular(const IntensityDistribution& distribution, co
                 const double d2 = t * t + r * r + kHeight * kHeight;
                 const double gamma = std::atan2(std::hypot(t, r), kHeight) / kRadian;
                 // Towards the observer from the luminaire: (-t, -r) on the floor plan.
+                // Crosswise the length (C0) lies across the line of sight, so
+                // C0 runs along t and C90 along r; endwise the other way round.
                 for (const bool cross : {true, false}) {
-                    double c = (cross ? std::atan2(-t, -r) : std::atan2(-r, -t)) / kRadian;
+                    double c = (cross ? std::atan2(-r, -t) : std::atan2(-t, -r)) / kRadian;
                     if (c < 0) c += 360;
                     const Direction direction{c, gamma};
                     const double area = ProjectedArea(record, direction);

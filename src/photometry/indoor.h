@@ -3,11 +3,11 @@
 // zonal cavity method, the UGR table by the CIE tabular method, the spacing
 // criterion in both principal planes and the average luminance table.
 //
-// The luminous opening comes from the record: Width along the C0-C180 axis,
-// Length along the C90-C270 axis (a linear luminaire's lamps lie along C90),
-// Height its vertical side; a negative width or length means a round
-// (elliptical) opening. Lengths in feet (UnitsType 1) are turned to metres,
-// so luminances are in cd/m^2.
+// The luminous opening comes from the record: Length along the C0-C180 axis,
+// Width along the C90-C270 axis (the file formats' own convention), Height its
+// vertical side; a negative width or length means a round (elliptical)
+// opening. Lengths in feet (UnitsType 1) are turned to metres, so luminances
+// are in cd/m^2.
 
 #include <array>
 #include <optional>
@@ -67,7 +67,7 @@ struct UgrRoom {
 struct UgrTable {
     std::vector<UgrRoom> rooms;                // the nineteen standard rooms
     std::vector<Reflectances> columns;         // 70/50/20, 70/30/20, 50/50/20, 50/30/20, 30/30/20
-    std::vector<std::vector<double>> crosswise;  // [room][column]: luminaire length across the line of sight
+    std::vector<std::vector<double>> crosswise;  // [room][column]: luminaire length (C0) across the line of sight
     std::vector<std::vector<double>> endwise;    // ... along it
 };
 

@@ -98,5 +98,31 @@ TEST(ViewModel, LengthsInTheUnitsTheSettingsName) {
     }
 }
 
+// Inverse square law below a luminaire of 1000 cd at nadir: 1000 / h².
+TEST(ViewModel, IlluminanceBelowInTheOutputUnits) {
+    PhotometricRecord r = Record("/d/a.ies", 1000, 1000);
+    r.VertAngles = {0, 30, 60, 90};
+    r.VertAngleCount = 4;
+    r.Candela = {{1000, 1000, 0, 0}};  // 50 % at 45 degrees: a 90 degree beam
+    struct Row {
+        const char* setting;
+        const char* unit;
+        const char* length;
+        double firstHeight, firstValue;
+    };
+    const Row rows[] = {{"", "fc", "ft", 5, 40}, {"0", "fc", "ft", 5, 40}, {"1", "lx", "m", 1, 1000}};
+    for (const Row& row : rows) {
+        const IlluminanceCone cone = NadirIlluminance(r, row.setting);
+        EXPECT_EQ(cone.illuminanceUnit, row.unit);
+        EXPECT_EQ(cone.lengthUnit, row.length);
+        ASSERT_EQ(cone.rows.size(), 5u);
+        EXPECT_DOUBLE_EQ(cone.rows[0].height, row.firstHeight);
+        EXPECT_NEAR(cone.rows[0].illuminance, row.firstValue, 1e-9);
+        EXPECT_NEAR(cone.rows[1].illuminance, row.firstValue / 4, 1e-9);  // twice the height
+        ASSERT_TRUE(cone.rows[0].beamDiameter.has_value());
+        EXPECT_NEAR(*cone.rows[0].beamDiameter, 2 * row.firstHeight, 0.01 * row.firstHeight);  // tan 45° = 1
+    }
+}
+
 }  // namespace
 }  // namespace lumibench::view

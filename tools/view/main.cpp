@@ -46,8 +46,9 @@ int main(int argc, char** argv) {
         model.setDataSets(records);
     }
 
+    // Lengths and illuminance in the units of the host's Global System Settings.
     ViewWindow window(model, LengthUnitFromSetting(session->setting("Lumibench_PE", "InputUnits")),
-                      QString::fromStdString(session->windowTitle()));
+                      session->setting("Lumibench_PE", "OutputUnits"), QString::fromStdString(session->windowTitle()));
     // The host finds its tools by window title from the start, before Start
     // shows the window.
     window.winId();

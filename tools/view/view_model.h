@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,22 @@ struct LengthUnit {
 };
 // "InputUnits" of the host's settings: "0" (or nothing) feet, anything else metres.
 LengthUnit LengthUnitFromSetting(const std::string& inputUnits);
+
+// Illuminance straight below the luminaire at a few mounting heights, in the
+// units "OutputUnits" names: "0" (or nothing) footcandles with heights in
+// feet, anything else lux with heights in metres. The beam (50 %) diameter
+// follows from the beam angle of the first plane pair when there is one.
+struct ConeRow {
+    double height = 0;
+    double illuminance = 0;
+    std::optional<double> beamDiameter;
+};
+struct IlluminanceCone {
+    std::string illuminanceUnit;  // "lx" or "fc"
+    std::string lengthUnit;       // "m" or "ft"
+    std::vector<ConeRow> rows;
+};
+IlluminanceCone NadirIlluminance(const PhotometricRecord& record, const std::string& outputUnits);
 
 // The name a data set goes by in legends and lists: the file's name without
 // its folder, marked when the host said it is not saved.

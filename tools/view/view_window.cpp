@@ -97,8 +97,8 @@ void FillGrid(QTableWidget* table, const std::vector<double>& horizontal, const 
 
 }  // namespace
 
-ViewWindow::ViewWindow(ViewModel& model, LengthUnit lengthUnit, QString title)
-    : model_(model), lengthUnit_(std::move(lengthUnit)) {
+ViewWindow::ViewWindow(ViewModel& model, LengthUnit lengthUnit, std::string outputUnits, QString title)
+    : model_(model), lengthUnit_(std::move(lengthUnit)), outputUnits_(std::move(outputUnits)) {
     setObjectName(QStringLiteral("frmViewPE"));
     setWindowTitle(title);
     resize(980, 640);
@@ -128,6 +128,7 @@ ViewWindow::ViewWindow(ViewModel& model, LengthUnit lengthUnit, QString title)
     candelaExpanded_ = MakeTable("tblCandelaExpanded");
     zonal_ = MakeTable("tblZonalLumens");
     figures_ = MakeTable("tblFigures");
+    illuminance_ = MakeTable("tblIlluminance");
 
     auto* openingPage = new QSplitter(Qt::Vertical);
     openingPage->addWidget(opening_);
@@ -139,6 +140,7 @@ ViewWindow::ViewWindow(ViewModel& model, LengthUnit lengthUnit, QString title)
     tables->setObjectName(QStringLiteral("tabTables"));
     tables->addTab(figures_, QStringLiteral("Figures"));
     tables->addTab(zonal_, QStringLiteral("Zonal Lumens"));
+    tables->addTab(illuminance_, QStringLiteral("Illuminance Below"));
     tables->addTab(candelaStored_, QStringLiteral("Candela as Stored"));
     tables->addTab(candelaExpanded_, QStringLiteral("Candela Expanded"));
 
@@ -306,7 +308,7 @@ void ViewWindow::rebuildSeries() {
 
 void ViewWindow::fillTables() {
     const int index = selectedIndex();
-    for (QTableWidget* t : {luminance_, candelaStored_, candelaExpanded_, zonal_, figures_}) {
+    for (QTableWidget* t : {luminance_, candelaStored_, candelaExpanded_, zonal_, figures_, illuminance_}) {
         t->clear();
         t->setRowCount(0);
         t->setColumnCount(0);
@@ -376,6 +378,21 @@ void ViewWindow::fillTables() {
     }
     figures_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     figures_->verticalHeader()->hide();
+
+    const IlluminanceCone cone = NadirIlluminance(record, outputUnits_);
+    illuminance_->setColumnCount(3);
+    illuminance_->setHorizontalHeaderLabels({QStringLiteral("Mounting height (%1)").arg(Q(cone.lengthUnit)),
+                                             QStringLiteral("Illuminance below (%1)").arg(Q(cone.illuminanceUnit)),
+                                             QStringLiteral("Beam diameter (%1)").arg(Q(cone.lengthUnit))});
+    illuminance_->setRowCount(static_cast<int>(cone.rows.size()));
+    for (std::size_t i = 0; i < cone.rows.size(); ++i) {
+        const int row = static_cast<int>(i);
+        SetCell(illuminance_, row, 0, Number(cone.rows[i].height, 1));
+        SetCell(illuminance_, row, 1, Number(cone.rows[i].illuminance, 1));
+        SetCell(illuminance_, row, 2, Optional(cone.rows[i].beamDiameter, 2));
+    }
+    illuminance_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    illuminance_->verticalHeader()->hide();
 
     const auto luminance = diagrams::AverageLuminance(record);
     luminance_->setColumnCount(3);

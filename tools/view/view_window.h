@@ -25,7 +25,8 @@ class ViewWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    ViewWindow(ViewModel& model, LengthUnit lengthUnit, QString title);
+    // `outputUnits`: the host's "OutputUnits" setting, for illuminance.
+    ViewWindow(ViewModel& model, LengthUnit lengthUnit, std::string outputUnits, QString title);
 
     // The model changed (data sets added, dropped, refreshed): rebuild everything.
     void refresh();
@@ -49,6 +50,7 @@ private:
 
     ViewModel& model_;
     LengthUnit lengthUnit_;
+    std::string outputUnits_;
     std::vector<diagrams::Series> shown_;
     diagrams::Series selected_;
     diagrams::IntensityUnit unit_ = diagrams::IntensityUnit::Candela;
@@ -68,6 +70,7 @@ private:
     QTableWidget* candelaExpanded_ = nullptr;
     QTableWidget* zonal_ = nullptr;
     QTableWidget* figures_ = nullptr;
+    QTableWidget* illuminance_ = nullptr;
 };
 
 }  // namespace lumibench::view

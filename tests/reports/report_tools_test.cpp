@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -91,11 +94,12 @@ protected:
     }
     void TearDown() override { ::unsetenv("LUMIBENCH_REPORT_BATCH_DIR"); }
 
-    int run(const QStringList& arguments, std::string* out = nullptr) {
+    int run(const QStringList& arguments, std::string* out = nullptr, std::string* err = nullptr) {
         QProcess p;
         p.start(QString::fromStdString((BinDir() / GetParam().tool).string()), arguments);
         if (!p.waitForFinished(20000)) return -1;
-        if (out) *out = p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
+        if (out) *out = p.readAllStandardOutput().toStdString();
+        if (err) *err = p.readAllStandardError().toStdString();
         return p.exitCode();
     }
 
@@ -111,6 +115,23 @@ TEST_P(ReportTools, WritesAPdfWithItsFiguresFromTheCommandLine) {
     const std::string text = PdfText(pdf);
     for (const char* expected : GetParam().texts) EXPECT_NE(text.find(expected), std::string::npos) << expected;
     EXPECT_NE(text.find("Page 1 of"), std::string::npos);
+}
+
+// Every figure of the sheet is there for scripts too, as JSON.
+TEST_P(ReportTools, JsonHoldsTheSheetsFiguresAndIsWellFormed) {
+    std::string out;
+    ASSERT_EQ(run({"--json", QString::fromStdString(Sample(GetParam().sample).string())}, &out), 0);
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    ASSERT_EQ(json.array().size(), 1);
+    const QJsonObject sheet = json.array()[0].toObject();
+    EXPECT_EQ(sheet.value("title").toString().toStdString(), GetParam().texts.front());
+    EXPECT_GE(sheet.value("sections").toArray().size(), 4);
+    for (const char* expected : GetParam().texts) {
+        if (std::string(expected) == "Northlight Lighting Ltd") continue;  // the page head, not a figure
+        EXPECT_NE(out.find(expected), std::string::npos) << expected;
+    }
 }
 
 // Global System Settings writes the units; the next report shows them.
@@ -134,19 +155,20 @@ TEST_P(ReportTools, BatchWritesOnePdfPerFileAndReportsAFileThatDoesNotLoad) {
     const fs::path out = root_ / "out";
     fs::create_directories(out);
     std::ofstream(root_ / "broken.ies") << "IESNA:LM-63-2002\r\nTILT=NONE\r\n1 1000\r\n";
-    std::string output;
+    std::string output, errors;
     EXPECT_EQ(run({"--batch", QString::fromStdString(out.string()), QString::fromStdString(Sample(GetParam().sample).string()),
                    QString::fromStdString((root_ / "broken.ies").string()), QString::fromStdString(Sample("wall_washer.ies").string())},
-                  &output),
+                  &output, &errors),
               1)
-        << output;
+        << errors;
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(out)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     std::string first = GetParam().sample;
     first = first.substr(0, first.find('.')) + ".pdf";
     EXPECT_EQ(names, (std::vector<std::string>{first, "wall_washer.pdf"}));
-    EXPECT_NE(output.find("broken.ies"), std::string::npos);
+    EXPECT_NE(errors.find("broken.ies"), std::string::npos);
+    EXPECT_NE(output.find("wall_washer.pdf"), std::string::npos);  // what was written, one per line
 }
 
 // Started by the real host (/I, /R, /F on its command line) with a sample

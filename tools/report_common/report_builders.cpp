@@ -1,11 +1,15 @@
 // What each datasheet holds, table by table. Figures come from the
 // photometry library; this file only chooses, orders, converts and words them.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "diagrams/contour.h"
@@ -516,6 +520,55 @@ void AddFloodBlocks(ReportDocument& doc, const PhotometricRecord& record, const 
 }
 
 }  // namespace
+
+std::string ReportToJson(const ReportDocument& doc) {
+    auto q = [](const std::string& text) { return QString::fromStdString(text); };
+    auto strings = [&](const std::vector<std::string>& texts) {
+        QJsonArray out;
+        for (const std::string& t : texts) out.append(q(t));
+        return out;
+    };
+    QJsonArray sections;
+    QJsonObject section{{"heading", ""}};
+    QJsonObject facts;
+    QJsonArray tables, figures, notes;
+    auto close = [&] {
+        if (!facts.isEmpty()) section.insert("facts", facts);
+        if (!tables.isEmpty()) section.insert("tables", tables);
+        if (!figures.isEmpty()) section.insert("figures", figures);
+        if (!notes.isEmpty()) section.insert("notes", notes);
+        if (section.size() > 1) sections.append(section);
+        facts = {};
+        tables = figures = notes = {};
+    };
+    std::function<void(const ReportBlock&)> add = [&](const ReportBlock& b) {
+        switch (b.kind) {
+        case ReportBlock::Kind::Heading:
+            close();
+            section = QJsonObject{{"heading", q(b.text)}};
+            break;
+        case ReportBlock::Kind::Facts:
+            for (const auto& [label, value] : b.facts) facts.insert(q(label), q(value));
+            break;
+        case ReportBlock::Kind::Table: {
+            QJsonArray rows;
+            for (const auto& row : b.table.rows) rows.append(strings(row));
+            tables.append(QJsonObject{{"caption", q(b.text)}, {"header", strings(b.table.header)}, {"rows", rows}});
+            break;
+        }
+        case ReportBlock::Kind::Figure: figures.append(q(b.text)); break;
+        case ReportBlock::Kind::Note: notes.append(q(b.text)); break;
+        case ReportBlock::Kind::Columns:
+            for (const ReportBlock& c : b.columns) add(c);
+            break;
+        }
+    };
+    for (const ReportBlock& b : doc.blocks) add(b);
+    close();
+    const QJsonObject root{{"title", q(doc.title)}, {"luminaire", q(doc.luminaire)}, {"file", q(doc.file)},
+                           {"sections", sections}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
+}
 
 ReportDocument BuildReport(ReportKind kind, const PhotometricRecord& record, const InputValues& values,
                            const ReportUnits& units) {

@@ -44,6 +44,12 @@ struct ReportDocument {
 ReportDocument BuildReport(ReportKind kind, const PhotometricRecord& record, const InputValues& values,
                            const ReportUnits& units);
 
+// The sheet's figures as JSON, block by block in the order printed:
+// {"title", "luminaire", "file", "sections": [{"heading", "facts": {label:
+// text}, "tables": [{"caption", "header", "rows"}], "figures": [caption],
+// "notes": [text]}]}; the texts are those the sheet prints, units included.
+std::string ReportToJson(const ReportDocument& doc);
+
 // Fixed-point text with `decimals` digits, '.' whatever the locale; "-" for
 // nullopt or a value that is not finite.
 std::string Fixed(std::optional<double> value, int decimals);

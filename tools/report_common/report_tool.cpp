@@ -31,6 +31,7 @@ ReportSettingsAccess AccessOf(ToolSession& session) {
 int Usage(const std::string& program, int status) {
     (status ? std::cerr : std::cout) << "usage: " << program << " --pdf OUT.pdf FILE\n"
                                      << "       " << program << " --batch FOLDER FILE...\n"
+                                     << "       " << program << " --json FILE...   the sheets' figures as a JSON array\n"
                                      << "Writes reports without a window; started by the host it shows them.\n";
     return status;
 }
@@ -41,7 +42,9 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
     const std::string program = ActNameOf(kind);
     const std::string mode = argv[1];
     if (mode == "--help" || mode == "-h") return Usage(program, 0);
-    if (argc < 4) return Usage(program, 2);
+    const bool json = mode == "--json";
+    if (mode != "--pdf" && mode != "--batch" && !json) return Usage(program, 2);
+    if (argc < (json ? 3 : 4)) return Usage(program, 2);
     if (mode == "--pdf" && argc != 4) return Usage(program, 2);
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
@@ -59,7 +62,9 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
 
     int status = 0;
     std::vector<std::string> taken;
-    for (int i = 3; i < argc; ++i) {
+    bool first = true;
+    if (json) std::cout << "[";
+    for (int i = json ? 2 : 3; i < argc; ++i) {
         const FileLoadResult loaded = LoadPhotometricFile(argv[i]);
         if (!loaded.ok) {
             std::cerr << program << ": " << argv[i] << ": "
@@ -69,6 +74,11 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
         }
         PhotometricRecord record = loaded.record;
         record.Filename = argv[i];
+        if (json) {
+            std::cout << (first ? "\n" : ",\n") << ReportToJson(BuildReport(kind, record, values, units));
+            first = false;
+            continue;
+        }
         const QString out = mode == "--pdf"
                                 ? QString::fromLocal8Bit(argv[2])
                                 : QDir(QString::fromLocal8Bit(argv[2]))
@@ -81,6 +91,7 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
             std::cout << out.toStdString() << "\n";
         }
     }
+    if (json) std::cout << "]\n";
     return status;
 }
 

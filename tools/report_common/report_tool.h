@@ -5,8 +5,9 @@
 //
 //   Tool_IndoorReportPE --pdf OUT.pdf FILE      one report of FILE
 //   Tool_IndoorReportPE --batch FOLDER FILE...  one PDF per file into FOLDER
+//   Tool_IndoorReportPE --json FILE...          every figure of the sheets as JSON
 //
-// Both read the units, the banner, the user's details and the remembered
+// All read the units, the banner, the user's details and the remembered
 // inputs from the shared settings store, as the window does.
 //
 // LUMIBENCH_REPORT_BATCH_DIR, when set for a tool the host starts, makes the

@@ -169,6 +169,17 @@ TEST_P(ReportTools, BatchWritesOnePdfPerFileAndReportsAFileThatDoesNotLoad) {
     EXPECT_EQ(names, (std::vector<std::string>{first, "wall_washer.pdf"}));
     EXPECT_NE(errors.find("broken.ies"), std::string::npos);
     EXPECT_NE(output.find("wall_washer.pdf"), std::string::npos);  // what was written, one per line
+
+    // A file with bad line ends: refused unless --repair, which reads it
+    // through a repaired copy beside it, as the host does.
+    const fs::path lf = root_ / "lf.ies";
+    fs::copy_file(Sample("downlight_lf_line_ends.ies"), lf);
+    const QString lfPdf = QString::fromStdString((root_ / "lf.pdf").string());
+    EXPECT_EQ(run({"--pdf", lfPdf, QString::fromStdString(lf.string())}), 1);
+    EXPECT_FALSE(fs::exists(root_ / "lf_Repaired.ies"));
+    EXPECT_EQ(run({"--pdf", lfPdf, "--repair", QString::fromStdString(lf.string())}), 0);
+    EXPECT_TRUE(fs::exists(root_ / "lf_Repaired.ies"));
+    EXPECT_TRUE(fs::exists(root_ / "lf.pdf"));
 }
 
 // Started by the real host (/I, /R, /F on its command line) with a sample

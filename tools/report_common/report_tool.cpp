@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <vector>
 
 #include "report_pages.h"
 #include "report_window.h"
@@ -29,10 +30,12 @@ ReportSettingsAccess AccessOf(ToolSession& session) {
 }
 
 int Usage(const std::string& program, int status) {
-    (status ? std::cerr : std::cout) << "usage: " << program << " --pdf OUT.pdf FILE\n"
-                                     << "       " << program << " --batch FOLDER FILE...\n"
-                                     << "       " << program << " --json FILE...   the sheets' figures as a JSON array\n"
-                                     << "Writes reports without a window; started by the host it shows them.\n";
+    (status ? std::cerr : std::cout) << "usage: " << program << " --pdf OUT.pdf [--repair] FILE\n"
+                                     << "       " << program << " --batch FOLDER [--repair] FILE...\n"
+                                     << "       " << program << " --json [--repair] FILE...   the sheets' figures as a JSON array\n"
+                                     << "Writes reports without a window; started by the host it shows them.\n"
+                                     << "--repair reads a file with bad line ends through a _Repaired copy beside\n"
+                                     << "it, as the host does; without it such a file is refused and nothing is written.\n";
     return status;
 }
 
@@ -41,6 +44,17 @@ int Usage(const std::string& program, int status) {
 int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
     const std::string program = ActNameOf(kind);
     const std::string mode = argv[1];
+    // "--repair" may stand anywhere after the mode's own argument.
+    FileLoadOptions loadOptions;
+    loadOptions.repair = false;
+    std::vector<char*> kept(argv, argv + argc);
+    std::erase_if(kept, [&](char* arg) {
+        const bool repair = std::strcmp(arg, "--repair") == 0 && arg != argv[1];
+        loadOptions.repair = loadOptions.repair || repair;
+        return repair;
+    });
+    argc = static_cast<int>(kept.size());
+    argv = kept.data();
     if (mode == "--help" || mode == "-h") return Usage(program, 0);
     const bool json = mode == "--json";
     if (mode != "--pdf" && mode != "--batch" && !json) return Usage(program, 2);
@@ -65,7 +79,7 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
     bool first = true;
     if (json) std::cout << "[";
     for (int i = json ? 2 : 3; i < argc; ++i) {
-        const FileLoadResult loaded = LoadPhotometricFile(argv[i]);
+        const FileLoadResult loaded = LoadPhotometricFile(argv[i], loadOptions);
         if (!loaded.ok) {
             std::cerr << program << ": " << argv[i] << ": "
                       << (loaded.skipped ? std::string("not a photometric file") : loaded.message) << "\n";

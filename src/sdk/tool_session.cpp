@@ -100,6 +100,17 @@ bool ToolSession::sendRawToHost(std::string_view text, std::chrono::milliseconds
     return store_.write(kExchangeApp, section, hostKey, text);
 }
 
+bool ToolSession::waitUntilTaken(std::chrono::milliseconds timeout) {
+    const std::string_view hostKey =
+        commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!store_.read(kExchangeApp, commandLine_.section, hostKey).empty()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        Pause(5);
+    }
+    return true;
+}
+
 std::string ToolSession::setting(std::string_view section, std::string_view key, std::string_view fallback) {
     return store_.read(kExchangeApp, section, key, fallback);
 }

@@ -74,6 +74,11 @@ public:
     // The same with a command text written exactly as given.
     bool sendRawToHost(std::string_view text, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
+    // True once the host has taken the command last sent (its key is empty
+    // again); false after `timeout`. Wait for this before rewriting the slots
+    // that command refers to.
+    bool waitUntilTaken(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
     // A value of the host's settings (application "Lumibench_PE"), for
     // example setting("Lumibench_PE", "InputUnits") or setting("Tool_Open",
     // "IgnoreWarnings"); `fallback` when it was never written.

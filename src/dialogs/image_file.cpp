@@ -139,10 +139,10 @@ QImage BannerForKeeping(const QImage& image) {
 
 bool SaveBitmap24(const QImage& image, const std::string& path) {
     if (image.isNull()) return false;
-    // Flattened on white into RGB32, which has no alpha, so the writer stores
-    // 24 bits per pixel. Encoded in memory, then written through a new file
-    // renamed over the name, so a link planted at the banner's name is
-    // replaced, never followed.
+    // RGB32 has no alpha, so the writer stores 24 bits per pixel; what was
+    // transparent becomes white. Encoded in memory, then written through a
+    // new file renamed over the name, so a link planted at the banner's name
+    // is replaced, never followed.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

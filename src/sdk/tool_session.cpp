@@ -72,6 +72,14 @@ std::unique_ptr<ToolSession> ToolSession::Start(int argc, const char* const* arg
     return session;
 }
 
+std::unique_ptr<ToolSession> ToolSession::OpenSettingsOnly(std::string actName, std::string* error) {
+    auto store = SqliteSettingsStore::Open(DefaultSettingsPath(), error);
+    if (!store) return nullptr;
+    auto session = std::make_unique<ToolSession>(*store, ToolCommandLine{}, std::move(actName));
+    session->ownedStore_ = std::move(store);
+    return session;
+}
+
 ToolSession::ToolSession(SettingsStore& store, ToolCommandLine commandLine, std::string actName)
     : store_(store), commandLine_(std::move(commandLine)), actName_(std::move(actName)) {}
 
@@ -90,6 +98,7 @@ std::string ToolSession::mailboxKey() const {
 }
 
 std::int16_t ToolSession::readData(WorkRecordTable& records, std::string& errorText) {
+    if (commandLine_.section.empty()) return -1;
     return ReadExchangeRecords(store_, commandLine_.section, records, errorText);
 }
 
@@ -133,6 +142,7 @@ int ToolSession::writeData(const WorkRecordTable& records) {
 }
 
 std::optional<ToolCommand> ToolSession::takeCommand() {
+    if (commandLine_.section.empty()) return std::nullopt;
     // Read and emptied in one step: a command written meanwhile is never lost.
     const auto text = store_.take(kExchangeApp, commandLine_.section, mailboxKey());
     if (!text || text->empty()) return std::nullopt;
@@ -155,6 +165,7 @@ bool ToolSession::sendToHost(std::string_view verb, std::string_view extraField,
 
 bool ToolSession::sendRawToHost(std::string_view text, std::chrono::milliseconds timeout) {
     const std::string& section = commandLine_.section;
+    if (section.empty()) return false;  // no host to talk to
     const std::string_view hostKey =
         commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -33,6 +33,11 @@ public:
     static std::unique_ptr<ToolSession> Start(int argc, const char* const* argv, std::string actName,
                                               std::string* error = nullptr);
 
+    // A session of a tool run without the host (from a script, say): the
+    // shared settings store only, no exchange section, no mailbox. readData
+    // finds nothing and sendToHost fails. nullptr when the store cannot be opened.
+    static std::unique_ptr<ToolSession> OpenSettingsOnly(std::string actName, std::string* error = nullptr);
+
     // A session over a store the caller keeps alive (tests, embedding).
     ToolSession(SettingsStore& store, ToolCommandLine commandLine, std::string actName);
     ~ToolSession();

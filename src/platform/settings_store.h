@@ -8,6 +8,7 @@
 #include <string_view>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace lumibench {
 
@@ -29,6 +30,10 @@ public:
     // writes were dropped.
     virtual bool beginBatch() { return false; }
     virtual bool endBatch() { return true; }
+
+    // The keys stored in one section (empty values too), for clean-ups that
+    // cannot name their keys in advance. Empty when the store cannot list.
+    virtual std::vector<std::string> keys(std::string_view app, std::string_view section) { return {}; }
 };
 
 // A batch for the life of a scope, or until end().
@@ -60,6 +65,7 @@ public:
                      std::string_view defaultValue = {}) override;
     bool write(std::string_view app, std::string_view section, std::string_view key,
                std::string_view value) override;
+    std::vector<std::string> keys(std::string_view app, std::string_view section) override;
 
     std::size_t writeCount = 0;
 

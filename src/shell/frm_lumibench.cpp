@@ -1,5 +1,6 @@
 #include "shell/frm_lumibench.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLocale>
@@ -16,6 +17,7 @@
 #include "shell/list_pane.h"
 #include "shell/loaded_files_list_widget.h"
 #include "shell/record_summary.h"
+#include "shell/recovery_file.h"
 
 namespace lumibench {
 namespace {
@@ -254,17 +256,41 @@ void frmLumibench::SaveLayout() { lumibench::SaveLayout(session_.settings, curre
 
 int frmLumibench::paneWidthPixels() const { return pane_->width(); }
 
+void frmLumibench::closeBySystem() {
+    closingBySystem_ = true;
+    // A question on the screen would hold the close up: it gets its default
+    // answer, and the waits it ran in end with it.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (!modal->close()) break;
+    }
+    close();
+}
+
 void frmLumibench::closeEvent(QCloseEvent* event) {
     if (shutDown_) {
         event->accept();
         return;
     }
     StoreCheckStates(session_.loaded, ListCheckStates(*list_));
-    if (AnyUnsavedRecord(session_.loaded) &&
-        session_.messages.show({kExitTitle, kUnsavedExitText, MessageIcon::Exclamation,
-                                MessageButtons::YesNo, true}) != MessageAnswer::Yes) {
-        event->ignore();
-        return;
+    if (closingBySystem_) {
+        // Nobody is there to answer: what is not saved in a file is kept for
+        // the next start instead of being asked about.
+        if (!session_.userDataFolder.empty()) {
+            WriteRecoveryFile(RecoveryFilePath(session_.userDataFolder), session_.exchangeSection,
+                              session_.loaded);
+        }
+    } else if (AnyUnsavedRecord(session_.loaded)) {
+        const MessageAnswer answer = session_.messages.show(
+            {kExitTitle, kUnsavedExitText, MessageIcon::Exclamation, MessageButtons::YesNo, true});
+        // The system may have closed the window while the question was up.
+        if (shutDown_) {
+            event->accept();
+            return;
+        }
+        if (answer != MessageAnswer::Yes) {
+            event->ignore();
+            return;
+        }
     }
     SaveLayout();
     lumibench::CloseAllTools(session_);

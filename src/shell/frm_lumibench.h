@@ -52,6 +52,10 @@ public:
     ListPane* pane() const { return pane_; }
     // Copies the check boxes into the records (they follow every change already).
     void storeCheckStates();
+    // The close of a host that the system ends (SIGTERM, SIGINT, SIGHUP): the
+    // shut-down without the unsaved question, unsaved records kept in the
+    // recovery file instead.
+    void closeBySystem();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,6 +73,7 @@ private:
     bool rebuilding_ = false;      // the list is being filled: check changes are ours
     bool settingChecks_ = false;   // a check box is changed by code, not by a click
     bool shutDown_ = false;
+    bool closingBySystem_ = false;
 };
 
 }  // namespace lumibench

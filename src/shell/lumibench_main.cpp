@@ -22,6 +22,8 @@
 #include "shell/layout_settings.h"
 #include "shell/loaded_files.h"
 #include "shell/record_summary.h"
+#include "shell/recovery_file.h"
+#include "shell/shutdown_signals.h"
 
 namespace lumibench {
 namespace {
@@ -157,6 +159,11 @@ std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
             session.showHelpTopic(kUpdateHelpTopic);
         }
     }
+    // Files a host ended by the system could not ask about come back first.
+    if (!session.userDataFolder.empty() &&
+        OfferRecoveredRecords(RecoveryFilePath(session.userDataFolder), session.loaded, session.messages) > 0) {
+        window->RefreshLoadedFilesList();
+    }
     ProcessCommandLine(*window, commandLine);
     return window;
 }
@@ -230,11 +237,32 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
         unattended.start(500);
     }
 
+    // Logout, kill and a closed terminal close the window the ordinary way.
+    // One that comes during start-up (tools being started, a question on the
+    // screen) is kept until the window exists.
+    std::unique_ptr<frmLumibench> window;
+    bool endRequested = false;
+    ShutdownSignals shutdownSignals([&window, &endRequested](int) {
+        endRequested = true;
+        if (window) {
+            window->closeBySystem();
+            QCoreApplication::exit(0);
+            return;
+        }
+        // A start-up question gets its default answer; start-up then ends at once.
+        while (QWidget* modal = QApplication::activeModalWidget()) {
+            if (!modal->close()) break;
+        }
+    });
+
     HostSession session(*settings, messages);
     PrepareHostSession(session, locks, {ProgramFolder(), UserDataFolder()});
-    std::unique_ptr<frmLumibench> window =
-        StartLumibench(session, extensions, JoinArguments(arguments));
+    window = StartLumibench(session, extensions, JoinArguments(arguments));
     messages.setParent(window.get());
+    if (endRequested) {
+        window->closeBySystem();
+        return 0;
+    }
 
     bool screenshotSaved = false;
     if (!screenshotFile.isEmpty()) {

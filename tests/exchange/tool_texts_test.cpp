@@ -2,6 +2,7 @@
 
 #include "exchange/tool_command_line.h"
 #include "sdk/tool_command.h"
+#include "platform/settings_store.h"
 #include "sdk/tool_session.h"
 
 namespace lumibench {

@@ -151,42 +151,59 @@ TEST_F(ToolWindows, HostWindowOriginIsItsFramesCornerInBothSdks) {
     }
 }
 
-// The example tool, built on the SDK, goes where MoveWin says: relative to
-// the host window, each time one comes (the host sends a second on cascade).
-TEST_F(ToolWindows, ExampleToolMovesRelativeToTheHostWindow) {
-    TempFolder folder;
-    const auto storeFile = folder / "settings.sqlite3";
-    auto store = SqliteSettingsStore::Open(storeFile);
-    ASSERT_TRUE(store);
-    const xcb_window_t host = MakeWindow(c, Root(c), 100, 50, "host");
-    QProcess tool;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("LUMIBENCH_SETTINGS", QString::fromStdString(storeFile.string()));
-    tool.setProcessEnvironment(environment);
-    tool.start(QStringLiteral(TOOL_EXAMPLE), {QString::fromStdString(" " + std::to_string(host) +
-                                                                     ",0,LumibenchPE,1,0,Data Exchange")});
-    ASSERT_TRUE(tool.waitForStarted(10000));
-    X11WindowLookup lookup(c);
-    xcb_window_t window = 0;
-    ASSERT_TRUE(WaitFor([&] {
-        for (std::uint32_t w : lookup.findWindowsByTitle("Tool_Example")) {
-            auto* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
-            if (a && a->map_state == XCB_MAP_STATE_VIEWABLE) window = w;
-            std::free(a);
+// The example tools of both SDKs go where MoveWin says: relative to the host
+// window, each time one comes (the host sends a second on cascade). The
+// host finds each by its pid or, for a toolkit that sets none, its title.
+TEST_F(ToolWindows, ExampleToolsMoveRelativeToTheHostWindow) {
+    struct Row {
+        const char* actName;
+        std::string program;
+    };
+    const Row rows[] = {{"Tool_Example", TOOL_EXAMPLE},
+                        {"Tool_PythonExample", std::string(LUMIBENCH_BIN_DIR) + "/Tool_PythonExample"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.actName);
+        if (std::string(row.actName) == "Tool_PythonExample" &&
+            QProcess::execute(QStringLiteral(LUMIBENCH_PYTHON), {"-c", "import tkinter"}) != 0) {
+            continue;  // no Tk for this Python: nothing to show a window with
         }
-        return window != 0;
-    }, std::chrono::seconds(15)));
+        TempFolder folder;
+        const auto storeFile = folder / "settings.sqlite3";
+        auto store = SqliteSettingsStore::Open(storeFile);
+        ASSERT_TRUE(store);
+        const xcb_window_t host = MakeWindow(c, Root(c), 100, 50, "host");
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("LUMIBENCH_SETTINGS", QString::fromStdString(storeFile.string()));
+        tool.setProcessEnvironment(environment);
+        tool.start(QString::fromStdString(row.program),
+                   {QString::fromStdString(" " + std::to_string(host) + ",0,LumibenchPE,1,0,Data Exchange")});
+        ASSERT_TRUE(tool.waitForStarted(10000));
+        X11WindowLookup lookup(c);
+        xcb_window_t window = 0;
+        ASSERT_TRUE(WaitFor([&] {
+            for (std::uint32_t w : lookup.findWindowsByTitle(row.actName)) {
+                auto* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+                if (a && a->map_state == XCB_MAP_STATE_VIEWABLE) window = w;
+                std::free(a);
+            }
+            return window != 0;
+        }, std::chrono::seconds(15)));
+        EXPECT_TRUE(lookup.bringToolToFront(tool.processId(), row.actName));
 
-    for (const auto& [x, y] : {std::pair{30, 20}, std::pair{90, 80}}) {
-        store->write("Lumibench_PE", "Data Exchange", "Tool_Example|1",
-                     "MoveWin," + std::to_string(x) + "," + std::to_string(y) + ",-1,-1");
-        EXPECT_TRUE(WaitFor([&] { return ScreenPosition(c, window) == std::pair{100 + x, 50 + y}; },
-                            std::chrono::seconds(5)))
-            << ScreenPosition(c, window).first << "," << ScreenPosition(c, window).second;
+        const std::string mailbox = std::string(row.actName) + "|1";
+        for (const auto& [x, y] : {std::pair{30, 20}, std::pair{90, 80}}) {
+            store->write("Lumibench_PE", "Data Exchange", mailbox,
+                         "MoveWin," + std::to_string(x) + "," + std::to_string(y) + ",-1,-1");
+            EXPECT_TRUE(WaitFor([&] { return ScreenPosition(c, window) == std::pair{100 + x, 50 + y}; },
+                                std::chrono::seconds(5)))
+                << ScreenPosition(c, window).first << "," << ScreenPosition(c, window).second;
+        }
+        store->write("Lumibench_PE", "Data Exchange", mailbox, "Close");
+        EXPECT_TRUE(tool.waitForFinished(5000));
+        xcb_destroy_window(c, host);
     }
-    store->write("Lumibench_PE", "Data Exchange", "Tool_Example|1", "Close");
-    EXPECT_TRUE(tool.waitForFinished(5000));
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ import re
 import sqlite3
 import struct
 import time
+import urllib.parse
 from pathlib import Path
 from typing import Callable, List, Optional, Sequence
 
@@ -66,8 +67,11 @@ class SettingsStore:
     """The shared store. Values are read and written as bytes-exact text."""
 
     def __init__(self, path: Path):
+        # The host creates and prepares the store before it starts a tool, so a
+        # missing file is an error here, never a new empty store beside the host's.
         # isolation_level=None: no hidden transactions; the ones below are explicit.
-        self._db = sqlite3.connect(str(path), timeout=_BUSY_TIMEOUT_MS / 1000, isolation_level=None)
+        uri = "file:%s?mode=rw" % urllib.parse.quote(str(Path(path).absolute()))
+        self._db = sqlite3.connect(uri, uri=True, timeout=_BUSY_TIMEOUT_MS / 1000, isolation_level=None)
         self._db.text_factory = lambda data: data.decode("utf-8", "surrogateescape")
         self._db.execute("PRAGMA busy_timeout=%d" % _BUSY_TIMEOUT_MS)
         self._db.execute("CREATE TABLE IF NOT EXISTS settings ("

@@ -87,7 +87,21 @@ int ToolSession::writeData(const WorkRecordTable& records) {
     // A tool has no business showing the host's "Load Data" box; extra records are dropped.
     SilentMessageSink silent;
     const int count = static_cast<int>(std::min<std::size_t>(records.size(), kExchangeSlotCount));
-    return WriteExchangeRecords(*impl_->store, commandLine_.section, records, 1, count, 1, silent);
+    auto* sqlite = dynamic_cast<SqliteSettingsStore*>(impl_->store);
+    // The slots change whole or not at all: a tool that sends after a failed
+    // write would hand the host the previous data, or a mixture.
+    SettingsBatch batch(*impl_->store);
+    if (sqlite != nullptr && !batch.grouped()) {
+        impl_->lastError = sqlite->file().string() + ": " + sqlite->lastError();
+        return -1;
+    }
+    const int written = WriteExchangeRecords(*impl_->store, commandLine_.section, records, 1, count, 1, silent);
+    if (!batch.end()) {
+        impl_->lastError = sqlite != nullptr ? sqlite->file().string() + ": " + sqlite->lastError()
+                                             : std::string("the settings store refused the data sets");
+        return -1;
+    }
+    return written;
 }
 
 bool ToolSession::hostAlive() const {

@@ -87,3 +87,33 @@ TEST(ToolSession, UsesItsMailboxAndWaitsForAnEmptyHostKey) {
 
 }  // namespace
 }  // namespace lumibench
+
+namespace lumibench {
+namespace {
+
+// A store whose batches start and then, at the end, are dropped or kept.
+class BatchingStore : public MemorySettingsStore {
+public:
+    bool beginBatch() override { return true; }
+    bool endBatch() override { return keep; }
+    bool keep = true;
+};
+
+// A tool is told when its data sets did not reach the slots, so that it sends
+// the host nothing that would make it read the previous data.
+TEST(ToolSession, WriteDataReportsADroppedBatch) {
+    for (const bool keep : {true, false}) {
+        SCOPED_TRACE(keep);
+        BatchingStore store;
+        store.keep = keep;
+        ToolSession session(store, {0, true, "LumibenchPE", "1", 0, "Data Exchange"}, "Tool_ViewPE");
+        WorkRecordTable records(2);
+        records[0].Filename = "/a.ies";
+        records[1].Filename = "/b.ies";
+        EXPECT_EQ(session.writeData(records), keep ? 2 : -1);
+        EXPECT_EQ(session.lastError().empty(), keep);
+    }
+}
+
+}  // namespace
+}  // namespace lumibench

@@ -161,7 +161,8 @@ std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
     }
     // Files a host ended by the system could not ask about come back first.
     if (!session.userDataFolder.empty() &&
-        OfferRecoveredRecords(RecoveryFilePath(session.userDataFolder), session.loaded, session.messages) > 0) {
+        OfferRecoveredRecords(RecoveryFilePath(session.userDataFolder), session.loaded, session.messages,
+                              session.unattended) > 0) {
         window->RefreshLoadedFilesList();
     }
     ProcessCommandLine(*window, commandLine);
@@ -237,13 +238,17 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
         unattended.start(500);
     }
 
+    HostSession session(*settings, messages);
+    session.unattended = !screenshotFile.isEmpty();
+
     // Logout, kill and a closed terminal close the window the ordinary way.
     // One that comes during start-up (tools being started, a question on the
     // screen) is kept until the window exists.
     std::unique_ptr<frmLumibench> window;
     bool endRequested = false;
-    ShutdownSignals shutdownSignals([&window, &endRequested](int) {
+    ShutdownSignals shutdownSignals([&window, &endRequested, &session](int) {
         endRequested = true;
+        session.unattended = true;
         if (window) {
             window->closeBySystem();
             QCoreApplication::exit(0);
@@ -255,7 +260,6 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
         }
     });
 
-    HostSession session(*settings, messages);
     PrepareHostSession(session, locks, {ProgramFolder(), UserDataFolder()});
     window = StartLumibench(session, extensions, JoinArguments(arguments));
     messages.setParent(window.get());

@@ -11,6 +11,9 @@
 namespace lumibench {
 namespace {
 
+// Where records offered to nobody wait for the next start.
+constexpr const char* kUnansweredSection = "Unanswered";
+
 // The sections that hold at least one slot.
 std::set<std::string> SectionsOf(SqliteSettingsStore& store) {
     std::set<std::string> sections;
@@ -71,15 +74,18 @@ WorkRecordTable TakeRecoveredRecords(const std::filesystem::path& file) {
 }
 
 std::size_t OfferRecoveredRecords(const std::filesystem::path& file, LoadedFileTable& loaded,
-                                  MessageSink& messages) {
+                                  MessageSink& messages, const bool& unattended) {
     WorkRecordTable records = TakeRecoveredRecords(file);
     if (records.empty()) return 0;
     const std::string question =
         kRecoveryQuestionStart + std::to_string(records.size()) + kRecoveryQuestionEnd;
-    if (messages.show({kRecoveryTitle, question, MessageIcon::Question, MessageButtons::YesNo, true}) !=
-        MessageAnswer::Yes) {
+    const MessageAnswer answer =
+        messages.show({kRecoveryTitle, question, MessageIcon::Question, MessageButtons::YesNo, true});
+    if (unattended) {
+        WriteRecoveryFile(file, kUnansweredSection, records);
         return 0;
     }
+    if (answer != MessageAnswer::Yes) return 0;
     const std::size_t before = loaded.size();
     AddData(records, loaded, messages);
     for (PhotometricRecord& record : loaded) {

@@ -39,7 +39,9 @@ WorkRecordTable TakeRecoveredRecords(const std::filesystem::path& file);
 
 // At start-up: when the file holds records, asks whether to load them; on
 // Yes they join `loaded` as unsaved, checked files. Returns the number added.
+// When `unattended` is true once the question is answered (the answer came
+// from no user), the records go back into the file for the next start.
 std::size_t OfferRecoveredRecords(const std::filesystem::path& file, LoadedFileTable& loaded,
-                                  MessageSink& messages);
+                                  MessageSink& messages, const bool& unattended);
 
 }  // namespace lumibench

@@ -315,7 +315,8 @@ TEST(RecoveryFile, UnsavedRecordsComeBackOnceWhenWanted) {
         LoadedFileTable next = {Named("other.ies", true)};
         next[0].Saved = kTrue;
         // One question for both hosts' records; the same name from two hosts replaces.
-        EXPECT_EQ(OfferRecoveredRecords(file, next, messages), row.added);
+        const bool unattended = false;
+        EXPECT_EQ(OfferRecoveredRecords(file, next, messages, unattended), row.added);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].text, std::string(kRecoveryQuestionStart) + "3" + kRecoveryQuestionEnd);
         if (row.answer == MessageAnswer::Yes) {
@@ -328,9 +329,18 @@ TEST(RecoveryFile, UnsavedRecordsComeBackOnceWhenWanted) {
         }
         // Taken: the next start asks nothing.
         EXPECT_TRUE(TakeRecoveredRecords(file).empty());
-        EXPECT_EQ(OfferRecoveredRecords(file, next, messages), 0u);
+        EXPECT_EQ(OfferRecoveredRecords(file, next, messages, unattended), 0u);
         EXPECT_EQ(messages.shown.size(), 1u);
     }
+    // A question nobody could answer (the system ended the program meanwhile,
+    // or it runs unattended) keeps the records for the start after.
+    ASSERT_EQ(WriteRecoveryFile(file, "Data Exchange", loaded), 2);
+    RecordingMessageSink nobody;
+    LoadedFileTable untouched;
+    const bool unattended = true;
+    EXPECT_EQ(OfferRecoveredRecords(file, untouched, nobody, unattended), 0u);
+    EXPECT_TRUE(untouched.empty());
+    EXPECT_EQ(TakeRecoveredRecords(file).size(), 2u);
     EXPECT_EQ(WriteRecoveryFile(file, "Data Exchange", {loaded[0]}), 0);  // nothing unsaved: nothing kept
     std::filesystem::remove_all(folder);
 }

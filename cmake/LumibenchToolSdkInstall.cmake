@@ -33,7 +33,7 @@ install(FILES ${CMAKE_BINARY_DIR}/sdk-package/LumibenchToolSDKConfigVersion.cmak
         DESTINATION ${LUMIBENCH_SDK_CMAKE_DIR} COMPONENT sdk)
 
 if(IS_DIRECTORY ${CMAKE_SOURCE_DIR}/sdk/python)
-  install(FILES ${CMAKE_SOURCE_DIR}/sdk/python/lumibench_tool.py
+  install(FILES ${CMAKE_SOURCE_DIR}/sdk/python/lumibench_tool.py ${CMAKE_SOURCE_DIR}/sdk/python/example_tool.py
           DESTINATION ${CMAKE_INSTALL_DATADIR}/lumibench/python COMPONENT sdk)
 endif()
 

@@ -112,4 +112,19 @@ ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args) {
     return out;
 }
 
+int CheckEachFile(const std::vector<std::string>& args, bool repair, const std::string& userDataFolder,
+                  const std::string& program, std::ostream& errors,
+                  const std::function<void(const FileCheckResult&)>& visit) {
+    const ExpandedFiles expanded = ExpandCheckArguments(args);
+    for (const std::string& error : expanded.errors) errors << program << ": " << error << "\n";
+    bool anyFailed = false;
+    for (const std::string& file : expanded.files) {
+        const FileCheckResult result = CheckFile(file, repair, userDataFolder);
+        anyFailed = anyFailed || (!result.skipped && !result.ok());
+        visit(result);
+    }
+    if (!expanded.errors.empty()) return kUsageOrUnreadable;
+    return anyFailed ? kSomeFailed : kAllLoaded;
+}
+
 }  // namespace lumibench

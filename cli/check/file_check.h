@@ -1,6 +1,8 @@
 #pragma once
 // One file through the reader that its extension picks, as lumibench-check runs it.
 
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,5 +35,18 @@ struct ExpandedFiles {
 // Folders become the regular files directly inside them (hidden ones left out), sorted by name;
 // files stay as given. Missing or unreadable arguments go to `errors`.
 ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args);
+
+// Exit statuses of the programs that read files this way, so scripts treat them alike.
+inline constexpr int kAllLoaded = 0;
+inline constexpr int kSomeFailed = 1;
+inline constexpr int kUsageOrUnreadable = 2;
+
+// Expands `args`, writes "program: error" to `errors` for each argument that
+// cannot be read, reads every file in order and hands its result to `visit`.
+// Returns the exit status: 2 when an argument was unreadable, else 1 when a
+// file failed (skipped ones do not count), else 0.
+int CheckEachFile(const std::vector<std::string>& args, bool repair, const std::string& userDataFolder,
+                  const std::string& program, std::ostream& errors,
+                  const std::function<void(const FileCheckResult&)>& visit);
 
 }  // namespace lumibench

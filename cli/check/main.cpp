@@ -9,14 +9,6 @@
 #include "file_check.h"
 #include "platform/app_folders.h"
 
-namespace {
-
-constexpr int kAllLoaded = 0;
-constexpr int kSomeFailed = 1;
-constexpr int kUsageOrUnreadable = 2;
-
-}  // namespace
-
 int main(int argc, char** argv) {
     using namespace lumibench;
     const CheckOptions options = ParseCheckArguments(std::vector<std::string>(argv + 1, argv + argc));
@@ -33,16 +25,10 @@ int main(int argc, char** argv) {
         return kAllLoaded;
     }
 
-    const ExpandedFiles expanded = ExpandCheckArguments(options.files);
-    for (const std::string& error : expanded.errors) std::cerr << "lumibench-check: " << error << "\n";
-
-    const std::string userDataFolder = UserDataFolder().string();
-    bool anyFailed = false;
     nlohmann::ordered_json document = nlohmann::ordered_json::array();
     bool first = true;
-    for (const std::string& file : expanded.files) {
-        const FileCheckResult result = CheckFile(file, options.repair, userDataFolder);
-        anyFailed = anyFailed || (!result.skipped && !result.ok());
+    const int status = CheckEachFile(options.files, options.repair, UserDataFolder().string(), "lumibench-check",
+                                     std::cerr, [&](const FileCheckResult& result) {
         if (options.json) {
             // Standard output is the JSON document alone; notices go aside.
             for (const std::string& notice : result.announcements) std::cerr << notice << "\n";
@@ -51,10 +37,8 @@ int main(int argc, char** argv) {
             std::cout << (first ? "" : "\n") << FormatPlainResult(result);
             first = false;
         }
-    }
+    });
     if (options.json) std::cout << document.dump(2) << "\n";
     std::cout.flush();
-
-    if (!expanded.errors.empty()) return kUsageOrUnreadable;
-    return anyFailed ? kSomeFailed : kAllLoaded;
+    return status;
 }

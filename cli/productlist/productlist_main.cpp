@@ -16,10 +16,14 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: lumibench-productlist create FILE OEMNAME ADDRESS1 SUPPORTADDRESS HOMEPAGE\n"
+    "       lumibench-productlist scramble FILE < plain.txt\n"
+    "       lumibench-productlist show FILE\n"
+    "       lumibench-productlist --help | --version\n";
+
 int Usage() {
-    std::cerr << "usage: lumibench-productlist create FILE OEMNAME ADDRESS1 SUPPORTADDRESS HOMEPAGE\n"
-                 "       lumibench-productlist scramble FILE < plain.txt\n"
-                 "       lumibench-productlist show FILE\n";
+    std::cerr << kUsage;
     return 2;
 }
 
@@ -60,6 +64,14 @@ int Show(const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "lumibench-productlist " LUMIBENCH_VERSION "\n";
+        return 0;
+    }
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     const std::string file = argv[2];

@@ -23,6 +23,7 @@ constexpr int kExitStore = 3;
 
 constexpr const char* kUsage =
     "usage: lumibench-settings [--file STORE] COMMAND\n"
+    "       lumibench-settings --help | --version\n"
     "  get APP SECTION KEY [DEFAULT]  print the value exactly, without a line end\n"
     "                                 (exit 1 when not set and no DEFAULT is given)\n"
     "  set APP SECTION KEY [VALUE]    store VALUE, or all of standard input when\n"
@@ -125,6 +126,10 @@ int main(int argc, char** argv) {
     std::optional<std::string> file;
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         Write(stdout, kUsage);
+        return kExitOk;
+    }
+    if (!args.empty() && args[0] == "--version") {
+        Write(stdout, "lumibench-settings " LUMIBENCH_VERSION "\n");
         return kExitOk;
     }
     if (!args.empty() && (args[0] == "--file" || args[0] == "-f")) {

@@ -16,6 +16,20 @@ std::filesystem::path ProgramFolder() {
     return executable.parent_path();
 }
 
+std::filesystem::path ProgramDataFolderFor(const std::filesystem::path& programFolder) {
+    std::error_code ignored;
+    if (std::filesystem::exists(programFolder / kBundledDataMarker, ignored)) {
+        return programFolder;
+    }
+    const auto shared = (programFolder / ".." / "share" / "lumibench").lexically_normal();
+    if (std::filesystem::exists(shared / kBundledDataMarker, ignored)) {
+        return shared;
+    }
+    return programFolder;
+}
+
+std::filesystem::path ProgramDataFolder() { return ProgramDataFolderFor(ProgramFolder()); }
+
 std::filesystem::path UserDataFolder() {
     const auto folder = UserDataHome() / "Lumibench";
     std::error_code ignored;

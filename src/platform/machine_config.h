@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumibench {
 
@@ -18,6 +19,12 @@ public:
     // Reads `file`; a missing or unreadable file gives an empty config. Lines
     // that are not sections, values or comments are skipped.
     static MachineConfig Load(const std::filesystem::path& file);
+
+    // Reads `file` and then the drop-in files beside it (DropInFiles), each
+    // over the values read before: a drop-in adds entries or replaces single
+    // values of the file without editing it. The result counts as loaded
+    // when any of them could be read.
+    static MachineConfig LoadWithDropIns(const std::filesystem::path& file);
 
     // The value's text, or nothing when the section or the value is missing.
     std::optional<std::string> value(std::string_view section, std::string_view name) const;
@@ -29,10 +36,12 @@ public:
 
     // False when the file could not be opened.
     bool loaded() const { return loaded_; }
-    // The first line the parser could not read (0 when none).
+    // The first line of the main file the parser could not read (0 when none).
     int firstBadLine() const { return firstBadLine_; }
 
 private:
+    bool read(const std::filesystem::path& file);
+
     friend int MachineConfigHandler(void*, const char*, const char*, const char*);
     static std::string Folded(std::string_view name);
 
@@ -41,7 +50,15 @@ private:
     int firstBadLine_ = 0;
 };
 
-// $LUMIBENCH_MACHINE_CONFIG when set, else /etc/xdg/lumibench/machine.ini.
+// $LUMIBENCH_MACHINE_CONFIG when set; else lumibench/machine.ini in the first
+// folder of $XDG_CONFIG_DIRS (default /etc/xdg) that has one; else
+// /etc/xdg/lumibench/machine.ini.
 std::filesystem::path DefaultMachineConfigPath();
+
+// The drop-in folder of a config file: "machine.d" beside "machine.ini".
+std::filesystem::path DropInFolder(const std::filesystem::path& file);
+// The "*.ini" files of the drop-in folder in byte order of their names
+// (a "10-" prefix sorts before "20-"); hidden files are left out.
+std::vector<std::filesystem::path> DropInFiles(const std::filesystem::path& file);
 
 }  // namespace lumibench

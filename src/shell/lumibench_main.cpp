@@ -190,6 +190,10 @@ void ScreenshotAndClose(frmLumibench& window, const QString& file, bool& saved) 
         for (int i = 0; list != nullptr && i < list->count(); ++i) {
             std::printf("listed: %s\n", list->item(i)->text().toUtf8().constData());
         }
+        const ToolCatalogue& tools = window.session().catalogue;
+        for (int i = 1; i <= tools.count(); ++i) {
+            std::printf("tool: %s\n", tools.entry(i).ActName.c_str());
+        }
         std::fflush(stdout);
         window.close();
     });
@@ -200,6 +204,8 @@ void ScreenshotAndClose(frmLumibench& window, const QString& file, bool& saved) 
 int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+    // Ties the windows to the installed desktop entry (its name and icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.lumibench.Lumibench"));
 
     std::vector<std::string> arguments;
     QString screenshotFile;
@@ -260,7 +266,8 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
         }
     });
 
-    PrepareHostSession(session, locks, {ProgramFolder(), UserDataFolder()});
+    // Bundled files come from the build tree or from share/lumibench of an installed prefix.
+    PrepareHostSession(session, locks, {ProgramDataFolder(), UserDataFolder()});
     window = StartLumibench(session, extensions, JoinArguments(arguments));
     messages.setParent(window.get());
     if (endRequested) {

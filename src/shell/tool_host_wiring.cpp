@@ -19,7 +19,7 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
       session_(window.session()),
       dialogs_(window.session().settings, window.session().messages) {
     session_.productList = LoadProductList(session_.programFolder, session_.userDataFolder);
-    LoadToolCatalogue(MachineConfig::Load(ToolCatalogueConfigPath()), session_.catalogue);
+    LoadToolCatalogue(MachineConfig::LoadWithDropIns(ToolCatalogueConfigPath()), session_.catalogue);
 
     dialogs_.programFolder = session_.programFolder.string();
     dialogs_.userDataFolder = session_.userDataFolder.string();

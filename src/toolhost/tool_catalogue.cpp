@@ -26,14 +26,22 @@ int ToolCatalogue::indexOf(std::string_view actName) const {
     return 0;
 }
 
-std::filesystem::path ToolCatalogueConfigPath() {
+std::filesystem::path ToolCatalogueConfigPathFor(const std::filesystem::path& programFolder) {
     const char* env = std::getenv("LUMIBENCH_MACHINE_CONFIG");
     if (env && *env) return env;
     std::error_code ignored;
-    const std::filesystem::path bundled = ProgramFolder() / kBundledMachineConfigName;
+    const std::filesystem::path bundled = programFolder / kBundledMachineConfigName;
     if (std::filesystem::is_regular_file(bundled, ignored)) return bundled;
+    // Under /usr the prefix's own etc/ is not used (it is /etc); elsewhere
+    // the package's config sits in the prefix and moves with it.
+    const std::filesystem::path prefixed =
+        (programFolder / ".." / "etc" / "xdg" / "lumibench" / kBundledMachineConfigName)
+            .lexically_normal();
+    if (std::filesystem::is_regular_file(prefixed, ignored)) return prefixed;
     return DefaultMachineConfigPath();
 }
+
+std::filesystem::path ToolCatalogueConfigPath() { return ToolCatalogueConfigPathFor(ProgramFolder()); }
 
 std::string ReadRegistryString(const MachineConfig& config, std::string_view keyPath,
                                std::string_view valueName, std::string_view defaultValue) {

@@ -61,8 +61,12 @@ std::string ReadRegistryString(const MachineConfig& config, std::string_view key
 
 // Where the host reads its catalogue: $LUMIBENCH_MACHINE_CONFIG when set, else
 // machine.ini beside the program when there is one (the build tree writes it),
-// else the system-wide default.
+// else etc/xdg/lumibench/machine.ini of the program's own prefix (an install
+// under /usr/local or /opt), else the system-wide default. The drop-in folder
+// beside the file chosen is read with it.
 std::filesystem::path ToolCatalogueConfigPath();
+// The same choice for a given program folder.
+std::filesystem::path ToolCatalogueConfigPathFor(const std::filesystem::path& programFolder);
 inline constexpr const char* kBundledMachineConfigName = "machine.ini";
 
 using FileExistsTest = std::function<bool(const std::string& path)>;

@@ -99,7 +99,7 @@ TEST(CheckCli, FolderIsCheckedInNameOrderAndUnknownExtensionsAreSkipped) {
                     "OK: type C, 1 lamp, 2400 lm per lamp, multiplier 1, 19 vertical x 13 "
                     "horizontal angles, maximum 469.3 cd at vertical 20, horizontal 0\n\n" +
                   dir + "b.ies\n"
-                        "OK: type C, 1 lamp, 1000 lm per lamp, multiplier 1, 19 vertical x 1 "
+                        "OK: type C, 1 lamp, 1200 lm per lamp, multiplier 1, 19 vertical x 1 "
                         "horizontal angles, maximum 820 cd at vertical 0, horizontal 0\n\n" +
                   dir + "c.txt\nskipped: no reader for this extension\n");
 }

@@ -9,6 +9,7 @@
 
 #include "core/path_text.h"
 #include "file_check.h"
+#include "photometry/photometry.h"
 #include "readers/load_dispatch.h"
 #include "test_files.h"
 
@@ -64,6 +65,25 @@ TEST_P(SampleFile, LoadsWithEmptyMessage) {
         EXPECT_EQ(result.path, copy);
         EXPECT_TRUE(result.announcements.empty());
     }
+}
+
+// A new user's first files must be physically possible: relative photometry
+// never emits more than its lamps.
+TEST_P(SampleFile, EmitsNoMoreThanItsLamps) {
+    const std::string name = GetParam();
+    if (!ReaderForExtension(SplitPath(name).extension)) GTEST_SKIP() << "no reader takes " << name << " yet";
+    TempFolder folder;
+    const std::string copy = folder.copy(testing::SamplesFolder() / name).string();
+    const FileCheckResult result = CheckFile(copy, /*repair=*/true, (folder.path() / "data").string());
+    ASSERT_EQ(result.messages.text(), "");
+    const photometry::Summary summary = photometry::Summarise(result.record);
+    EXPECT_GT(summary.luminaireFluxLm, 0);
+    if (!summary.lorPercent) {
+        EXPECT_EQ(result.record.LumensPerLamp, -1) << "only absolute photometry has no LOR";
+        return;
+    }
+    EXPECT_LE(*summary.lorPercent, 100);
+    EXPECT_GT(*summary.lorPercent, 10) << "a sample that loses most of its light reads as a broken file";
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, SampleFile, ::testing::ValuesIn(SampleNames()),

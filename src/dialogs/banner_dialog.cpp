@@ -43,33 +43,56 @@ bool ClipboardHasImage() {
     return data && data->hasImage() && !QGuiApplication::clipboard()->image().isNull();
 }
 
+constexpr const char* kPastedPrefix = "Banner-";
+constexpr const char* kPastedSuffix = ".bmp";
+
 std::string PastedBannerPath(const std::string& folder) {
     const QString stamp = QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss");
     for (int n = 1;; ++n) {
-        std::string path = folder + "/Banner-" + stamp.toStdString() + (n > 1 ? "-" + std::to_string(n) : "") + ".bmp";
+        std::string path = folder + "/" + kPastedPrefix + stamp.toStdString() +
+                           (n > 1 ? "-" + std::to_string(n) : "") + kPastedSuffix;
         std::error_code error;
         if (!std::filesystem::exists(path, error)) return path;
     }
+}
+
+int RemoveUnusedPastedBanners(const std::string& folder, const std::string& inUse) {
+    namespace fs = std::filesystem;
+    if (folder.empty()) return 0;
+    std::error_code error;
+    const fs::path kept = inUse.empty() ? fs::path() : fs::weakly_canonical(inUse, error);
+    int removed = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(kPastedPrefix) || !name.ends_with(kPastedSuffix) ||
+            !entry.is_regular_file(error)) {
+            continue;
+        }
+        std::error_code same;
+        if (!kept.empty() && fs::weakly_canonical(entry.path(), same) == kept) continue;
+        if (fs::remove(entry.path(), same)) ++removed;
+    }
+    return removed;
 }
 
 }  // namespace dialogs
 
 frmBanner::frmBanner(DialogServices& services, QWidget* parent) : QDialog(parent), services_(services) {
     setObjectName("frmBanner");
-    setWindowTitle("Banner Image");
+    setWindowTitle(tr("Banner Image"));
 
-    auto* frame = new QGroupBox("Banner Image");
+    auto* frame = new QGroupBox(tr("Banner Image"));
     auto* frameLayout = new QVBoxLayout(frame);
     box_ = new dialogs::ImageBox("LEAD1", kBoxSize);
     frameLayout->addWidget(box_, 0, Qt::AlignCenter);
     frame->setMinimumSize(kBoxSize + QSize(24, 40));
 
     auto* buttons = new QVBoxLayout;
-    connect(AddButton(buttons, "Import...", "cmdImport"), &QPushButton::clicked, this, &frmBanner::importImage);
-    connect(AddButton(buttons, "Print", "cmdPrint"), &QPushButton::clicked, this, &frmBanner::printImage);
-    connect(AddButton(buttons, "Clear", "cmdClear"), &QPushButton::clicked, this, &frmBanner::clearImage);
+    connect(AddButton(buttons, "&Import...", "cmdImport"), &QPushButton::clicked, this, &frmBanner::importImage);
+    connect(AddButton(buttons, "&Print", "cmdPrint"), &QPushButton::clicked, this, &frmBanner::printImage);
+    connect(AddButton(buttons, "C&lear", "cmdClear"), &QPushButton::clicked, this, &frmBanner::clearImage);
     buttons->addStretch();
-    connect(AddButton(buttons, "Help", "cmdHelp"), &QPushButton::clicked, this,
+    connect(AddButton(buttons, "&Help", "cmdHelp"), &QPushButton::clicked, this,
             [this] { services_.HelpTopic(kHelpTopic); });
     connect(AddButton(buttons, "Cancel", "cmdCancel"), &QPushButton::clicked, this, &frmBanner::reject);
     auto* ok = AddButton(buttons, "OK", "cmdOk");
@@ -88,11 +111,12 @@ frmBanner::frmBanner(DialogServices& services, QWidget* parent) : QDialog(parent
         item->setObjectName(QString("mnuEditItem%1").arg(i));
     }
     const auto items = editMenu_->actions();
-    connect(items[0], &QAction::triggered, this, &frmBanner::clearImage);
+    connect(items[0], &QAction::triggered, this, &frmBanner::cutImage);
     connect(items[1], &QAction::triggered, this, &frmBanner::copyImage);
     connect(items[2], &QAction::triggered, this, &frmBanner::pasteImage);
 
-    connect(box_, &dialogs::ImageBox::cutRequested, this, &frmBanner::clearImage);
+    connect(box_, &dialogs::ImageBox::cutRequested, this, &frmBanner::cutImage);
+    connect(box_, &dialogs::ImageBox::activated, this, &frmBanner::importImage);
     connect(box_, &dialogs::ImageBox::copyRequested, this, &frmBanner::copyImage);
     connect(box_, &dialogs::ImageBox::pasteRequested, this, &frmBanner::pasteImage);
     connect(box_, &dialogs::ImageBox::contextMenuAt, this, [this](QPoint at) { editMenu()->popup(at); });
@@ -120,6 +144,11 @@ void frmBanner::importImage() {
 
 void frmBanner::clearImage() { box_->clear(); }
 
+void frmBanner::cutImage() {
+    copyImage();
+    clearImage();
+}
+
 void frmBanner::copyImage() {
     if (box_->hasImage()) QGuiApplication::clipboard()->setImage(box_->image());
 }
@@ -131,7 +160,7 @@ void frmBanner::pasteImage() {
     std::error_code ignored;
     std::filesystem::create_directories(services_.userDataFolder, ignored);
     const std::string path = dialogs::PastedBannerPath(services_.userDataFolder);
-    if (!dialogs::SaveBitmap24(QGuiApplication::clipboard()->image(), path)) {
+    if (!dialogs::SaveBitmap24(dialogs::BannerForKeeping(QGuiApplication::clipboard()->image()), path)) {
         box_->showImage(QImage());
         services_.messages.show({dialogs::kImageLoadTitle, dialogs::kImageLoadText, MessageIcon::Exclamation,
                                  MessageButtons::Ok, true});

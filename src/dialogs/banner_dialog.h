@@ -29,6 +29,8 @@ public:
 
     void importImage();
     void clearImage();
+    // Copies, then clears: a cut that only cleared would lose the picture.
+    void cutImage();
     void copyImage();
     void pasteImage();
     void printImage();
@@ -53,6 +55,9 @@ namespace dialogs {
 bool ClipboardHasImage();
 // A fresh file name for a pasted banner in `folder`, never one in use.
 std::string PastedBannerPath(const std::string& folder);
+// Deletes the pasted banners in `folder` that `inUse` does not name; they
+// would otherwise pile up with every paste. Returns how many went.
+int RemoveUnusedPastedBanners(const std::string& folder, const std::string& inUse);
 }  // namespace dialogs
 
 }  // namespace lumibench

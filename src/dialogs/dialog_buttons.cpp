@@ -8,11 +8,11 @@ namespace lumibench {
 HelpCancelOkRow MakeHelpCancelOkRow() {
     HelpCancelOkRow row;
     row.layout = new QHBoxLayout;
-    row.help = new QPushButton("Help");
+    row.help = new QPushButton(QObject::tr("&Help"));
     row.help->setObjectName("cmdHelp");
-    row.cancel = new QPushButton("Cancel");
+    row.cancel = new QPushButton(QObject::tr("Cancel"));
     row.cancel->setObjectName("cmdCancel");
-    row.ok = new QPushButton("OK");
+    row.ok = new QPushButton(QObject::tr("OK"));
     row.ok->setObjectName("cmdOk");
     row.ok->setDefault(true);
     row.layout->addWidget(row.help);

@@ -55,35 +55,35 @@ void WriteGlobalSettings(DialogServices& services, const GlobalSettingsValues& v
 frmGlobalSystemSettings::frmGlobalSystemSettings(DialogServices& services, QWidget* parent)
     : QDialog(parent), services_(services) {
     setObjectName("frmGlobalSystemSettings");
-    setWindowTitle("Global System Settings");
+    setWindowTitle(tr("Global System Settings"));
 
-    auto* general = new QGroupBox("General");
+    auto* general = new QGroupBox(tr("General"));
     auto* generalLayout = new QVBoxLayout(general);
-    auto* activate = new QPushButton("Activate Hints");
+    auto* activate = new QPushButton(tr("&Activate Hints"));
     activate->setObjectName("cmdActivateHints");
-    ignoreWarnings_ = new QCheckBox("Open Tool - Ignore Warnings");
+    ignoreWarnings_ = new QCheckBox(tr("Open Tool - &Ignore Warnings"));
     ignoreWarnings_->setObjectName("chkOpenSuppressWarnings");
     generalLayout->addWidget(activate, 0, Qt::AlignLeft);
     generalLayout->addWidget(ignoreWarnings_);
     generalLayout->addStretch();
 
-    auto* units = new QGroupBox("Units");
+    auto* units = new QGroupBox(tr("Units"));
     auto* unitsLayout = new QGridLayout(units);
     auto* inputGroup = new QButtonGroup(this);
     auto* outputGroup = new QButtonGroup(this);
-    feet_ = Option("Feet", "optFt", inputGroup);
-    metres_ = Option("Meters", "optMeters", inputGroup);
-    footcandles_ = Option("fc", "optFc", outputGroup);
-    lux_ = Option("lux", "optLux", outputGroup);
-    unitsLayout->addWidget(new QLabel("Input"), 0, 0);
+    feet_ = Option("&Feet", "optFt", inputGroup);
+    metres_ = Option("&Meters", "optMeters", inputGroup);
+    footcandles_ = Option("f&c", "optFc", outputGroup);
+    lux_ = Option("l&ux", "optLux", outputGroup);
+    unitsLayout->addWidget(new QLabel(tr("Input")), 0, 0);
     unitsLayout->addWidget(feet_, 0, 1);
     unitsLayout->addWidget(metres_, 0, 2);
-    unitsLayout->addWidget(new QLabel("Output"), 1, 0);
+    unitsLayout->addWidget(new QLabel(tr("Output")), 1, 0);
     unitsLayout->addWidget(footcandles_, 1, 1);
     unitsLayout->addWidget(lux_, 1, 2);
     unitsLayout->setColumnStretch(3, 1);
 
-    auto* bannerFrame = new QGroupBox("Banner (Click To Change)");
+    auto* bannerFrame = new QGroupBox(tr("Banner (Click To Change)"));
     auto* bannerLayout = new QVBoxLayout(bannerFrame);
     banner_ = new dialogs::ImageBox("LEAD1", kBannerBoxSize);
     banner_->setCursor(Qt::PointingHandCursor);
@@ -110,6 +110,9 @@ frmGlobalSystemSettings::frmGlobalSystemSettings(DialogServices& services, QWidg
     connect(cancel, &QPushButton::clicked, this, &frmGlobalSystemSettings::reject);
     connect(ok, &QPushButton::clicked, this, &frmGlobalSystemSettings::accept);
     connect(banner_, &dialogs::ImageBox::clicked, this, &frmGlobalSystemSettings::changeBanner);
+    connect(banner_, &dialogs::ImageBox::activated, this, &frmGlobalSystemSettings::changeBanner);
+    banner_->setAccessibleName(tr("Banner image"));
+    banner_->setAccessibleDescription(tr("Press Space or Enter to change the banner image"));
 
     const GlobalSettingsValues values = ReadGlobalSettings(services_);
     ignoreWarnings_->setChecked(values.ignoreWarnings);
@@ -144,14 +147,19 @@ void frmGlobalSystemSettings::activateHints() {
 }
 
 void frmGlobalSystemSettings::accept() {
-    WriteGlobalSettings(services_, shownValues());
+    const GlobalSettingsValues values = shownValues();
+    WriteGlobalSettings(services_, values);
     services_.bannerCancelled = false;
+    dialogs::RemoveUnusedPastedBanners(services_.userDataFolder, values.bannerPath);
     QDialog::accept();
 }
 
 void frmGlobalSystemSettings::reject() {
     // Nothing was stored, so the program keeps the banner it had.
     services_.bannerPath = bannerOnOpening_;
+    dialogs::RemoveUnusedPastedBanners(
+        services_.userDataFolder,
+        dialogs::ReadText(services_.store, dialog_keys::kApplication, dialog_keys::kBannerFilename));
     QDialog::reject();
 }
 

@@ -1,6 +1,8 @@
 #include "dialogs/help_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
@@ -47,9 +49,9 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     auto* toolbar = new QToolBar;
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QAction* contents = toolbar->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView), "Contents");
-    QAction* back = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), "Back");
-    QAction* forward = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), "Forward");
+    QAction* contents = toolbar->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView), tr("Contents"));
+    QAction* back = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("Back"));
+    QAction* forward = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"));
     contents->setObjectName("Help_Contents");
     back->setObjectName("Help_Back");
     forward->setObjectName("Help_Forward");
@@ -72,7 +74,7 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setSpacing(0);
     layout->addWidget(toolbar);
     layout->addWidget(browser_, 1);
-    setWindowTitle("Lumibench Help");
+    setWindowTitle(tr("Lumibench Help"));
     resize(720, 600);
 }
 
@@ -92,11 +94,41 @@ void frmHelp::showTopic(const std::string& helpFolder, int contextNumber) {
     browser_->setSource(QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()));
 }
 
+namespace {
+
+// A modal dialog blocks every window but its own. While one runs, the help
+// window becomes the dialog's own window, in front of it and usable; when the
+// dialog ends it goes back to being a window of its own, where it was.
+void AttachToModalDialog(frmHelp& window) {
+    QWidget* modal = QApplication::activeModalWidget();
+    QWidget* owner = window.parentWidget();
+    if (modal == owner || modal == &window) return;
+    const QRect place = window.geometry();
+    const bool wasShown = window.isVisible();
+    window.setParent(modal, Qt::Window);
+    if (wasShown) window.setGeometry(place);
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        QPointer<frmHelp> help(&window);
+        QObject::connect(dialog, &QDialog::finished, &window, [help, dialog] {
+            if (!help || help->parentWidget() != dialog) return;
+            const QRect kept = help->geometry();
+            const bool shown = help->isVisible();
+            // Another modal dialog still running takes it over instead.
+            help->setParent(nullptr, Qt::Window);
+            help->setGeometry(kept);
+            if (shown) help->show();
+        });
+    }
+}
+
+}  // namespace
+
 frmHelp* ShowHelpTopicIn(const std::string& programFolder, int contextNumber) {
     // One window for the program's life; closing only hides it, so a topic
     // asked for right after a close never meets a window being destroyed.
     static QPointer<frmHelp> window;
     if (!window) window = new frmHelp;
+    AttachToModalDialog(*window);
     window->showTopic(programFolder + "/" + bundled_files::kHelpFolder, contextNumber);
     window->show();
     window->raise();

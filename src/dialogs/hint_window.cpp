@@ -61,7 +61,7 @@ void CloseHint(DialogServices& services, int hintNumber, bool dontShowAgain) {
 
 frmHint::frmHint(DialogServices& services, QWidget* parent) : QDialog(parent), services_(services) {
     setObjectName("frmHint");
-    setWindowTitle("Hint");
+    setWindowTitle(tr("Hint"));
     setModal(false);
     setWindowFlag(Qt::WindowStaysOnTopHint);
 
@@ -73,9 +73,9 @@ frmHint::frmHint(DialogServices& services, QWidget* parent) : QDialog(parent), s
     text_->setReadOnly(true);
     frameLayout->addWidget(text_);
 
-    dontShowAgain_ = new QCheckBox(hint_texts::kDontShowAgain);
+    dontShowAgain_ = new QCheckBox(tr(hint_texts::kDontShowAgain));
     dontShowAgain_->setObjectName("chkHint");
-    auto* close = new QPushButton("Close");
+    auto* close = new QPushButton(tr("Close"));
     close->setObjectName("cmdOk");
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &frmHint::accept);

@@ -3,6 +3,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QContextMenuEvent>
 
 #include "dialogs/dialog_services.h"
 #include "dialogs/image_file.h"
@@ -18,6 +21,8 @@ ImageBox::ImageBox(const QString& objectName, QSize initialSize, QWidget* parent
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
+    // Named for screen readers after the control it stands for.
+    setAccessibleName(objectName == QLatin1String("LEAD1") ? tr("Picture") : objectName);
     resetSize();
 }
 
@@ -34,13 +39,17 @@ bool ImageBox::showFile(const std::string& path, MessageSink& messages) {
         clear();
         return false;
     }
-    QImage image = LoadImageFile(path);
-    if (image.isNull()) {
+    const ImageRead read = ReadImageFile(path);
+    if (read.image.isNull()) {
         clear();
-        messages.show({kImageLoadTitle, kImageLoadText, MessageIcon::Exclamation, MessageButtons::Ok, true});
+        const std::string text =
+            read.failure == ImageRead::Failure::TooLarge
+                ? QString::fromUtf8(kImageTooLargeText).arg(read.size.width()).arg(read.size.height()).toStdString()
+                : std::string(kImageLoadText);
+        messages.show({kImageLoadTitle, text, MessageIcon::Exclamation, MessageButtons::Ok, true});
         return false;
     }
-    showImage(image);
+    showImage(read.image);
     return true;
 }
 
@@ -66,10 +75,32 @@ void ImageBox::clear() {
 
 void ImageBox::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
-    if (image_.isNull()) return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRect(contentsRect().topLeft(), shownSize_), image_);
+    if (!image_.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(contentsRect().topLeft(), shownSize_), image_);
+    }
+    if (hasFocus()) {
+        // The box takes the Tab focus, so it shows it like any other control.
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = contentsRect().adjusted(1, 1, -1, -1);
+        option.backgroundColor = palette().color(QPalette::Base);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(contentsRect().adjusted(1, 1, -2, -2));
+    }
+}
+
+void ImageBox::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void ImageBox::focusOutEvent(QFocusEvent* event) {
+    QFrame::focusOutEvent(event);
+    update();
 }
 
 void ImageBox::mousePressEvent(QMouseEvent* event) {
@@ -79,9 +110,25 @@ void ImageBox::mousePressEvent(QMouseEvent* event) {
     QFrame::mousePressEvent(event);
 }
 
+void ImageBox::contextMenuEvent(QContextMenuEvent* event) {
+    // The mouse's menu comes with its press; this one is the keyboard's.
+    if (event->reason() == QContextMenuEvent::Mouse) return;
+    emit contextMenuAt(mapToGlobal(rect().center()));
+}
+
 void ImageBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        emit contextMenuAt(mapToGlobal(rect().center()));
+        return;
+    }
     // The letters alone or with Ctrl both work.
     switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Taken here, so Enter does not also press the dialog's default button.
+            emit activated();
+            return;
         case Qt::Key_X: emit cutRequested(); return;
         case Qt::Key_C: emit copyRequested(); return;
         case Qt::Key_V: emit pasteRequested(); return;

@@ -39,6 +39,8 @@ public:
 
 signals:
     void clicked();
+    // Space or Enter with the focus on the box: what a click does for the mouse.
+    void activated();
     void contextMenuAt(QPoint globalPosition);
     void cutRequested();
     void copyRequested();
@@ -48,6 +50,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void resetSize();

@@ -59,9 +59,9 @@ frmReport::frmReport(DialogServices& services, const QString& caption, const QSt
     else
         report_->setPlainText(richText);
 
-    auto* print = new QPushButton("Print");
+    auto* print = new QPushButton(tr("&Print"));
     print->setObjectName("cmdPrint");
-    auto* ok = new QPushButton("OK");
+    auto* ok = new QPushButton(tr("OK"));
     ok->setObjectName("cmdOk");
     ok->setDefault(true);
     connect(print, &QPushButton::clicked, this, &frmReport::printReport);

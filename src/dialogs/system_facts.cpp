@@ -1,6 +1,7 @@
 #include "dialogs/system_facts.h"
 
 #include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
 #include <QScreen>
 
 #include <cmath>
@@ -13,6 +14,7 @@
 
 extern "C" {
 #include <pci/pci.h>
+#include <xcb/xcb.h>
 }
 
 #include "core/number_text.h"
@@ -104,6 +106,20 @@ std::string FontTypeText(int logicalDotsPerInch) {
     return "Custom";
 }
 
+int PhysicalDotsPerInch(const ScreenReading& screen) {
+    return static_cast<int>(std::lround(screen.logicalDotsPerInch * screen.devicePixelRatio));
+}
+
+std::string PhysicalResolutionText(const ScreenReading& screen) {
+    if (screen.nativeSize) return ResolutionText(screen.nativeSize->first, screen.nativeSize->second);
+    // Rounding to whole logical pixels moved each side by at most half a
+    // logical pixel; the physical side is a whole number of pixels below that.
+    const auto side = [&screen](int logical) {
+        return static_cast<int>(std::floor(logical * screen.devicePixelRatio + 1e-9));
+    };
+    return ResolutionText(side(screen.logicalWidth), side(screen.logicalHeight));
+}
+
 std::string ProcessorFromCpuInfo(const std::optional<std::string>& cpuInfo) {
     if (!cpuInfo) return "Unknown";
     std::optional<std::string> name;
@@ -167,6 +183,21 @@ std::string VideoCardName() {
     return text.empty() ? "Unknown" : text;
 }
 
+namespace {
+
+// The X screen's size in pixels, when the program runs on X11.
+std::optional<std::pair<int, int>> X11ScreenPixels() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr) return std::nullopt;
+    const xcb_setup_t* setup = xcb_get_setup(x11->connection());
+    if (setup == nullptr) return std::nullopt;
+    const xcb_screen_iterator_t roots = xcb_setup_roots_iterator(setup);
+    if (roots.data == nullptr || roots.data->width_in_pixels == 0) return std::nullopt;
+    return std::pair<int, int>(roots.data->width_in_pixels, roots.data->height_in_pixels);
+}
+
+}  // namespace
+
 SystemFacts CollectSystemFacts(const std::string& programFolder, const QScreen* screen) {
     SystemFacts facts;
     facts.memory = MemoryFromMemInfo(ReadWholeFile("/proc/meminfo").value_or(std::string()));
@@ -185,9 +216,14 @@ SystemFacts CollectSystemFacts(const std::string& programFolder, const QScreen* 
 
     if (screen) {
         facts.colorType = ColorTypeText(screen->depth());
-        const QSize pixels = screen->geometry().size() * screen->devicePixelRatio();
-        facts.resolution = ResolutionText(pixels.width(), pixels.height());
-        facts.fontType = FontTypeText(static_cast<int>(std::lround(screen->logicalDotsPerInch())));
+        ScreenReading reading;
+        reading.logicalWidth = screen->geometry().width();
+        reading.logicalHeight = screen->geometry().height();
+        reading.devicePixelRatio = screen->devicePixelRatio();
+        reading.logicalDotsPerInch = screen->logicalDotsPerInch();
+        if (QGuiApplication::screens().size() == 1) reading.nativeSize = X11ScreenPixels();
+        facts.resolution = PhysicalResolutionText(reading);
+        facts.fontType = FontTypeText(PhysicalDotsPerInch(reading));
     }
     facts.videoCard = VideoCardName();
     return facts;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 class QScreen;
 
@@ -36,6 +37,22 @@ struct SystemFacts {
 std::string ColorTypeText(int bitsPerPixel);
 std::string ResolutionText(int width, int height);
 std::string FontTypeText(int logicalDotsPerInch);
+
+// The screen as the dialog describes it. With desktop scaling Qt hands out
+// logical sizes, rounded to whole logical pixels, and a logical resolution
+// of 96: the physical ones are what the user set and sees.
+struct ScreenReading {
+    int logicalWidth = 0;
+    int logicalHeight = 0;
+    double devicePixelRatio = 1;
+    double logicalDotsPerInch = 96;
+    // The X screen's own size in pixels when it is known to be this screen.
+    std::optional<std::pair<int, int>> nativeSize;
+};
+// Physical pixels per inch: the logical value times the scale factor.
+int PhysicalDotsPerInch(const ScreenReading& screen);
+// "2560 x 1600": the native size when known, else the logical size scaled back.
+std::string PhysicalResolutionText(const ScreenReading& screen);
 
 // The first "model name" of /proc/cpuinfo (cut at a NUL, trailing blanks
 // kept); "Unknown" without the file or the line.

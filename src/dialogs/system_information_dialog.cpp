@@ -34,8 +34,14 @@ QGroupBox* Frame(const char* caption, const std::vector<Row>& rows) {
 
 frmSysInfo::frmSysInfo(const dialogs::SystemFacts& facts, QWidget* parent) : QDialog(parent) {
     setObjectName("frmSysInfo");
-    setWindowTitle("System Information");
+    setWindowTitle(tr("System Information"));
     const auto number = [](std::int32_t value) { return std::to_string(value); };
+    // The facts are only read; the button is what a user reaches for, so it
+    // comes first in the focus chain and takes the focus when the dialog opens.
+    auto* close = new QPushButton(tr("&Close"), this);
+    close->setObjectName("cmdClose");
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* memory = Frame("Memory And Disk Space (MB)",
                          {{"Total Physical Memory", "txtTotalPhysMem", number(facts.memory.totalPhysical)},
@@ -53,10 +59,6 @@ frmSysInfo::frmSysInfo(const dialogs::SystemFacts& facts, QWidget* parent) : QDi
                                       {"Resolution", "txtResolution", facts.resolution},
                                       {"Font Type", "txtFontType", facts.fontType}});
 
-    auto* close = new QPushButton("Close");
-    close->setObjectName("cmdClose");
-    close->setDefault(true);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(memory);

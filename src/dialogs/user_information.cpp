@@ -45,7 +45,7 @@ frmLumibenchUserInfo::frmLumibenchUserInfo(DialogServices& services, QWidget* pa
     setWindowTitle(QString::fromStdString(services_.identity.title) + " User Information");
 
     const UserDetails details = ReadUserDetails(services_.store);
-    auto* frame = new QGroupBox("User Information");
+    auto* frame = new QGroupBox(tr("User Information"));
     auto* form = new QFormLayout(frame);
     for (std::size_t i = 0; i < kUserDetailFields.size(); ++i) {
         const auto& field = kUserDetailFields[i];
@@ -55,7 +55,7 @@ frmLumibenchUserInfo::frmLumibenchUserInfo(DialogServices& services, QWidget* pa
         form->addRow(field.label, fields_[i]);
     }
 
-    auto* note = new QLabel("This information is important, please be complete and accurate.");
+    auto* note = new QLabel(tr("This information is important, please be complete and accurate."));
     note->setWordWrap(true);
 
     const HelpCancelOkRow row = MakeHelpCancelOkRow();

@@ -67,7 +67,7 @@ frmWelcomeBrowser::frmWelcomeBrowser(DialogServices& services, QWidget* parent)
     progress_->setMaximumWidth(200);
     progress_->setTextVisible(false);
     progress_->hide();
-    showAtStart_ = new QCheckBox("Show this Welcome Browser the next time you start the program");
+    showAtStart_ = new QCheckBox(tr("Show this Welcome Browser the next time you start the program"));
     showAtStart_->setObjectName("chkWelcomeForm");
     showAtStart_->setChecked(services_.welcomeFlag);
 
@@ -101,14 +101,8 @@ void frmWelcomeBrowser::restoreLayout() {
     using namespace welcome_keys;
     SettingsStore& store = services_.store;
     const int state = dialogs::ReadInt16(store, dialog_keys::kStartup, kWindowState, kNormal);
-    if (state == kMaximised) {
-        setWindowState(Qt::WindowMaximized);
-        return;
-    }
-    if (state == kMinimised) {
-        setWindowState(Qt::WindowMinimized);
-        return;
-    }
+    // The stored place is the normal window's, also when it opens maximised,
+    // so that un-maximising has somewhere to go back to.
     setWindowState(Qt::WindowNoState);
     const double twips = twipsPerPixel();
     const auto read = [&](const char* key, int current) {
@@ -121,6 +115,8 @@ void frmWelcomeBrowser::restoreLayout() {
     const int width = read(kWidth, this->width());
     move(left, top);
     if (width > 0 && height > 0) resize(width, height);
+    if (state == kMaximised) setWindowState(Qt::WindowMaximized);
+    if (state == kMinimised) setWindowState(Qt::WindowMinimized);
 }
 
 void frmWelcomeBrowser::navigate(const QString& location) {

@@ -1,11 +1,30 @@
 #include "platform/qt_message_sink.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
 
 namespace lumibench {
 namespace {
+
+QMessageBox::StandardButton ToQtButton(MessageAnswer answer) {
+    switch (answer) {
+        case MessageAnswer::Ok: return QMessageBox::Ok;
+        case MessageAnswer::Cancel: return QMessageBox::Cancel;
+        case MessageAnswer::Yes: return QMessageBox::Yes;
+        case MessageAnswer::No: return QMessageBox::No;
+    }
+    return QMessageBox::NoButton;
+}
+
+// A box belongs to the window the user is working in: a dialog or a window
+// kept above the others would otherwise hide it behind itself.
+QWidget* OwnerFor(QWidget* fallback) {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible()) return active;
+    return fallback;
+}
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
@@ -72,7 +91,13 @@ MessageAnswer ToAnswer(int result, MessageButtons buttons) {
 
 }  // namespace
 
-MessageAnswer QtMessageSink::show(const MessageRequest& request) {
+MessageAnswer QtMessageSink::show(const MessageRequest& request) { return ask(request, nullptr); }
+
+MessageAnswer QtMessageSink::showWithDefault(const MessageRequest& request, MessageAnswer defaultAnswer) {
+    return ask(request, &defaultAnswer);
+}
+
+MessageAnswer QtMessageSink::ask(const MessageRequest& request, const MessageAnswer* defaultAnswer) {
     const QString title = QString::fromStdString(
         request.title.empty() ? std::string(kApplicationTitle) : request.title);
     // Messages break lines with CR LF; a label shows a bare CR as a glyph.
@@ -81,14 +106,19 @@ MessageAnswer QtMessageSink::show(const MessageRequest& request) {
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 
     const ButtonSet set = ToQtButtons(request.buttons);
-    QMessageBox box(ToQtIcon(request.icon), title, text, set.buttons, parent_);
+    QWidget* owner = OwnerFor(parent_);
+    QMessageBox box(ToQtIcon(request.icon), title, text, set.buttons, owner);
+
     box.setObjectName(QString::fromLatin1(kObjectName));
     // File names in messages may hold '<' and '&'; never read them as markup.
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(set.first);
+    box.setDefaultButton(defaultAnswer != nullptr ? ToQtButton(*defaultAnswer) : set.first);
     box.setEscapeButton(set.escape);
     // There is no system-wide modality here; application-modal is the closest.
     box.setWindowModality(Qt::ApplicationModal);
+    if (owner != nullptr && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
     return ToAnswer(box.exec(), request.buttons);
 }
 

@@ -15,11 +15,14 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
 
     MessageAnswer show(const MessageRequest& request) override;
+    MessageAnswer showWithDefault(const MessageRequest& request, MessageAnswer defaultAnswer) override;
 
     // The object name of every box, for tests that answer them.
     static constexpr const char* kObjectName = "msgBox";
 
 private:
+    MessageAnswer ask(const MessageRequest& request, const MessageAnswer* defaultAnswer);
+
     QWidget* parent_;
 };
 

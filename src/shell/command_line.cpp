@@ -33,6 +33,49 @@ std::string JoinArguments(const std::vector<std::string>& arguments) {
     return joined;
 }
 
+CommandLineItems ParseArguments(const std::vector<std::string>& arguments,
+                                const std::filesystem::path& currentFolder,
+                                const std::function<bool(const std::string&)>& isExistingFile) {
+    CommandLineItems items;
+    const auto addFile = [&items, &currentFolder](const std::string& file) {
+        const std::filesystem::path path(file);
+        items.files.push_back(path.is_absolute() || currentFolder.empty()
+                                  ? file
+                                  : (currentFolder / path).lexically_normal().string());
+    };
+    for (const std::string& argument : arguments) {
+        if (!Trimmed(argument).empty() && isExistingFile && isExistingFile(argument)) {
+            addFile(argument);
+            continue;
+        }
+        CommandLineItems parsed = ParseCommandLine(argument);
+        for (const std::string& file : parsed.files) {
+            addFile(file);
+        }
+        items.toolNames.insert(items.toolNames.end(), parsed.toolNames.begin(),
+                               parsed.toolNames.end());
+    }
+    return items;
+}
+
+std::string UsageText(std::string_view programName) {
+    const std::string name(programName);
+    return "Usage: " + name + " [OPTION]... [FILE]... [/R] [/F] [/I] [/V] [/C] [/T]\n"
+           "Loads photometric files (IES LM-63 .ies, EULUMDAT .ldt .exl, CIBSE TM14 .cib .tml\n"
+           ".c1s .cc) into the loaded files list and starts tools with the checked files.\n"
+           "\n"
+           "  FILE            a photometric file; a name with commas or blanks is one file\n"
+           "                  when it exists. Arguments that are not existing files are\n"
+           "                  split at commas, with double quotes removed.\n"
+           "  /R /F /I        start the road, flood or indoor report tool\n"
+           "  /V /C /T        start the view, compare or template tool\n"
+           "  --screenshot PNG  save a picture of the main window once started, then exit\n"
+           "  --help          show this text and exit\n"
+           "  --version       show the program's version and exit\n"
+           "\n"
+           "Example: " + name + " a.ies b.ldt /C /V\n";
+}
+
 std::string ToolForSwitch(std::string_view letters) {
     const std::string upper = UpperAscii(std::string(letters));
     if (upper == "R") return "Tool_RoadReportPE";

@@ -1,6 +1,8 @@
 #pragma once
 // The program's command line: photometric files to load and tools to start.
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +26,18 @@ std::string JoinArguments(const std::vector<std::string>& arguments);
 // further "/" and no "." in it, so absolute paths stay files. Paths keep their case: file
 // names on this system are case-sensitive.
 CommandLineItems ParseCommandLine(std::string_view text);
+
+// What the program does with its arguments. A file manager or a shell hands
+// over each file as one argument whose commas, quotes and blanks belong to the
+// name, so an argument that names an existing file is that file, whole; every
+// other argument goes through ParseCommandLine. Relative file paths are made
+// absolute against `currentFolder`: the path travels to tools as Filename.
+CommandLineItems ParseArguments(const std::vector<std::string>& arguments,
+                                const std::filesystem::path& currentFolder,
+                                const std::function<bool(const std::string&)>& isExistingFile);
+
+// Usage text of --help.
+std::string UsageText(std::string_view programName);
 
 // The tool a "/" item names, or empty.
 std::string ToolForSwitch(std::string_view letters);

@@ -15,6 +15,17 @@
 
 namespace lumibench {
 
+QString FourDigitYearFormat(QString format) {
+    if (format.contains(QLatin1String("yyyy"))) {
+        return format;
+    }
+    const qsizetype at = format.indexOf(QLatin1String("yy"));
+    if (at >= 0) {
+        format.replace(at, 2, QLatin1String("yyyy"));
+    }
+    return format;
+}
+
 std::optional<FileFacts> ReadFileFacts(const std::string& path) {
     if (!FileExists(path)) {
         return std::nullopt;
@@ -26,7 +37,8 @@ std::optional<FileFacts> ReadFileFacts(const std::string& path) {
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(QLatin1Char('t'));
     FileFacts facts;
-    facts.lastModifiedText = (locale.toString(modified.date(), QLocale::ShortFormat) +
+    const QString dateFormat = FourDigitYearFormat(locale.dateFormat(QLocale::ShortFormat));
+    facts.lastModifiedText = (locale.toString(modified.date(), dateFormat) +
                               QLatin1Char(' ') + locale.toString(modified.time(), timeFormat.trimmed()))
                                  .toStdString();
     facts.sizeBytes = info.isFile() ? static_cast<std::uintmax_t>(info.size()) : 0;
@@ -45,7 +57,7 @@ frmFileInfo::frmFileInfo(HostSession& session, std::optional<std::size_t> select
     txtFileInfo_->setReadOnly(true);
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(txtFileInfo_);
-    cmdClose_ = new QPushButton(tr("Close"), this);
+    cmdClose_ = new QPushButton(tr("&Close"), this);
     cmdClose_->setObjectName("cmdClose");
     cmdClose_->setDefault(true);
     connect(cmdClose_, &QPushButton::clicked, this, &QDialog::accept);

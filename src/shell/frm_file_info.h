@@ -34,6 +34,10 @@ private:
     QPushButton* cmdClose_ = nullptr;
 };
 
+// A locale's date format with the year written in four digits: a two-digit
+// year cannot tell 1926 from 2026.
+QString FourDigitYearFormat(QString format);
+
 // The file's date and size, or nullopt when FileExists says it is not there.
 std::optional<FileFacts> ReadFileFacts(const std::string& path);
 

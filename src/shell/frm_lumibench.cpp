@@ -7,6 +7,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStyle>
+#include <QTimer>
+#include <QFontMetrics>
+#include <QTextDocument>
 
 #include <cmath>
 
@@ -18,6 +21,7 @@
 #include "shell/loaded_files_list_widget.h"
 #include "shell/record_summary.h"
 #include "shell/recovery_file.h"
+#include "shell/window_icon.h"
 
 namespace lumibench {
 namespace {
@@ -50,6 +54,7 @@ frmLumibench::frmLumibench(HostSession& session, QWidget* parent)
     : QMainWindow(parent), session_(session) {
     setObjectName("frmLumibench");
     setWindowTitle(QString::fromStdString(session_.caption));
+    setWindowIcon(ApplicationIcon());
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     menuBar();
@@ -74,8 +79,8 @@ frmLumibench::frmLumibench(HostSession& session, QWidget* parent)
     list_->setIconSize(QSize(16, 16));
 
     connect(list_, &LoadedFilesListWidget::filesDropped, this, &frmLumibench::LoadDroppedFiles);
-    connect(list_, &QListWidget::itemPressed, this, [this](QListWidgetItem* item) {
-        clickRules_.lineClicked(static_cast<std::size_t>(list_->row(item)));
+    connect(list_, &LoadedFilesListWidget::linePressed, this, [this](int row, bool leftButton) {
+        clickRules_.pressed(row >= 0 ? std::optional<std::size_t>(row) : std::nullopt, leftButton);
         ShowRecordSummary();
     });
     connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
@@ -92,21 +97,53 @@ frmLumibench::frmLumibench(HostSession& session, QWidget* parent)
             &frmLumibench::leftButtonReleased);
     connect(pane_, &ListPane::dragFinished, this, &frmLumibench::SaveLayout);
 
+    // With no stored width the pane starts wide enough for the summary in
+    // this desktop's font; a stored width is the user's and is kept.
+    pane_->setWidthTwips(startingPaneWidthTwips());
+    updatePlaceholder();
     RestoreLayout();
+}
+
+int frmLumibench::startingPaneWidthTwips() const {
+    const QFontMetrics metrics(summary_->font());
+    int text = 0;
+    for (const char* line : kWideSummaryLines) {
+        text = std::max(text, metrics.horizontalAdvance(QString::fromLatin1(line)));
+    }
+    const int chrome = 2 * summary_->frameWidth() +
+                       static_cast<int>(2 * summary_->document()->documentMargin()) +
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    return StartingPaneWidthTwips(text, chrome, pane_->twipsPerPixel());
+}
+
+void frmLumibench::updatePlaceholder() {
+    list_->setPlaceholderText(QString::fromStdString(
+        EmptyListPlaceholder(session_.catalogue.indexOf(kOpenToolName) > 0)));
+}
+
+void frmLumibench::selectLine(std::size_t row) {
+    if (static_cast<int>(row) < list_->count()) {
+        list_->setCurrentRow(static_cast<int>(row), QItemSelectionModel::ClearAndSelect);
+    }
 }
 
 frmLumibench::~frmLumibench() = default;
 
 void frmLumibench::LoadPhotometricFile(const std::string& path,
                                        std::optional<std::string_view> tail) {
-    if (lumibench::LoadPhotometricFile(session_, path, tail)) {
+    if (const auto line = lumibench::LoadPhotometricFile(session_, path, tail)) {
         RefreshLoadedFilesList();
+        selectLine(*line);
     }
 }
 
 void frmLumibench::LoadDroppedFiles(const std::vector<std::string>& paths) {
-    if (lumibench::LoadDroppedFiles(session_, paths) > 0) {
+    const DropResult result = lumibench::LoadDroppedFiles(session_, paths);
+    if (result.loaded > 0) {
         RefreshLoadedFilesList();
+        if (result.lastLine) {
+            selectLine(*result.lastLine);
+        }
     }
 }
 
@@ -117,14 +154,21 @@ void frmLumibench::RefreshLoadedFilesList() {
     rebuilding_ = true;
     list_->clear();
     clickRules_.listRebuilt();
-    const QIcon unsavedMark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    for (const ListLine& line : ListLines(session_.loaded)) {
+    // A "modified" mark, not a warning: unsaved data is no fault.
+    const QIcon unsavedMark = QIcon::fromTheme(QStringLiteral("document-save"),
+                                               style()->standardIcon(QStyle::SP_DialogSaveButton));
+    const std::vector<ListLine> lines = ListLines(session_.loaded);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const ListLine& line = lines[i];
         auto* item = new QListWidgetItem(QString::fromStdString(line.text));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(line.checked ? Qt::Checked : Qt::Unchecked);
+        QString tip = QString::fromStdString(ListLineToolTip(session_.loaded[i], SystemDecimalPoint()));
         if (line.unsavedMark) {
             item->setIcon(unsavedMark);
+            tip = tr("Modified, not saved") + QStringLiteral("\n") + tip;
         }
+        item->setToolTip(tip);
         list_->addItem(item);
     }
     rebuilding_ = false;
@@ -171,8 +215,9 @@ void frmLumibench::checkBoxChanged(int row, bool byUser) {
     ShowRecordSummary();
 }
 
-void frmLumibench::leftButtonReleased() {
-    const auto line = clickRules_.leftButtonReleased();
+void frmLumibench::leftButtonReleased(int row) {
+    const auto line = clickRules_.leftButtonReleased(
+        row >= 0 ? std::optional<std::size_t>(row) : std::nullopt);
     if (!line || static_cast<int>(*line) >= list_->count()) {
         return;
     }
@@ -217,9 +262,72 @@ void frmLumibench::ShowFileInformation() {
     dialog.exec();
 }
 
+QRect frmLumibench::normalFrame() const {
+    // Minimized or maximized, the window's own size is not the one to come
+    // back to: the normal geometry is.
+    const bool normal = !(isMinimized() || isMaximized() || isFullScreen());
+    if (normal && isVisible()) {
+        return frameGeometry();
+    }
+    QRect client = geometry();
+    if (!normal && normalGeometry().isValid()) {
+        client = normalGeometry();
+    }
+    return client.marginsAdded(frameMargins_);
+}
+
+void frmLumibench::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The frame's extents are known once the window is on screen.
+    QTimer::singleShot(0, this, &frmLumibench::noteFrameMargins);
+}
+
+void frmLumibench::noteFrameMargins() {
+    if (!isVisible() || isMinimized() || isMaximized() || isFullScreen()) {
+        return;
+    }
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0) {
+        return;
+    }
+    frameMargins_ = margins;
+    if (pendingFrame_ && !margins.isNull()) {
+        applyPendingFrame();
+    }
+}
+
+void frmLumibench::applyPendingFrame() {
+    if (!pendingFrame_) {
+        return;
+    }
+    const QRect frame = *pendingFrame_;
+    // Once the window manager's frame is known the placement is final; a
+    // window that starts maximized learns it when it is first restored.
+    if (!frameMargins_.isNull()) {
+        pendingFrame_.reset();
+    }
+    // A window's position is that of its frame; its size is that of its inside.
+    move(frame.topLeft());
+    resize(std::max(1, frame.width() - frameMargins_.left() - frameMargins_.right()),
+           std::max(1, frame.height() - frameMargins_.top() - frameMargins_.bottom()));
+}
+
+void frmLumibench::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    noteFrameMargins();
+}
+
+void frmLumibench::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    noteFrameMargins();
+}
+
 WindowLayout frmLumibench::currentLayout() const {
     const double tpp = TwipsPerPixel(logicalDpiX());
-    const QRect g = geometry();
+    const QRect g = normalFrame();
     const auto twips = [tpp](int pixels) { return static_cast<int>(std::lround(pixels * tpp)); };
     WindowLayout layout;
     layout.width = twips(g.width());
@@ -238,16 +346,26 @@ void frmLumibench::RestoreLayout() {
     pane_->setWidthTwips(layout.displayWidth);
     const double tpp = TwipsPerPixel(logicalDpiX());
     const auto pixels = [tpp](int twips) { return static_cast<int>(std::lround(twips / tpp)); };
+    // The stored size and place are the window's frame in its normal state,
+    // also when it starts maximized, so that restoring it goes back there.
+    const bool haveSize = layout.width >= 1 && layout.height >= 1;
+    if (haveSize) {
+        pendingFrame_ = QRect(pixels(layout.left), pixels(layout.top),
+                              std::max(1, pixels(layout.width)), std::max(1, pixels(layout.height)));
+    }
     switch (PlacementFor(layout)) {
     case WindowPlacement::Maximized:
+        if (haveSize) {
+            applyPendingFrame();
+        }
         setWindowState(windowState() | Qt::WindowMaximized);
         break;
     case WindowPlacement::Normal:
         setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
-        setGeometry(pixels(layout.left), pixels(layout.top), std::max(1, pixels(layout.width)),
-                    std::max(1, pixels(layout.height)));
+        applyPendingFrame();
         break;
     case WindowPlacement::Unchanged:
+        pendingFrame_.reset();
         break;
     }
 }
@@ -280,8 +398,10 @@ void frmLumibench::closeEvent(QCloseEvent* event) {
                               session_.loaded);
         }
     } else if (AnyUnsavedRecord(session_.loaded)) {
-        const MessageAnswer answer = session_.messages.show(
-            {kExitTitle, kUnsavedExitText, MessageIcon::Exclamation, MessageButtons::YesNo, true});
+        // No is the default: Enter alone must not throw unsaved data away.
+        const MessageAnswer answer = session_.messages.showWithDefault(
+            {kExitTitle, kUnsavedExitText, MessageIcon::Exclamation, MessageButtons::YesNo, true},
+            MessageAnswer::No);
         // The system may have closed the window while the question was up.
         if (shutDown_) {
             event->accept();
@@ -297,6 +417,7 @@ void frmLumibench::closeEvent(QCloseEvent* event) {
     ReleaseExchangeSection(session_.settings, session_.exchangeSection);
     shutDown_ = true;
     event->accept();
+    emit closed();
 }
 
 }  // namespace lumibench

@@ -6,6 +6,8 @@
 // public members under the system's own names.
 
 #include <QMainWindow>
+#include <QMargins>
+#include <QRect>
 
 #include <optional>
 #include <string>
@@ -56,14 +58,31 @@ public:
     // shut-down without the unsaved question, unsaved records kept in the
     // recovery file instead.
     void closeBySystem();
+    // Says in the empty list where files go; the tool host calls it once the
+    // catalogue is read.
+    void updatePlaceholder();
+    // Selects line `row` alone, so that the summary shows it.
+    void selectLine(std::size_t row);
+
+signals:
+    // The close was accepted: the program ends with this window.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void checkBoxChanged(int row, bool byUser);
-    void leftButtonReleased();
+    void leftButtonReleased(int row);
     void setAllChecks(bool checked);
+    // The normal-state window including its frame, in pixels.
+    QRect normalFrame() const;
+    void noteFrameMargins();
+    void applyPendingFrame();
+    int startingPaneWidthTwips() const;
 
     HostSession& session_;
     ListPane* pane_ = nullptr;
@@ -74,6 +93,11 @@ private:
     bool settingChecks_ = false;   // a check box is changed by code, not by a click
     bool shutDown_ = false;
     bool closingBySystem_ = false;
+    // The frame's extents as last seen in the normal state; a window manager
+    // reports them only once the window is shown.
+    QMargins frameMargins_;
+    // The stored frame to place once the frame's extents are known.
+    std::optional<QRect> pendingFrame_;
 };
 
 }  // namespace lumibench

@@ -94,6 +94,14 @@ PaneMouseResult PaneMouseMove(int x, int paneWidth, bool toolWindowOpen, bool le
     return result;
 }
 
+int StartingPaneWidthTwips(int textPixels, int chromePixels, double twipsPerPixel) {
+    const double needed =
+        std::ceil((std::max(0, textPixels) + std::max(0, chromePixels)) * twipsPerPixel) +
+        kGripWidthTwips;
+    return static_cast<int>(std::clamp(needed, static_cast<double>(kDesignedPaneWidthTwips),
+                                       static_cast<double>(kMaxPaneWidthTwips)));
+}
+
 double TwipsPerPixel(double logicalDpi) {
     return logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0;
 }

@@ -59,6 +59,17 @@ struct PaneMouseResult {
 // The mouse at `x` twips in a pane `paneWidth` twips wide.
 PaneMouseResult PaneMouseMove(int x, int paneWidth, bool toolWindowOpen, bool leftButtonDown);
 
+// Lines as wide as the summary commonly writes; with no stored width the
+// pane starts wide enough for them in the user's font.
+inline constexpr const char* kWideSummaryLines[] = {
+    "*** NOT SAVED ***", "Photo. Type=Type C", "Units. Type=Meters", "#Vert. Angles=181",
+    "#Hor. Angles=361", "Lumens=100000", "#Tilt Factors=13", "Watts=1234.5"};
+
+// The pane width (twips) that shows `textPixels` of summary text plus
+// `chromePixels` of box frame, margins and scroll bar beside the grip; never
+// less than the designed width, never more than the stored-width ceiling.
+int StartingPaneWidthTwips(int textPixels, int chromePixels, double twipsPerPixel);
+
 // Twips per pixel for a screen of `logicalDpi` dots per inch.
 double TwipsPerPixel(double logicalDpi);
 

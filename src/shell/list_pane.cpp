@@ -1,6 +1,7 @@
 #include "shell/list_pane.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 
 #include <cmath>
@@ -52,6 +53,28 @@ void ListPane::layoutChildren() {
     const int summaryHeight =
         geometry->summaryHeight ? toPixels(*geometry->summaryHeight) : summary_->height();
     summary_->setGeometry(0, toPixels(geometry->summaryTop), innerWidth, summaryHeight);
+}
+
+void ListPane::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // The grip: a raised strip with a column of dots, so the splitter can be found.
+    const int gripLeft = toPixels(widthTwips_ - kGripWidthTwips);
+    const QRect grip(gripLeft, 0, width() - gripLeft, height());
+    if (grip.width() <= 0) {
+        return;
+    }
+    QPainter painter(this);
+    painter.fillRect(grip, palette().color(QPalette::Button));
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawLine(grip.topRight(), grip.bottomRight());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette().color(QPalette::Dark));
+    const QPointF centre = QRectF(grip).center();
+    const double dot = std::max(1.5, grip.width() / 5.0);
+    for (int i = -2; i <= 2; ++i) {
+        painter.drawEllipse(QPointF(centre.x(), centre.y() + i * dot * 3), dot / 2, dot / 2);
+    }
 }
 
 void ListPane::mouseMoveEvent(QMouseEvent* event) {

@@ -5,6 +5,7 @@
 #include "core/path_text.h"
 #include "core/record_tables.h"
 #include "readers/load_dispatch.h"
+#include "shell/record_summary.h"
 
 namespace lumibench {
 
@@ -57,8 +58,8 @@ std::optional<std::size_t> LoadPhotometricFile(HostSession& session, std::string
     return std::nullopt;
 }
 
-std::size_t LoadDroppedFiles(HostSession& session, const std::vector<std::string>& paths) {
-    std::size_t changed = 0;
+DropResult LoadDroppedFiles(HostSession& session, const std::vector<std::string>& paths) {
+    DropResult result;
     for (const std::string& path : paths) {
         if (!ReaderForExtension(UpperAscii(SplitPath(path).extension))) {
             continue;
@@ -66,11 +67,26 @@ std::size_t LoadDroppedFiles(HostSession& session, const std::vector<std::string
         if (session.loaded.size() == kDropStopCount) {
             break;
         }
-        if (LoadPhotometricFile(session, path)) {
-            ++changed;
+        if (const auto line = LoadPhotometricFile(session, path)) {
+            ++result.loaded;
+            result.lastLine = line;
         }
     }
-    return changed;
+    return result;
+}
+
+std::string EmptyListPlaceholder(bool openToolInstalled) {
+    return openToolInstalled ? "Drop photometric files here, or use File > Open"
+                             : "Drop photometric files here";
+}
+
+std::string ListLineToolTip(const PhotometricRecord& record, char decimalPoint) {
+    std::string text = record.Filename + "\n\n" + RecordSummaryText(record, decimalPoint);
+    std::erase(text, '\r');
+    while (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text;
 }
 
 CloseResult CloseCheckedFiles(HostSession& session) {

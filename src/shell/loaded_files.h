@@ -33,9 +33,21 @@ inline constexpr std::size_t kDropStopCount = 24;
 std::optional<std::size_t> LoadPhotometricFile(HostSession& session, std::string path,
                                                std::optional<std::string_view> tail = {});
 
+struct DropResult {
+    std::size_t loaded = 0;                 // loads that changed the table
+    std::optional<std::size_t> lastLine;    // the record loaded or replaced last
+};
 // Loads dropped files in order, stopping silently when 24 records are loaded
-// before a file that has a reader. Returns how many loads changed the table.
-std::size_t LoadDroppedFiles(HostSession& session, const std::vector<std::string>& paths);
+// before a file that has a reader.
+DropResult LoadDroppedFiles(HostSession& session, const std::vector<std::string>& paths);
+
+// What the empty list says; the Open tool's menu path once that tool is installed.
+inline constexpr const char* kOpenToolName = "Tool_Open";
+std::string EmptyListPlaceholder(bool openToolInstalled);
+
+// A line's tooltip: the full path, then the summary, so that lines whose
+// names are cut off can still be told apart.
+std::string ListLineToolTip(const PhotometricRecord& record, char decimalPoint = '.');
 
 struct CloseResult {
     bool closed = false;                    // false: refused or answered No
@@ -58,20 +70,25 @@ struct ListLine {
 };
 std::vector<ListLine> ListLines(const LoadedFileTable& loaded);
 
-// Which line a released left button toggles. A click on a line's text
-// remembers it; a click on its box toggles through the control and forgets it,
-// so the release does not toggle the box a second time.
+// Which line a released left button toggles. A left press on a line's text
+// remembers it and the release over that same line toggles it; a click on its
+// box toggles through the control and forgets it, so the release does not
+// toggle the box a second time. Other buttons and presses on empty space
+// forget, so a right-click never arms a later left-click elsewhere.
 class ListClickRules {
 public:
-    void lineClicked(std::size_t line) { remembered_ = line; }
+    // `line` is empty for a press where there is no line.
+    void pressed(std::optional<std::size_t> line, bool leftButton) {
+        remembered_ = leftButton ? line : std::nullopt;
+    }
     void checkBoxClicked() { remembered_.reset(); }
     void listRebuilt() { remembered_.reset(); }
-    // The line to toggle, forgotten once taken so that a release over an empty
-    // part of the list does not toggle it again.
-    std::optional<std::size_t> leftButtonReleased() {
-        auto line = remembered_;
+    // The left button went up over `line` (empty: over no line). Returns the
+    // line to toggle; the remembered line is forgotten either way.
+    std::optional<std::size_t> leftButtonReleased(std::optional<std::size_t> line) {
+        const auto remembered = remembered_;
         remembered_.reset();
-        return line;
+        return remembered && remembered == line ? remembered : std::nullopt;
     }
 
 private:

@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QUrl>
 
 namespace lumibench {
@@ -58,11 +59,35 @@ void LoadedFilesListWidget::dropEvent(QDropEvent* event) {
     emit filesDropped(paths);
 }
 
+void LoadedFilesListWidget::setPlaceholderText(const QString& text) {
+    placeholder_ = text;
+    viewport()->update();
+}
+
+void LoadedFilesListWidget::mousePressEvent(QMouseEvent* event) {
+    const int row = indexAt(event->position().toPoint()).row();
+    QListWidget::mousePressEvent(event);
+    emit linePressed(row, event->button() == Qt::LeftButton);
+}
+
 void LoadedFilesListWidget::mouseReleaseEvent(QMouseEvent* event) {
+    const int row = indexAt(event->position().toPoint()).row();
     QListWidget::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton) {
-        emit leftButtonReleased();
+        emit leftButtonReleased(row);
     }
+}
+
+void LoadedFilesListWidget::paintEvent(QPaintEvent* event) {
+    QListWidget::paintEvent(event);
+    if (count() > 0 || placeholder_.isEmpty()) {
+        return;
+    }
+    QPainter painter(viewport());
+    QColor colour = palette().color(QPalette::PlaceholderText);
+    painter.setPen(colour);
+    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8),
+                     Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap, placeholder_);
 }
 
 }  // namespace lumibench

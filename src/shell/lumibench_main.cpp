@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "shell/record_summary.h"
 #include "shell/recovery_file.h"
 #include "shell/shutdown_signals.h"
+#include "shell/window_icon.h"
 
 namespace lumibench {
 namespace {
@@ -110,7 +112,9 @@ void PrepareHostSession(HostSession& session, InstanceLocks& locks,
     const std::string defaultBanner =
         (folders.programFolder / "Lumibench_PE-Banner.jpg").string();
     session.bannerFilename = session.read(kSettingsApp, kBannerKey, defaultBanner);
-    if (!FileExists(session.bannerFilename)) {
+    // An empty name is the user's choice of no banner and stays; only a named
+    // file that has gone falls back to the default picture.
+    if (!session.bannerFilename.empty() && !FileExists(session.bannerFilename)) {
         session.bannerFilename = defaultBanner;
     }
     session.write(kSettingsApp, kBannerKey, session.bannerFilename);
@@ -125,7 +129,16 @@ void PrepareHostSession(HostSession& session, InstanceLocks& locks,
 }
 
 void ProcessCommandLine(frmLumibench& window, const std::string& commandLine) {
-    const CommandLineItems items = ParseCommandLine(commandLine);
+    ProcessCommandLine(window, std::vector<std::string>{commandLine});
+}
+
+void ProcessCommandLine(frmLumibench& window, const std::vector<std::string>& arguments) {
+    std::error_code ignored;
+    const CommandLineItems items =
+        ParseArguments(arguments, std::filesystem::current_path(ignored), [](const std::string& path) {
+            std::error_code error;
+            return std::filesystem::is_regular_file(path, error);
+        });
     for (const std::string& file : items.files) {
         window.LoadPhotometricFile(file, kCommandLineFailureTail);
     }
@@ -138,6 +151,25 @@ void ProcessCommandLine(frmLumibench& window, const std::string& commandLine) {
 std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
                                              const ShellExtensions& extensions,
                                              const std::string& commandLine) {
+    return StartLumibench(session, extensions, std::vector<std::string>{commandLine});
+}
+
+std::optional<std::string> InformationRequest(const std::vector<std::string>& arguments,
+                                              std::string_view programName) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--help" || argument == "-h") {
+            return UsageText(programName);
+        }
+        if (argument == "--version") {
+            return std::string(kProgramTitle) + VersionText() + "\n";
+        }
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
+                                             const ShellExtensions& extensions,
+                                             const std::vector<std::string>& arguments) {
     if (extensions.showHelpTopic && !session.showHelpTopic) {
         session.showHelpTopic = extensions.showHelpTopic;
     }
@@ -165,7 +197,7 @@ std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
                               session.unattended) > 0) {
         window->RefreshLoadedFilesList();
     }
-    ProcessCommandLine(*window, commandLine);
+    ProcessCommandLine(*window, arguments);
     return window;
 }
 
@@ -202,8 +234,21 @@ void ScreenshotAndClose(frmLumibench& window, const QString& file, bool& saved) 
 }  // namespace
 
 int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
+    {
+        // Answered before any window or store exists, so they work without a display.
+        const std::vector<std::string> all(argv + std::min(argc, 1), argv + argc);
+        if (const auto answer = InformationRequest(all, argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "lumibench")) {
+            std::fputs(answer->c_str(), stdout);
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+    QApplication::setApplicationVersion(QString::fromStdString(VersionText().substr(2)));
+    QApplication::setWindowIcon(ApplicationIcon());
+    // The program ends with its main window, whatever other windows (help,
+    // welcome page) are still open.
+    QApplication::setQuitOnLastWindowClosed(false);
     // Ties the windows to the installed desktop entry (its name and icon).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.lumibench.Lumibench"));
 
@@ -268,8 +313,10 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
 
     // Bundled files come from the build tree or from share/lumibench of an installed prefix.
     PrepareHostSession(session, locks, {ProgramDataFolder(), UserDataFolder()});
-    window = StartLumibench(session, extensions, JoinArguments(arguments));
+    window = StartLumibench(session, extensions, arguments);
     messages.setParent(window.get());
+    QObject::connect(window.get(), &frmLumibench::closed, &application, &QApplication::quit,
+                     Qt::QueuedConnection);
     if (endRequested) {
         window->closeBySystem();
         return 0;

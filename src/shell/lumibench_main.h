@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "shell/exchange_section.h"
 #include "shell/host_session.h"
@@ -32,6 +35,9 @@ inline constexpr const char* kNoExchangeSectionText =
     "Every data exchange section is in use by other running instances of Lumibench. Tools "
     "cannot exchange data with this instance; close an instance and start this one again to "
     "use tools.";
+inline constexpr const char* kNoSectionToolText =
+    "This instance of Lumibench cannot start tools: every data exchange section is in use by "
+    "other running instances. Close an instance and start this one again to use tools.";
 
 // " v1.87": a blank, "v", major "." minor.
 std::string VersionText();
@@ -59,13 +65,22 @@ void PrepareHostSession(HostSession& session, InstanceLocks& locks,
                         const StartupFolders& folders);
 
 // Steps 12 to 16: shows the main window, lets the extensions in, shows the
-// update notice and works through `commandLine` (the arguments joined by ",").
+// update notice and works through the program's arguments (ParseArguments).
+std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
+                                             const ShellExtensions& extensions,
+                                             const std::vector<std::string>& arguments);
+// The same with one text that stands for a single argument.
 std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
                                              const ShellExtensions& extensions,
                                              const std::string& commandLine);
 
-// Loads the files of the command line and starts its tools.
+// Loads the files of the arguments and starts their tools.
+void ProcessCommandLine(frmLumibench& window, const std::vector<std::string>& arguments);
 void ProcessCommandLine(frmLumibench& window, const std::string& commandLine);
+
+// "--help" and "--version" answers, or nothing when the program is to start.
+std::optional<std::string> InformationRequest(const std::vector<std::string>& arguments,
+                                              std::string_view programName);
 
 // The whole program: platform services, start-up, the event loop, the exit
 // status. "--screenshot FILE" saves a picture of the window once start-up is

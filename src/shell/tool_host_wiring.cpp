@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include <QAction>
+#include <QKeySequence>
+
 #include "dialogs/dialogs.h"
 #include "platform/machine_config.h"
 #include "shell/frm_lumibench.h"
@@ -42,7 +45,14 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
     dispatch_ = std::make_unique<CommandDispatch>(session_.catalogue, session_.productList, *launcher_, *this,
                                                   session_.messages);
     bands_ = BuildCommandBands(window_, session_.catalogue, session_.productList.OemName,
-                               [this](const std::string& id) { dispatch_->onClick(id); });
+                               [this](const std::string& id) {
+                                   if (RefuseToolsWithoutSection(session_.catalogue.indexOf(id) > 0)) {
+                                       return;
+                                   }
+                                   dispatch_->onClick(id);
+                               });
+    AddShortcuts();
+    window_.updatePlaceholder();
 
     session_.tools.closeAllTools = [this] { launcher_->CloseAllTools(); };
     session_.tools.broadcastDeleteFile = [this](const std::string& filename) {
@@ -50,6 +60,9 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
     };
     session_.tools.anyToolWindowOpen = [this] { return launcher_->AnyToolWindowOpen(); };
     session_.tools.startCommandLineTools = [this](const std::vector<std::string>& names) {
+        if (RefuseToolsWithoutSection(!names.empty())) {
+            return;
+        }
         dispatch_->StartCommandLineTools(names);
     };
     if (!session_.showHelpTopic) {
@@ -63,6 +76,40 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
 ToolHostWiring::~ToolHostWiring() {
     channel_->stop();
     session_.tools = {};
+}
+
+bool ToolHostWiring::RefuseToolsWithoutSection(bool toolAsked) {
+    if (!toolAsked || !session_.exchangeSection.empty()) {
+        return false;
+    }
+    session_.messages.show({kApplicationTitle, kNoSectionToolText, MessageIcon::Exclamation,
+                            MessageButtons::Ok, true});
+    return true;
+}
+
+void ToolHostWiring::AddShortcuts() {
+    // What a desktop user expects of these commands; the menus show them.
+    const struct {
+        const char* id;
+        QList<QKeySequence> keys;
+    } shortcuts[] = {
+        {"ID_Exit", {QKeySequence(QKeySequence::Quit)}},
+        {"ID_Contents", {QKeySequence(QKeySequence::HelpContents)}},
+        {"ID_ClosePhotoFile", {QKeySequence(QKeySequence::Delete)}},
+        {"ID_CheckAll", {QKeySequence(QKeySequence::SelectAll)}},
+        {"ID_UncheckAll", {QKeySequence(QKeySequence::Deselect)}},
+        {"ID_Info", {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)}},
+    };
+    for (const auto& shortcut : shortcuts) {
+        QAction* action = bands_.action(shortcut.id);
+        if (action == nullptr) {
+            continue;
+        }
+        action->setShortcuts(shortcut.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        // Reachable while the menus are closed and whatever has the focus.
+        window_.addAction(action);
+    }
 }
 
 void ToolHostWiring::CloseCheckedFiles() { window_.CloseCheckedFiles(); }

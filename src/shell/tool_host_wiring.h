@@ -65,6 +65,10 @@ public:
     void closeAllTools() override;
 
 private:
+    // Without an exchange section no tool can get data: say so and refuse.
+    bool RefuseToolsWithoutSection(bool toolAsked);
+    void AddShortcuts();
+
     frmLumibench& window_;
     HostSession& session_;
     std::unique_ptr<WindowLookup> windows_;

@@ -1,7 +1,9 @@
 // The Banner Image dialog: import, clear, the Edit menu and its keys, paste
 // kept as a file, printing to PDF, and what OK and Cancel leave behind.
 
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QMenu>
 #include <QPrinter>
@@ -94,10 +96,33 @@ TEST_F(BannerDialogTest, KeysAndEditMenu) {
     EXPECT_EQ(clipboard->image().pixelColor(1, 1), QColor(0, 128, 0));
     EXPECT_TRUE(dialog.editMenu()->actions()[2]->isEnabled());
 
+    clipboard->clear();
     QTest::keyClick(dialog.imageBox(), Qt::Key_X);
     EXPECT_FALSE(dialog.imageBox()->hasImage());
     EXPECT_EQ(dialog.imageBox()->size(), dialog.imageBox()->initialSize());
-    EXPECT_FALSE(clipboard->image().isNull()) << "cut leaves the clipboard alone";
+    EXPECT_EQ(clipboard->image().pixelColor(1, 1), QColor(0, 128, 0)) << "cut copies before it clears";
+    // Pasting back what was cut restores it.
+    QTest::keyClick(dialog.imageBox(), Qt::Key_V);
+    ASSERT_TRUE(dialog.imageBox()->hasImage());
+    EXPECT_EQ(dialog.imageBox()->image().pixelColor(1, 1), QColor(0, 128, 0));
+
+    // The keyboard's way in: Space or Enter imports, and Enter does not close the dialog.
+    int imports = 0;
+    services.hooks.chooseImageFile = [&imports](QWidget*) { ++imports; return std::string(); };
+    dialog.show();
+    dialog.imageBox()->setFocus();
+    QTest::keyClick(dialog.imageBox(), Qt::Key_Space);
+    QTest::keyClick(dialog.imageBox(), Qt::Key_Return);
+    EXPECT_EQ(imports, 2);
+    EXPECT_TRUE(dialog.isVisible());
+    int menus = 0;
+    QObject::connect(dialog.imageBox(), &dialogs::ImageBox::contextMenuAt, [&menus](QPoint) { ++menus; });
+    QTest::keyClick(dialog.imageBox(), Qt::Key_F10, Qt::ShiftModifier);
+    QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+    QApplication::sendEvent(dialog.imageBox(), &byKey);
+    EXPECT_EQ(menus, 2);
+    dialog.editMenu()->hide();
+    EXPECT_FALSE(dialog.imageBox()->accessibleName().isEmpty());
 
     const QStringList captions = {"Cu&t", "&Copy", "&Paste"};
     for (int i = 0; i < 3; ++i) {
@@ -131,6 +156,25 @@ TEST_F(BannerDialogTest, PastedPictureIsKeptAndStored) {
             EXPECT_EQ(dialogs::LoadImageFile(firstPaste).pixelColor(10, 10), QColor(200, 0, 0));
         }
     }
+}
+
+TEST_F(BannerDialogTest, PastedCopiesNoSettingUsesAreRemoved) {
+    std::filesystem::create_directories(services.userDataFolder);
+    const auto pasted = [this](const char* name) {
+        const std::string path = services.userDataFolder + "/" + name;
+        test::WriteGarbage(scratch, "x", "x");
+        std::filesystem::copy_file(scratch.filePath("x").toStdString(), path);
+        return path;
+    };
+    const std::string kept = pasted("Banner-20260101-120000.bmp");
+    const std::string stale = pasted("Banner-20260101-120001.bmp");
+    const std::string other = pasted("report.txt");
+    EXPECT_EQ(dialogs::RemoveUnusedPastedBanners(services.userDataFolder, kept), 1);
+    EXPECT_TRUE(std::filesystem::exists(kept));
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(other));
+    EXPECT_EQ(dialogs::RemoveUnusedPastedBanners(services.userDataFolder, ""), 1);
+    EXPECT_FALSE(std::filesystem::exists(kept));
 }
 
 TEST_F(BannerDialogTest, PrintsToPdf) {

@@ -16,7 +16,11 @@
 #include "dialogs/hint_window.h"
 #include "dialogs/image_file.h"
 #include "dialogs/settings_values.h"
+#include "dialogs/report_viewer.h"
 #include "dialogs/support_report.h"
+#include "dialogs/system_facts.h"
+#include "platform/machine_config.h"
+#include "platform/sqlite_settings_store.h"
 #include "dialogs/user_information.h"
 #include "platform/settings_store.h"
 
@@ -100,6 +104,27 @@ TEST(SystemFactTexts, DisplayFacts) {
     for (const auto& [dpi, text] : fonts) EXPECT_EQ(FontTypeText(dpi), text) << dpi;
     EXPECT_EQ(ResolutionText(1024, 768), "1024 x 768");
     EXPECT_EQ(BuildText("6.1.0-18-amd64"), "Build 6.1.0-18-amd64");
+}
+
+TEST(SystemFactTexts, DisplayReadFromThePhysicalScreen) {
+    // Desktop scaling hands Qt a logical 96 dpi and rounded logical sizes.
+    struct Row {
+        dialogs::ScreenReading screen;
+        std::string font;
+        std::string resolution;
+    };
+    const std::vector<Row> rows = {
+        {{1920, 1080, 1.0, 96, std::nullopt}, "Small", "1920 x 1080"},
+        {{1536, 960, 1.25, 96, std::nullopt}, "Large", "1920 x 1200"},
+        {{1707, 1067, 1.5, 96, std::nullopt}, "Custom", "2560 x 1600"},
+        {{1707, 1067, 1.5, 96, std::pair<int, int>(2560, 1600)}, "Custom", "2560 x 1600"},
+        {{1280, 800, 1.0, 120, std::nullopt}, "Large", "1280 x 800"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(dialogs::FontTypeText(dialogs::PhysicalDotsPerInch(row.screen)), row.font)
+            << row.resolution;
+        EXPECT_EQ(dialogs::PhysicalResolutionText(row.screen), row.resolution);
+    }
 }
 
 TEST(SystemFactTexts, ProcessorName) {
@@ -221,6 +246,58 @@ TEST(HelpMap, ShippedPagesAreComplete) {
             EXPECT_TRUE(QFile::exists(folder + target)) << page.toStdString() << " -> " << target.toStdString();
         }
     }
+}
+
+}  // namespace
+}  // namespace lumibench
+
+namespace lumibench {
+namespace {
+
+// Unsets a variable for the life of the object, so defaults show.
+class WithoutVariable {
+public:
+    explicit WithoutVariable(const char* name) : name_(name) {
+        if (const char* value = std::getenv(name)) saved_ = value;
+        unsetenv(name);
+    }
+    ~WithoutVariable() {
+        if (saved_) setenv(name_, saved_->c_str(), 1);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+QString HelpPage(const char* name) {
+    QFile file(QString(LUMIBENCH_SOURCE_DIR) + "/data/help/" + name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// What the help pages state about files and settings is what the program does.
+TEST(HelpPages, FactsMatchTheProgram) {
+    const QString readme = HelpPage("readme.html");
+    ASSERT_FALSE(readme.isEmpty());
+    EXPECT_TRUE(readme.contains(QString("<tt>%1</tt> in the program's folder when that folder is writable")
+                                    .arg(kReportFileName)));
+
+    // The machine configuration: the variable, then beside the program, then the system file.
+    const WithoutVariable machine("LUMIBENCH_MACHINE_CONFIG");
+    const WithoutVariable settings("LUMIBENCH_SETTINGS");
+    const QString systemFile = QString::fromStdString(DefaultMachineConfigPath().string());
+    const qsizetype variable = readme.indexOf("<tt>LUMIBENCH_MACHINE_CONFIG</tt>");
+    const qsizetype beside = readme.indexOf("<tt>machine.ini</tt> in the program's folder");
+    const qsizetype system = readme.indexOf("<tt>" + systemFile + "</tt>");
+    EXPECT_TRUE(variable >= 0 && beside > variable && system > beside) << variable << " " << beside << " " << system;
+
+    const QString settingsName = QString::fromStdString(DefaultSettingsPath().filename().string());
+    EXPECT_TRUE(readme.contains("/lumibench/" + settingsName + "</tt>")) << settingsName.toStdString();
+
+    // The support report carries the details in the address itself.
+    const QString userPage = HelpPage("user-information.html");
+    EXPECT_FALSE(userPage.contains("Nothing is sent until"));
+    EXPECT_TRUE(userPage.contains("travel in the web address"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Picture files of every accepted format, read, fitted and printed.
 
+#include <QBuffer>
 #include <QFile>
 #include <QPrinter>
 
@@ -54,6 +55,71 @@ TEST_F(PictureTest, MetafileIsDrawnWithItsFill) {
     EXPECT_EQ(centre.red(), 0xC8);
     EXPECT_EQ(centre.green(), 0x40);
     EXPECT_EQ(centre.blue(), 0x28);
+}
+
+TEST_F(PictureTest, MetafileIsDrawnAtThePrintedWidth) {
+    // 2 x 0.5 inches at 72 units per inch would be 144 pixels wide at the
+    // renderer's own density; printed 6.5 inches wide it needs far more.
+    const QImage image = dialogs::LoadImageFile(test::WriteMetafile(scratch, "small.wmf", 144, 36));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GE(image.width(), dialogs::kBannerPixelWidth - 2);
+    EXPECT_NEAR(double(image.width()) / image.height(), 4.0, 0.1);
+}
+
+TEST_F(PictureTest, DamagedAndHugePicturesAreRefused) {
+    // A JPEG cut short still decodes to a picture, with a warning only.
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QImage picture(400, 300, QImage::Format_RGB32);
+        picture.fill(QColor(30, 90, 160));
+        ASSERT_TRUE(picture.save(&buffer, "JPG"));
+    }
+    const std::string truncated = test::WriteGarbage(scratch, "cut.jpg", jpeg.left(jpeg.size() / 2).toStdString());
+    const std::string whole = test::WriteGarbage(scratch, "whole.jpg", jpeg.toStdString());
+    // A BMP header that claims 9000 x 9000 pixels: refused before decoding.
+    std::string bmp(54, '\0');
+    const auto put32 = [&bmp](int at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, 54 + 9000u * 9000u * 3u);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 9000);
+    put32(22, 9000);
+    bmp[26] = 1;
+    bmp[28] = 24;
+    const std::string huge = test::WriteGarbage(scratch, "huge.bmp", bmp);
+
+    using Failure = dialogs::ImageRead::Failure;
+    const std::vector<std::pair<std::string, Failure>> rows = {
+        {whole, Failure::None}, {truncated, Failure::Unreadable}, {huge, Failure::TooLarge}};
+    for (const auto& [path, failure] : rows) {
+        EXPECT_EQ(dialogs::ReadImageFile(path).failure, failure) << path;
+    }
+    dialogs::ImageBox box("LEAD1", {300, 150});
+    EXPECT_FALSE(box.showFile(huge, messages));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "The selected image is too large (9000 x 9000 pixels). Please select an image of at most 50 "
+              "megapixels.");
+}
+
+TEST_F(PictureTest, TransparencyIsFlattenedOntoWhite) {
+    QImage logo(40, 20, QImage::Format_ARGB32);
+    logo.fill(Qt::transparent);
+    for (int x = 0; x < 20; ++x)
+        for (int y = 0; y < 20; ++y) logo.setPixelColor(x, y, QColor(0, 0, 255));
+    const std::string path = scratch.filePath("flat.bmp").toStdString();
+    ASSERT_TRUE(dialogs::SaveBitmap24(logo, path));
+    const QImage saved = dialogs::LoadImageFile(path);
+    EXPECT_EQ(saved.pixelColor(5, 5), QColor(0, 0, 255));
+    EXPECT_EQ(saved.pixelColor(30, 5), QColor(Qt::white));
+    EXPECT_EQ(dialogs::BannerForKeeping(QImage(4000, 400, QImage::Format_RGB32)).size(),
+              QSize(dialogs::kBannerPixelWidth, 195));
 }
 
 TEST_F(PictureTest, UnreadableFilesClearTheBoxWithTheMessage) {

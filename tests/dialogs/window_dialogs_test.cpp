@@ -91,6 +91,8 @@ TEST_F(WelcomeBrowserTest, StateAndPlaceAreRemembered) {
 
     browser = ShowWelcome(&owner, services, page, page);
     EXPECT_TRUE(browser->isMaximized());
+    EXPECT_EQ(browser->normalGeometry().size(), QSize(500, 400))
+        << "restored maximised, it keeps its normal size to return to";
     browser->close();
     store.write("Lumibench_PE", "Startup", "BrowserWindowState", "0");
     browser = ShowWelcome(&owner, services, page, page);
@@ -113,9 +115,22 @@ TEST_F(AboutTest, NoUserDetails) {
     EXPECT_EQ(Child<QLabel>(&about, "labUserInfo")->text(), "\n\n\n\n\n");
     EXPECT_TRUE(Child<dialogs::ImageBox>(&about, "LEAD1")->hasImage()) << "the bundled picture";
     EXPECT_TRUE(Child<QTextEdit>(&about, "rtfAbout")->toPlainText().contains("License Agreement"));
-    EXPECT_EQ(Child<QPushButton>(&about, "cmdOk")->text(), "Close");
-    EXPECT_EQ(Child<QPushButton>(&about, "cmdSysInfo")->text(), "System Info...");
+    // The captions carry access keys now; the texts shown are unchanged.
+    EXPECT_EQ(Child<QPushButton>(&about, "cmdOk")->text().remove('&'), "Close");
+    EXPECT_EQ(Child<QPushButton>(&about, "cmdSysInfo")->text().remove('&'), "System Info...");
+    EXPECT_FALSE(Child<QLabel>(&about, "labCreditsLink")->isVisibleTo(&about)) << "no credits address";
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(AboutTest, UserDetailsAreShownAsWritten) {
+    const std::vector<std::pair<const char*, const char*>> details = {
+        {"UserName", "<b>Ann</b> & Co"}, {"UserCompanyName", "A&amp;B <i>Lights</i>"},
+        {"UserEmail", "<script>x</script>"}};
+    for (const auto& [key, value] : details) store.write("Lumibench_PE", "Startup", key, value);
+    frmAbout about(services);
+    auto* user = Child<QLabel>(&about, "labUserInfo");
+    EXPECT_EQ(user->textFormat(), Qt::PlainText);
+    EXPECT_EQ(user->text(), "<b>Ann</b> & Co\nA&amp;B <i>Lights</i>\n\n\n<script>x</script>\n");
 }
 
 TEST_F(AboutTest, LinksAndSystemInformation) {
@@ -143,9 +158,16 @@ TEST_F(AboutTest, LinksAndSystemInformation) {
     EXPECT_TRUE(QFile::exists(scratch.filePath("report.txt")));
 
     QString sysInfo;
-    WhenModal([&](QWidget* dialog) { sysInfo = dialog->objectName(); });
+    QString focused;
+    WhenModal([&](QWidget* dialog) {
+        sysInfo = dialog->objectName();
+        dialog->activateWindow();
+        QApplication::processEvents();
+        if (QWidget* focus = dialog->focusWidget()) focused = focus->objectName();
+    });
     about.showSystemInformation();
     EXPECT_EQ(sysInfo, "frmSysInfo");
+    EXPECT_EQ(focused, "cmdClose") << "the facts are read-only; Close takes the focus";
 }
 
 using ReportViewerTest = DialogsTest;

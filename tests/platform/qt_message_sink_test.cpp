@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
 
@@ -21,12 +22,16 @@ struct Seen {
     Qt::WindowModality modality = Qt::NonModal;
     bool plainText = false;
     bool found = false;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QWidget* owner = nullptr;
+    bool onTop = false;
 };
 
 // Once the box is up, records what it shows and clicks `button` (or closes
 // it with Escape when `button` is NoButton).
 Seen ShowAndAnswer(QtMessageSink& sink, const MessageRequest& request,
-                   QMessageBox::StandardButton button, MessageAnswer* answer) {
+                   QMessageBox::StandardButton button, MessageAnswer* answer,
+                   const MessageAnswer* defaultAnswer = nullptr) {
     Seen seen;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -42,6 +47,9 @@ Seen ShowAndAnswer(QtMessageSink& sink, const MessageRequest& request,
         seen.modality = box->windowModality();
         seen.plainText = box->textFormat() == Qt::PlainText;
         seen.buttonCount = static_cast<int>(box->buttons().size());
+        seen.defaultButton = box->standardButton(box->defaultButton());
+        seen.owner = box->parentWidget();
+        seen.onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
         if (button == QMessageBox::NoButton) {
             box->reject();
         } else {
@@ -49,7 +57,7 @@ Seen ShowAndAnswer(QtMessageSink& sink, const MessageRequest& request,
         }
     });
     poll.start(5);
-    *answer = sink.show(request);
+    *answer = defaultAnswer ? sink.showWithDefault(request, *defaultAnswer) : sink.show(request);
     return seen;
 }
 
@@ -90,6 +98,27 @@ TEST(QtMessageSink, ShowsTitleIconTextAndButtonsAndReturnsTheChoice) {
         EXPECT_TRUE(seen.plainText);
         EXPECT_EQ(answer, row.answer);
     }
+}
+
+// A question whose first answer throws work away names the safe default; a
+// box asked for from a window kept above the others shows above it.
+TEST(QtMessageSink, DefaultButtonAndOwnerWindow) {
+    QtMessageSink sink;
+    const MessageRequest question{"LumibenchPE", "Exit?", MessageIcon::Exclamation, MessageButtons::YesNo, true};
+    MessageAnswer answer = MessageAnswer::Ok;
+    EXPECT_EQ(ShowAndAnswer(sink, question, QMessageBox::Yes, &answer).defaultButton, QMessageBox::Yes);
+    const MessageAnswer no = MessageAnswer::No;
+    EXPECT_EQ(ShowAndAnswer(sink, question, QMessageBox::Yes, &answer, &no).defaultButton, QMessageBox::No);
+
+    QWidget hint(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+    hint.show();
+    hint.activateWindow();
+    QApplication::setActiveWindow(&hint);
+    QApplication::processEvents();
+    const Seen seen = ShowAndAnswer(sink, {"", "Reminder", MessageIcon::Information, MessageButtons::Ok, false},
+                                    QMessageBox::Ok, &answer);
+    EXPECT_EQ(seen.owner, &hint);
+    EXPECT_TRUE(seen.onTop);
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include "platform/settings_store.h"
 #include "shell/command_line.h"
 #include "shell/exchange_section.h"
+#include "shell/frm_file_info.h"
 #include "shell/layout_settings.h"
 #include "shell/loaded_files.h"
+#include "shell/lumibench_main.h"
 #include "shell/record_summary.h"
 #include "shell/recovery_file.h"
 
@@ -46,6 +48,132 @@ TEST(CommandLine, ItemsBecomeFilesAndTools) {
     }
     EXPECT_EQ(JoinArguments({"a.ies", "b c.ldt", "/V"}), "a.ies,b c.ldt,/V");
     EXPECT_EQ(JoinArguments({}), "");
+}
+
+TEST(CommandLine, ExistingFilesAreWholeAndPathsAbsolute) {
+    // A file manager hands over "my lamp, v2.ies" as one argument; only
+    // arguments that are not existing files go through the comma rules.
+    const std::set<std::string> existing = {"/data/my lamp, v2.ies", "rel/a,b.ies",
+                                            "/data/\"quoted\".ies"};
+    const auto isFile = [&existing](const std::string& path) { return existing.count(path) > 0; };
+    struct Row {
+        std::vector<std::string> arguments;
+        std::vector<std::string> files;
+        std::vector<std::string> tools;
+    };
+    const std::vector<Row> rows = {
+        {{"/data/my lamp, v2.ies", "/V"}, {"/data/my lamp, v2.ies"}, {"Tool_ViewPE"}},
+        {{"/data/\"quoted\".ies"}, {"/data/\"quoted\".ies"}, {}},
+        {{"rel/a,b.ies"}, {"/home/u/rel/a,b.ies"}, {}},
+        {{"x.ies,../y.ldt", "/c"}, {"/home/u/x.ies", "/home/y.ldt"}, {"Tool_ComparePE"}},
+        {{"/V,/data/a.ies"}, {"/data/a.ies"}, {"Tool_ViewPE"}},
+        {{"\"/data/my lamp, v2.ies\""}, {"/data/my lamp", "/home/u/v2.ies"}, {}},
+        {{"", "  "}, {}, {}},
+    };
+    for (const Row& row : rows) {
+        const CommandLineItems items = ParseArguments(row.arguments, "/home/u", isFile);
+        EXPECT_EQ(items.files, row.files) << row.arguments.front();
+        EXPECT_EQ(items.toolNames, row.tools) << row.arguments.front();
+    }
+}
+
+TEST(CommandLine, HelpAndVersionAnswerWithoutStarting) {
+    EXPECT_EQ(InformationRequest({"a.ies"}, "lumibench"), std::nullopt);
+    EXPECT_EQ(InformationRequest({"a.ies", "--version"}, "lumibench"),
+              "Valcourt Lumibench v1.87\n");
+    const auto help = InformationRequest({"--help"}, "lumibench");
+    ASSERT_TRUE(help);
+    for (const char* mention : {"Usage: lumibench", "/V", "/R", "--screenshot", "--version"}) {
+        EXPECT_NE(help->find(mention), std::string::npos) << mention;
+    }
+}
+
+TEST(ListClickRules, OnlyALeftClickOnALineTogglesIt) {
+    // Steps: 'L' n = left press on line n, 'E' = left press on no line, 'R' n =
+    // right press on line n, 'B' = the control toggled a box, 'u' n / 'U' =
+    // left release over line n / over no line (the toggled line expected).
+    struct Step {
+        char what;
+        int line;
+        std::optional<std::size_t> toggles;
+    };
+    struct Row {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    const std::vector<Row> rows = {
+        {"click on text", {{'L', 2, {}}, {'u', 2, 2u}}},
+        {"box click does not toggle twice", {{'L', 1, {}}, {'B', 0, {}}, {'u', 1, {}}}},
+        {"release elsewhere", {{'L', 1, {}}, {'u', 3, {}}}},
+        {"release on empty space", {{'L', 1, {}}, {'U', 0, {}}}},
+        {"right-click then empty space", {{'R', 1, {}}, {'E', 0, {}}, {'U', 0, {}}}},
+        {"right-click then release", {{'R', 1, {}}, {'u', 1, {}}}},
+        {"empty space after a toggle", {{'L', 0, {}}, {'u', 0, 0u}, {'E', 0, {}}, {'U', 0, {}}}},
+        {"second click toggles again", {{'L', 0, {}}, {'u', 0, 0u}, {'L', 0, {}}, {'u', 0, 0u}}},
+        {"rebuilt between", {{'L', 0, {}}, {'X', 0, {}}, {'u', 0, {}}}},
+    };
+    for (const Row& row : rows) {
+        ListClickRules rules;
+        for (const Step& step : row.steps) {
+            const auto line = static_cast<std::size_t>(step.line);
+            switch (step.what) {
+            case 'L': rules.pressed(line, true); break;
+            case 'R': rules.pressed(line, false); break;
+            case 'E': rules.pressed(std::nullopt, true); break;
+            case 'B': rules.checkBoxClicked(); break;
+            case 'X': rules.listRebuilt(); break;
+            case 'u': EXPECT_EQ(rules.leftButtonReleased(line), step.toggles) << row.name; break;
+            case 'U': EXPECT_EQ(rules.leftButtonReleased(std::nullopt), step.toggles) << row.name; break;
+            }
+        }
+    }
+}
+
+TEST(LoadedFilesList, PlaceholderAndToolTip) {
+    EXPECT_EQ(EmptyListPlaceholder(false), "Drop photometric files here");
+    EXPECT_EQ(EmptyListPlaceholder(true), "Drop photometric files here, or use File > Open");
+    PhotometricRecord record;
+    record.Filename = "/lamps/contentpm__very_long_name_17.ies";
+    record.VertAngleCount = 19;
+    record.Saved = kTrue;
+    const std::string tip = ListLineToolTip(record);
+    EXPECT_EQ(tip.rfind(record.Filename + "\n\ncontentpm__very_long_name_17\n", 0), 0u) << tip;
+    EXPECT_NE(tip.find("\n#Vert. Angles=19\n"), std::string::npos) << tip;
+    EXPECT_EQ(tip.find('\r'), std::string::npos);
+}
+
+TEST(Layout, StartingPaneWidthFitsTheFont) {
+    struct Row {
+        int textPixels;
+        int chromePixels;
+        double twipsPerPixel;
+        int twips;
+    };
+    const std::vector<Row> rows = {
+        {60, 20, 15, 1752},             // a small font keeps the designed width
+        {140, 30, 15, 170 * 15 + 120},  // DejaVu at 96 dpi needs more
+        {140, 30, 12, 170 * 12 + 120},  // 120 dpi
+        {100000, 0, 15, 57600},         // never beyond the stored-width ceiling
+        {-5, -5, 15, 1752},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(StartingPaneWidthTwips(row.textPixels, row.chromePixels, row.twipsPerPixel),
+                  row.twips)
+            << row.textPixels;
+    }
+}
+
+TEST(RecordSummary, FileDatesShowFourDigitYears) {
+    const std::vector<std::pair<QString, QString>> rows = {
+        {"M/d/yy", "M/d/yyyy"},          // US English
+        {"dd.MM.yy", "dd.MM.yyyy"},
+        {"yy-MM-dd", "yyyy-MM-dd"},
+        {"dd/MM/yyyy", "dd/MM/yyyy"},    // already four digits
+        {"d MMM", "d MMM"},              // no year at all
+    };
+    for (const auto& [format, expected] : rows) {
+        EXPECT_EQ(FourDigitYearFormat(format), expected) << format.toStdString();
+    }
 }
 
 TEST(RecordSummary, BaseNameAndNumberTexts) {

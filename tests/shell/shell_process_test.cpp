@@ -109,6 +109,24 @@ TEST_F(ShellProcess, UnderXvfbTheWindowListsBothFiles) {
     EXPECT_EQ(read("Lumibench_PE", "AppCaption"), "Valcourt Lumibench v1.87");
 }
 
+TEST_F(ShellProcess, HelpAndVersionPrintAndExitWithoutAWindow) {
+    const std::vector<std::pair<QString, std::string>> rows = {
+        {"--help", "Usage: lumibench "}, {"--version", "Valcourt Lumibench v1.87\n"}};
+    for (const auto& [option, start] : rows) {
+        QProcess process;
+        // No display at all: the answer must not need one.
+        QProcessEnvironment environment = environment_;
+        environment.remove("DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(environment);
+        process.start(Program(), {option});
+        ASSERT_TRUE(process.waitForFinished(10000)) << option.toStdString();
+        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_EQ(process.readAllStandardOutput().toStdString().rfind(start, 0), 0u) << option.toStdString();
+        EXPECT_FALSE(fs::exists(settingsFile())) << "nothing started";
+    }
+}
+
 TEST_F(ShellProcess, AKilledInstanceLeavesNoSectionStuck) {
     QProcess first;
     start(first, Program(), {}, "offscreen");

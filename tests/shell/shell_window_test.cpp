@@ -1,6 +1,9 @@
 // The main window driven through its controls, offscreen, with real files.
 
 #include <QAction>
+#include <QDir>
+#include <QFontMetrics>
+#include <QSignalSpy>
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
@@ -225,7 +228,8 @@ TEST_F(ShellWindow, ClicksOnTextAndBoxToggleOnce) {
 
 TEST_F(ShellWindow, SummaryFollowsTheSingleSelectedLine) {
     drop({sample("downlight.ies"), sample("linear_tilt_include.ies", "lin.ear.ies")});
-    EXPECT_EQ(summaryText(), "");
+    select({0});
+    EXPECT_EQ(summaryText().rfind("downlight\n", 0), 0u);
     select({1});
     std::string expected = RecordSummaryText(session_.loaded[1]);
     std::erase(expected, '\r');
@@ -323,8 +327,10 @@ TEST_F(ShellWindow, LayoutRoundTripAndGripDrag) {
     store_.write("Lumibench_PE", "Startup", "DisplayWidth", "2400");
     frmLumibench window(session_);
     window.show();
+    QApplication::processEvents();
     ListPane* pane = window.pane();
-    EXPECT_EQ(window.geometry(), QRect(30, 20, 800, 600));
+    // The stored place and size are the window's frame.
+    EXPECT_EQ(window.frameGeometry(), QRect(30, 20, 800, 600));
     EXPECT_EQ(pane->width(), 160);
     EXPECT_EQ(window.paneWidthPixels(), 160);
     auto* list = pane->findChild<QWidget*>("lstLoadedFilesList");
@@ -376,6 +382,8 @@ TEST_F(ShellWindow, UnsavedFilesQuestionAtExit) {
                               "You have unsaved files in your loaded files list. Do you still "
                               "want to exit?",
                               MessageIcon::Exclamation, MessageButtons::YesNo, true}));
+    // Enter alone keeps the unsaved data.
+    EXPECT_EQ(messages_.defaultAnswers[0], MessageAnswer::No);
     EXPECT_EQ(store_.read("Lumibench_PE", "Startup", "WindowState", "unset"), "unset");
     EXPECT_EQ(toolsClosed, 0);
 
@@ -384,6 +392,92 @@ TEST_F(ShellWindow, UnsavedFilesQuestionAtExit) {
     EXPECT_NE(store_.read("Lumibench_PE", "Startup", "WindowState", "unset"), "unset");
     EXPECT_EQ(toolsClosed, 1);
     EXPECT_EQ(store_.read("Lumibench_PE", "Data Exchange_1", "Active"), "False");
+}
+
+TEST_F(ShellWindow, TheLineLoadedLastIsSelectedAndDescribed) {
+    EXPECT_EQ(list_->placeholderText().toStdString(), "Drop photometric files here");
+    session_.catalogue.append(ToolEntry{"Tool_Open", "/opt/tools", "Open", "", 0, 25, ""});
+    window_->updatePlaceholder();
+    EXPECT_EQ(list_->placeholderText().toStdString(),
+              "Drop photometric files here, or use File > Open");
+
+    const std::string wall = sample("wall_washer.ies");
+    drop({sample("downlight.ies"), wall});
+    ASSERT_EQ(list_->selectedItems().size(), 1);
+    EXPECT_EQ(list_->currentRow(), 1);
+    EXPECT_EQ(summaryText().rfind("wall_washer\n", 0), 0u) << summaryText();
+    EXPECT_EQ(list_->item(1)->toolTip().toStdString().rfind(wall + "\n\nwall_washer\n", 0), 0u);
+
+    // A replaced line is selected in its place; so is a line from the command line.
+    drop({sample("street_light_absolute.ies", "downlight.ies", "again")});
+    EXPECT_EQ(list_->currentRow(), 0);
+    EXPECT_EQ(list_->selectedItems().size(), 1);
+    ProcessCommandLine(*window_, sample("floodlight_type_b.ies"));
+    EXPECT_EQ(list_->currentRow(), 2);
+
+    session_.loaded[2].Saved = kFalse;
+    window_->RefreshLoadedFilesList();
+    EXPECT_FALSE(list_->item(2)->icon().isNull());
+    EXPECT_EQ(list_->item(2)->toolTip().split('\n').front().toStdString(), "Modified, not saved");
+}
+
+TEST_F(ShellWindow, ArgumentsThatNameFilesAreWholeFiles) {
+    const std::string comma = sample("downlight.ies", "my lamp, v2.ies");
+    sample("wall_washer.ies", "rel,ative.ies", "sub");
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(root_.string())));
+    ProcessCommandLine(*window_, std::vector<std::string>{comma, "sub/rel,ative.ies"});
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(messages_.shown.empty()) << messages_.shown.front().text;
+    EXPECT_EQ(lines(), (std::vector<std::string>{"my lamp, v2.ies", "rel,ative.ies"}));
+    // Filename travels to tools: always a full path.
+    EXPECT_EQ(session_.loaded[1].Filename, (root_ / "sub" / "rel,ative.ies").string());
+}
+
+TEST_F(ShellWindow, NormalGeometryIsSavedWhateverTheState) {
+    // 15 twips a pixel offscreen; the stored values are the frame's.
+    const WindowLayout normal{700 * 15, 500 * 15, 30 * 15, 40 * 15, 0, 2400};
+    SaveLayout(store_, normal);
+    window_ = std::make_unique<frmLumibench>(session_);
+    window_->show();
+    QApplication::processEvents();
+    const QRect frame(40, 30, 700, 500);
+    EXPECT_EQ(window_->frameGeometry(), frame);
+    window_->SaveLayout();
+    EXPECT_EQ(ReadLayout(store_, 0), normal);
+
+    // Maximized or minimized, the normal size and place are what is kept.
+    window_->showMaximized();
+    QApplication::processEvents();
+    ASSERT_TRUE(window_->isMaximized());
+    window_->SaveLayout();
+    WindowLayout expected = normal;
+    expected.windowState = 2;
+    EXPECT_EQ(ReadLayout(store_, 0), expected);
+    window_->showMinimized();
+    QApplication::processEvents();
+    window_->SaveLayout();
+    expected.windowState = 1;
+    EXPECT_EQ(ReadLayout(store_, 0), expected);
+
+    // Restored maximized, the window still knows where to go back to.
+    frmLumibench again(session_);
+    again.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(again.isMaximized());
+    again.showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(again.frameGeometry(), frame);
+}
+
+TEST_F(ShellWindow, WithNoStoredWidthThePaneFitsTheSummary) {
+    const QFontMetrics metrics(summary_->font());
+    EXPECT_GE(summary_->viewport()->width(), metrics.horizontalAdvance("#Vert. Angles=181"));
+    EXPECT_GE(window_->pane()->widthTwips(), kDesignedPaneWidthTwips);
+    // A stored width is the user's and stays.
+    store_.write("Lumibench_PE", "Startup", "DisplayWidth", "1800");
+    frmLumibench again(session_);
+    EXPECT_EQ(again.pane()->widthTwips(), 1800);
 }
 
 // Start-up as the program runs it, over a real store and real instance locks.
@@ -478,6 +572,36 @@ TEST_F(ShellStartup, UpdateNoticeOnceAndCommandLineFiles) {
     again->close();
 }
 
+TEST_F(ShellStartup, EmptyBannerStaysAndToolsWithoutASectionSayWhy) {
+    store_->write("Lumibench_PE", "Lumibench_PE", "BannerFilename", "");
+    store_->write("Lumibench_PE", "Startup", "WelcomeForm", "False");
+    RecordingMessageSink messages;
+    LockAdapter locks(root_ / "locks");
+    HostSession session(*store_, messages);
+    PrepareHostSession(session, locks, folders());
+    EXPECT_EQ(session.bannerFilename, "");
+    EXPECT_EQ(store_->read("Lumibench_PE", "Lumibench_PE", "BannerFilename", "unset"), "");
+    // A named banner that has gone still falls back to the default.
+    store_->write("Lumibench_PE", "Lumibench_PE", "BannerFilename", (root_ / "gone.jpg").string());
+    HostSession other(*store_, messages);
+    PrepareHostSession(other, locks, folders());
+    EXPECT_EQ(other.bannerFilename, (root_ / "program" / "Lumibench_PE-Banner.jpg").string());
+
+    session.exchangeSection.clear();
+    auto window = StartLumibench(session, StandardShellExtensions(), std::vector<std::string>{"/V", "/C"});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, kNoSectionToolText);
+    for (std::int16_t i = 1; i <= session.catalogue.count(); ++i) {
+        if (auto* action = window->findChild<QAction*>(QString::fromStdString(session.catalogue.entry(i).ActName))) {
+            action->trigger();
+            EXPECT_EQ(messages.shown.size(), 2u);
+            EXPECT_EQ(messages.shown.back().text, kNoSectionToolText);
+            break;
+        }
+    }
+    window->close();
+}
+
 TEST_F(ShellStartup, ToolbarAndMenusReachTheWindow) {
     RecordingMessageSink messages;
     LockAdapter locks(root_ / "locks");
@@ -504,8 +628,21 @@ TEST_F(ShellStartup, ToolbarAndMenusReachTheWindow) {
     EXPECT_EQ(list->item(0)->text().toStdString(), "wall_washer.ies");
     trigger("ID_Info");
     EXPECT_EQ(messages.shown.back().title, "File Information");
+    const std::vector<std::pair<const char*, QKeySequence>> keys = {
+        {"ID_Exit", QKeySequence::Quit},         {"ID_Contents", QKeySequence::HelpContents},
+        {"ID_ClosePhotoFile", QKeySequence::Delete}, {"ID_CheckAll", QKeySequence::SelectAll},
+        {"ID_UncheckAll", QKeySequence::Deselect},  {"ID_Info", QKeySequence(Qt::ALT | Qt::Key_Return)}};
+    for (const auto& [id, key] : keys) {
+        auto* action = window->findChild<QAction*>(id);
+        ASSERT_NE(action, nullptr) << id;
+        EXPECT_EQ(action->shortcut(), key) << id;
+        EXPECT_TRUE(window->actions().contains(action)) << id;
+    }
+    EXPECT_FALSE(window->windowIcon().isNull());
+    QSignalSpy closed(window.get(), &frmLumibench::closed);
     trigger("ID_Exit");
     EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(closed.count(), 1);
     EXPECT_EQ(store_->read("Lumibench_PE", "Data Exchange", "Active"), "False");
 }
 

@@ -14,7 +14,9 @@ foreach(folder sdk model photometry diagrams)
     install(DIRECTORY ${CMAKE_SOURCE_DIR}/src/${folder}/
             DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/lumibench/${folder}
             COMPONENT sdk
-            FILES_MATCHING PATTERN "*.h")
+            FILES_MATCHING PATTERN "*.h"
+            # The Qt helper of lumibench_sdk_window is not in the installed library.
+            PATTERN "tool_window.h" EXCLUDE)
   endif()
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/src/sdk/include/sdk/sdk_version.h

@@ -12,6 +12,8 @@ CheckOptions ParseCheckArguments(const std::vector<std::string>& args) {
             optionsEnded = true;
         } else if (arg == "--repair") {
             options.repair = true;
+        } else if (arg == "--fix") {
+            options.fix = true;
         } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -29,13 +31,17 @@ CheckOptions ParseCheckArguments(const std::vector<std::string>& args) {
 }
 
 std::string CheckUsageText() {
-    return "Usage: lumibench-check [--repair] [--json] FILE...\n"
+    return "Usage: lumibench-check [--repair] [--fix] [--json] FILE...\n"
            "Checks photometric files (IES, EULUMDAT, CIBSE TM14) as Lumibench loads them.\n"
            "A FILE that is a folder stands for the files in it, in name order.\n"
            "\n"
            "  --repair   write a \"_Repaired\" copy of a badly delimited file and check that\n"
            "             (without it no file is ever written)\n"
-           "  --json     print one JSON array with an object per file\n"
+           "  --fix      for a refused file that the fix-ups can mend (exponent numbers,\n"
+           "             missing line breaks, a missing 360 plane, nadir noise, EULUMDAT\n"
+           "             gamma angles short of 180), write a fixed \"_Repaired\" copy, list\n"
+           "             each change with its line, and check the copy\n"
+           "  --json     print one JSON array with an object per file, as each is done\n"
            "  --help     show this text\n"
            "  --version  show the version\n"
            "\n"

@@ -8,6 +8,7 @@ namespace lumibench {
 
 struct CheckOptions {
     bool repair = false;
+    bool fix = false;       // write a fixed "_Repaired" copy of files the fix-ups can mend
     bool json = false;
     bool help = false;
     bool version = false;

@@ -36,7 +36,7 @@ std::string Plural(long count, const char* word) {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
-std::string LinesOf(std::string text) {
+std::string LinesOf(const std::string& text) {
     // A message box breaks lines at CR; a terminal needs LF.
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -90,6 +90,58 @@ nlohmann::ordered_json ResultToJson(const FileCheckResult& result) {
     // A failed read still shows how far the reader got: the record as it was left.
     out["record"] = result.skipped ? nlohmann::ordered_json(nullptr) : RecordToJson(result.record);
     return out;
+}
+
+nlohmann::ordered_json InputErrorToJson(const std::string& file, const std::string& error) {
+    nlohmann::ordered_json out;
+    out["file"] = JsonSafeText(file);
+    out["ok"] = false;
+    out["error"] = JsonSafeText(error);
+    return out;
+}
+
+std::string NoticeLines(const std::string& text) { return LinesOf(text); }
+
+std::string FormatPlainFix(const std::string& file, const FixRun& run) {
+    if (!run.possible) return "fix-up not possible: " + run.reason + "\n";
+    std::string out;
+    for (const FixupEdit& change : run.changes) {
+        out += file + ":" + std::to_string(change.line) + ": fixed: " + change.description + "\n";
+    }
+    out += "fixed copy written: " + run.copy + "\n";
+    if (run.copyResult) out += FormatPlainResult(*run.copyResult);
+    return out;
+}
+
+nlohmann::ordered_json FixToJson(const FixRun& run) {
+    nlohmann::ordered_json changes = nlohmann::ordered_json::array();
+    for (const FixupEdit& change : run.changes) {
+        changes.push_back({{"line", change.line}, {"description", JsonSafeText(change.description)}});
+    }
+    nlohmann::ordered_json out;
+    out["possible"] = run.possible;
+    out["reason"] = JsonSafeText(run.reason);
+    out["copy"] = JsonSafeText(run.copy);
+    out["changes"] = std::move(changes);
+    out["result"] = run.copyResult ? ResultToJson(*run.copyResult) : nlohmann::ordered_json(nullptr);
+    return out;
+}
+
+void JsonArrayWriter::add(const nlohmann::ordered_json& element) {
+    // dump(2) of the whole array indents each element by two more blanks.
+    const std::string text = element.dump(2);
+    out_ << (first_ ? "[\n  " : ",\n  ");
+    for (const char c : text) {
+        out_ << c;
+        if (c == '\n') out_ << "  ";
+    }
+    out_.flush();
+    first_ = false;
+}
+
+void JsonArrayWriter::finish() {
+    out_ << (first_ ? "[]\n" : "\n]\n");
+    out_.flush();
 }
 
 }  // namespace lumibench

@@ -1,16 +1,12 @@
 #include "file_check.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <exception>
 #include <filesystem>
-#include <fstream>
 
-#include "core/message_sink.h"
-#include "core/path_text.h"
-#include "readers/load_dispatch.h"
-#include "readers/reader_context.h"
 
 namespace lumibench {
 
@@ -18,26 +14,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Collects what a reader would show in a message box; a checker prints it.
-class AnnouncementSink : public MessageSink {
-public:
-    explicit AnnouncementSink(std::vector<std::string>& texts) : texts_(texts) {}
-    MessageAnswer show(const MessageRequest& request) override {
-        texts_.push_back(request.text);
-        return FirstButton(request.buttons);
-    }
-
-private:
-    std::vector<std::string>& texts_;
-};
-
 std::string ReadError(const std::string& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (ec) return "cannot read '" + path + "': " + ec.message();
     if (fs::is_directory(status)) return {};
-    std::ifstream probe(path, std::ios::binary);
-    if (!probe) return "cannot read '" + path + "': " + std::strerror(errno);
+    // Opening would block on a pipe; the reader refuses what is not a regular file.
+    if (::access(path.c_str(), R_OK) != 0) return "cannot read '" + path + "': " + std::strerror(errno);
     return {};
 }
 
@@ -48,45 +31,25 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
-FileCheckResult CheckFile(const std::string& file, bool repair, const std::string& userDataFolder) {
-    FileCheckResult result;
-    result.file = file;
-    result.path = file;
-    const std::optional<ReaderChoice> choice = ReaderForExtension(SplitPath(file).extension);
-    if (!choice) {
-        result.skipped = true;
-        return result;
-    }
-    WorkRecordTable work;
-    AnnouncementSink sink(result.announcements);
-    ReaderContext context{work, sink, userDataFolder};
-    try {
-        choice->reader(result.path, result.messages, !repair, context);
-    } catch (const std::exception& error) {
-        // Readers report their own failures; anything escaping one is still
-        // this file's fault as far as the user can tell, never a crash.
-        result.messages.add(std::string("Unexpected failure while reading: ") + error.what());
-    }
-    if (!work.empty()) result.record = std::move(work.front());
-    return result;
-}
-
 ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args) {
     ExpandedFiles out;
     for (const std::string& arg : args) {
         if (std::string error = ReadError(arg); !error.empty()) {
+            out.inputs.push_back({arg, error});
             out.errors.push_back(std::move(error));
             continue;
         }
         std::error_code ec;
         if (!fs::is_directory(arg, ec)) {
+            out.inputs.push_back({arg, {}});
             out.files.push_back(arg);
             continue;
         }
         std::vector<std::string> names;
         fs::directory_iterator it(arg, ec), end;
         if (ec) {
-            out.errors.push_back("cannot read '" + arg + "': " + ec.message());
+            out.inputs.push_back({arg, "cannot read '" + arg + "': " + ec.message()});
+            out.errors.push_back(out.inputs.back().error);
             continue;
         }
         for (; it != end; it.increment(ec)) {
@@ -96,15 +59,18 @@ ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args) {
             if (name.front() != '.' && it->is_regular_file(typeError)) names.push_back(std::move(name));
         }
         if (ec) {
-            out.errors.push_back("cannot read '" + arg + "': " + ec.message());
+            out.inputs.push_back({arg, "cannot read '" + arg + "': " + ec.message()});
+            out.errors.push_back(out.inputs.back().error);
             continue;
         }
         std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
             std::string path = JoinPath(arg, name);
             if (std::string error = ReadError(path); !error.empty()) {
+                out.inputs.push_back({path, error});
                 out.errors.push_back(std::move(error));
             } else {
+                out.inputs.push_back({path, {}});
                 out.files.push_back(std::move(path));
             }
         }

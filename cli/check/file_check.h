@@ -6,30 +6,19 @@
 #include <string>
 #include <vector>
 
-#include "model/photometric_record.h"
-#include "readers/reader_messages.h"
+#include "readers/checked_load.h"
 
 namespace lumibench {
 
-struct FileCheckResult {
-    std::string file;  // as given
-    std::string path;  // as the reader left it: the repaired copy after a repair
-    bool skipped = false;  // no reader takes the extension
-    ReaderMessages messages;
-    std::vector<std::string> announcements;  // texts the reader asked to show (repair notices)
-    PhotometricRecord record;                // the reader's record 1; partial after a failure
-
-    bool ok() const { return !skipped && messages.empty(); }
+struct CheckInput {
+    std::string file;
+    std::string error;  // why the argument cannot be read; empty when it can
 };
-
-// Reads `file` with noRepair = !repair. Never throws; a reader that throws is
-// reported as a message of the file. `userDataFolder` is the folder a reader
-// may keep temporary files in.
-FileCheckResult CheckFile(const std::string& file, bool repair, const std::string& userDataFolder);
 
 struct ExpandedFiles {
     std::vector<std::string> files;
     std::vector<std::string> errors;  // one line per argument that cannot be read
+    std::vector<CheckInput> inputs;   // both of the above, in argument order
 };
 
 // Folders become the regular files directly inside them (hidden ones left out), sorted by name;

@@ -1,5 +1,8 @@
 // lumibench-check: checks photometric files as Lumibench loads them.
 
+#include <unistd.h>
+
+#include <chrono>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,6 +11,62 @@
 #include "check_output.h"
 #include "file_check.h"
 #include "platform/app_folders.h"
+#include "readers/fixups.h"
+
+namespace {
+
+// "files done / total, current file" on a terminal's standard error, for runs
+// long enough to need it; silent when standard error is a file or a pipe.
+class ProgressLine {
+public:
+    explicit ProgressLine(std::size_t total) : total_(total), enabled_(::isatty(STDERR_FILENO) == 1) {}
+    ~ProgressLine() { clear(); }
+
+    void show(std::size_t done, const std::string& file) {
+        if (!enabled_) return;
+        const auto now = Clock::now();
+        // Quick runs never show it; long ones redraw it a few times a second.
+        if (now - start_ < std::chrono::milliseconds(500) || now - drawn_ < std::chrono::milliseconds(100)) return;
+        drawn_ = now;
+        std::cerr << "\r\x1b[K" << done << " / " << total_ << "  " << file << std::flush;
+        visible_ = true;
+    }
+    // Before anything else goes to the terminal.
+    void clear() {
+        if (!visible_) return;
+        std::cerr << "\r\x1b[K" << std::flush;
+        visible_ = false;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    std::size_t total_;
+    bool enabled_;
+    bool visible_ = false;
+    Clock::time_point start_ = Clock::now();
+    Clock::time_point drawn_{};
+};
+
+lumibench::FixRun RunFix(const std::string& file, const std::string& userDataFolder) {
+    using namespace lumibench;
+    FixRun run;
+    FixupOutcome outcome = PlanFileFixups(file);
+    run.possible = outcome.possible;
+    run.reason = outcome.reason;
+    if (!outcome.possible) return run;
+    std::string error;
+    run.copy = WriteFixedCopy(file, outcome, userDataFolder, error);
+    if (run.copy.empty()) {
+        run.possible = false;
+        run.reason = error;
+        return run;
+    }
+    run.changes = std::move(outcome.changes);
+    run.copyResult = CheckFile(run.copy, false, userDataFolder);
+    return run;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace lumibench;
@@ -25,20 +84,44 @@ int main(int argc, char** argv) {
         return kAllLoaded;
     }
 
-    nlohmann::ordered_json document = nlohmann::ordered_json::array();
+    const ExpandedFiles expanded = ExpandCheckArguments(options.files);
+    const std::string userDataFolder = UserDataFolder().string();
+    ProgressLine progress(expanded.inputs.size());
+    JsonArrayWriter json(std::cout);
+    bool anyFailed = false;
     bool first = true;
-    const int status = CheckEachFile(options.files, options.repair, UserDataFolder().string(), "lumibench-check",
-                                     std::cerr, [&](const FileCheckResult& result) {
+    std::size_t done = 0;
+    for (const CheckInput& input : expanded.inputs) {
+        progress.show(done++, input.file);
+        if (!input.error.empty()) {
+            progress.clear();
+            std::cerr << "lumibench-check: " << input.error << "\n";
+            if (options.json) json.add(InputErrorToJson(input.file, input.error));
+            continue;
+        }
+        const FileCheckResult result = CheckFile(input.file, options.repair, userDataFolder);
+        std::optional<FixRun> fix;
+        if (options.fix && !result.skipped && !result.ok()) fix = RunFix(input.file, userDataFolder);
+        // A refused file whose fixed copy loads counts as loaded.
+        anyFailed = anyFailed || (!result.skipped && !result.ok() && !(fix && fix->loads()));
+        progress.clear();
         if (options.json) {
             // Standard output is the JSON document alone; notices go aside.
-            for (const std::string& notice : result.announcements) std::cerr << notice << "\n";
-            document.push_back(ResultToJson(result));
+            for (const std::string& notice : result.announcements) std::cerr << NoticeLines(notice) << "\n";
+            nlohmann::ordered_json object = ResultToJson(result);
+            if (fix) object["fix"] = FixToJson(*fix);
+            json.add(object);
         } else {
             std::cout << (first ? "" : "\n") << FormatPlainResult(result);
+            if (fix) std::cout << FormatPlainFix(input.file, *fix);
+            std::cout.flush();
             first = false;
         }
-    });
-    if (options.json) std::cout << document.dump(2) << "\n";
+    }
+    progress.clear();
+    if (options.json) json.finish();
     std::cout.flush();
-    return status;
+
+    if (!expanded.errors.empty()) return kUsageOrUnreadable;
+    return anyFailed ? kSomeFailed : kAllLoaded;
 }

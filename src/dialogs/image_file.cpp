@@ -1,5 +1,6 @@
 #include "dialogs/image_file.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -9,6 +10,9 @@
 
 #include <cmath>
 #include <mutex>
+#include <system_error>
+
+#include "core/atomic_file.h"
 
 namespace lumibench::dialogs {
 namespace {
@@ -135,8 +139,16 @@ QImage BannerForKeeping(const QImage& image) {
 
 bool SaveBitmap24(const QImage& image, const std::string& path) {
     if (image.isNull()) return false;
-    // RGB32 has no alpha, so the writer stores 24 bits per pixel.
-    return FlattenOnWhite(image).save(QString::fromStdString(path), "BMP");
+    // RGB32 has no alpha, so the writer stores 24 bits per pixel. Encoded in
+    // memory, then written through a new file renamed over the name, so a
+    // link planted at the banner's name is replaced, never followed.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!FlattenOnWhite(image).save(&buffer, "BMP")) return false;
+    std::error_code error;
+    return WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                               error);
 }
 
 bool PrintImage(QPrinter& printer, const QImage& image, double widthInches) {

@@ -5,12 +5,12 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "core/atomic_file.h"
 #include "dialogs/dialog_services.h"
 
 namespace lumibench {
@@ -20,11 +20,12 @@ namespace {
 constexpr double kIndentTwips = 360;
 constexpr double kTwipsPerInch = 1440;
 
+// QSaveFile writes through a link at the name; this replaces the link instead.
 bool SaveText(const std::string& path, const QString& text) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(text.toUtf8());
-    return file.commit();
+    const QByteArray bytes = text.toUtf8();
+    std::error_code error;
+    return WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                               error);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "core/number_text.h"
 #include "readers/conversion_texts.h"
 #include "readers/file_date_text.h"
+#include "readers/file_gate.h"
 #include "readers/line_delimiters.h"
 #include "readers/reader_errors.h"
 #include "readers/text_decoding.h"
@@ -65,12 +66,17 @@ std::optional<std::string> OpenConversionFile(std::string& path, ReaderMessages&
                                               PhotometricRecord& record) {
     // These formats have no "TILT=" line, so as asked this looks at nothing: numbers
     // with exponents are read correctly below and are no reason to refuse a file.
-    if (HasExponentialData(ReadFileText(path, true))) {
+    if (const std::string refusal = RefusalBeforeReading(path); !refusal.empty()) {
+        message.add(refusal);
+        return std::nullopt;
+    }
+    if (HasExponentialData(ExponentCheckText(path))) {
         message.add(conversion_text::kExponentialData);
         return std::nullopt;
     }
     std::string delimiterMessage;
-    if (!CheckLineDelimiters(path, delimiterMessage, noRepair, context.messages)) {
+    if (!CheckLineDelimiters(path, delimiterMessage, noRepair, context.messages,
+                             context.userDataFolder)) {
         message.add(delimiterMessage);
         return std::nullopt;
     }

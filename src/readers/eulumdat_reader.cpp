@@ -202,6 +202,15 @@ private:
 
 }  // namespace
 
+void ReadEulumdatText(std::string_view text, PhotometricRecord& record, ReaderMessages& message) {
+    EulumdatReading reading(text, record, message);
+    try {
+        reading.run();
+    } catch (const ReaderError& error) {
+        message.add(error.description(), reading.failureLine());
+    }
+}
+
 void LoadEulumdatFile(std::string& path, ReaderMessages& message, bool noRepair,
                       ReaderContext& context) {
     context.work.assign(1, PhotometricRecord{});

@@ -3,6 +3,7 @@
 // type C, metres, absolute candela, every header value kept as a keyword line.
 
 #include <string>
+#include <string_view>
 
 #include "readers/reader_context.h"
 #include "readers/reader_messages.h"
@@ -14,5 +15,8 @@ namespace lumibench {
 // line-end check wrote one.
 void LoadEulumdatFile(std::string& path, ReaderMessages& message, bool noRepair,
                       ReaderContext& context);
+
+// Reading and conversion after the file checks, over decoded text in memory.
+void ReadEulumdatText(std::string_view text, PhotometricRecord& record, ReaderMessages& message);
 
 }  // namespace lumibench

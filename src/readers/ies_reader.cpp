@@ -1,6 +1,8 @@
 #include "readers/ies_reader.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -8,6 +10,7 @@
 #include <string_view>
 
 #include "readers/field_reader.h"
+#include "readers/file_gate.h"
 #include "readers/ies_messages.h"
 #include "readers/line_delimiters.h"
 #include "readers/text_decoding.h"
@@ -22,6 +25,8 @@ using namespace ies;
 constexpr std::size_t kKeywordValueLimit = 132;
 // A value continued by "[MORE]" lines is cut to this many characters.
 constexpr std::size_t kJoinedKeywordLimit = 255;
+
+constexpr double kSingleMax = std::numeric_limits<float>::max();
 
 constexpr std::string_view kTiltPrefix = "TILT=";
 constexpr std::string_view kMoreTag = "[MORE]";
@@ -54,8 +59,10 @@ int ExponentLine(const std::string& path) {
     const std::string text = DecodeFileText(std::move(bytes));
     const std::size_t tilt = text.find(kTiltPrefix);
     if (tilt == std::string::npos) return 0;
-    const std::size_t lastCr = text.rfind('\r', tilt);
-    const std::size_t from = lastCr == std::string::npos ? 0 : lastCr + 1;
+    // Any line end counts here, as the check runs on the text after the
+    // line-end repair.
+    const std::size_t lastEnd = text.find_last_of("\r\n", tilt);
+    const std::size_t from = lastEnd == std::string::npos ? 0 : lastEnd + 1;
     const std::size_t found = std::min(text.find("E-", from), text.find("E+", from));
     return found == std::string::npos ? 0 : PhysicalLineAt(text, found);
 }
@@ -280,6 +287,7 @@ private:
         const std::size_t vertCount = record_.VertAngles.size();
         const std::size_t horCount = record_.HorAngles.size();
         const bool typeC = record_.PhotometricType == 1;
+        const double multiplier = std::fabs(static_cast<double>(record_.CandelaMultiplier));
         float poleReference = 0;
         int poleLine = 0;
         for (std::size_t j = 0; j < horCount; ++j) {
@@ -293,6 +301,13 @@ private:
                 if (!listValue(value, i + 1 == vertCount)) return;
                 if (value < 0) {
                     add(kNegativeCandela, reader_.lastLine());
+                    return;
+                }
+                // Intensities travel to tools in single precision, so a value
+                // (or its product with the multiplier) beyond it is out of
+                // range, as a count beyond 16 bits is.
+                if (!(value <= kSingleMax) || !(value * multiplier <= kSingleMax)) {
+                    fail();
                     return;
                 }
                 row[i] = value;
@@ -322,20 +337,29 @@ private:
 
 }  // namespace
 
+void ReadIesText(std::string_view text, PhotometricRecord& record, ReaderMessages& message) {
+    IesParser(text, record, message).run();
+}
+
 void LoadIesFile(std::string& path, ReaderMessages& message, bool noRepair, ReaderContext& context) {
     message.clear();
     try {
         context.work.assign(1, PhotometricRecord{});
         PhotometricRecord& record = context.work.front();
 
-        std::string text = ReadFileText(path, true);
+        if (const std::string refusal = RefusalBeforeReading(path); !refusal.empty()) {
+            message.add(refusal, 0);
+            return;
+        }
+        std::string text = ExponentCheckText(path);
         if (text.find("E-") != std::string::npos || text.find("E+") != std::string::npos) {
             message.add(kExponentialData, ExponentLine(path));
             return;
         }
 
         std::string delimiterMessage;
-        if (!CheckLineDelimiters(path, delimiterMessage, noRepair, context.messages)) {
+        if (!CheckLineDelimiters(path, delimiterMessage, noRepair, context.messages,
+                                 context.userDataFolder)) {
             // A bad line end is always the first one; an unreadable file or a
             // failed repair has no line.
             std::error_code ignored;

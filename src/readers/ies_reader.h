@@ -2,6 +2,7 @@
 // Reads and checks one IES LM-63 file into record 1 of the work table.
 
 #include <string>
+#include <string_view>
 
 #include "readers/reader_context.h"
 #include "readers/reader_messages.h"
@@ -13,5 +14,9 @@ namespace lumibench {
 // file passed every check. `noRepair` goes to the line-end check; after a
 // repair `path` names the repaired copy, which is what gets read.
 void LoadIesFile(std::string& path, ReaderMessages& message, bool noRepair, ReaderContext& context);
+
+// The reading and checks that follow the file checks, over decoded text with
+// CR LF line ends: what a fix-up verifies its copy with before writing it.
+void ReadIesText(std::string_view text, PhotometricRecord& record, ReaderMessages& message);
 
 }  // namespace lumibench

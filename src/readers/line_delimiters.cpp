@@ -1,13 +1,17 @@
 #include "readers/line_delimiters.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 
+#include "core/atomic_file.h"
 #include "core/path_text.h"
+#include "readers/file_gate.h"
 #include "readers/text_decoding.h"
 
 namespace lumibench {
@@ -16,33 +20,6 @@ namespace {
 
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
-
-// Writes the whole buffer to a new or truncated file; a partial file is removed.
-bool WriteWholeFile(const std::string& path, std::string_view bytes, std::error_code& error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        error.assign(errno, std::generic_category());
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0) {
-            if (errno == EINTR) continue;
-            error.assign(errno, std::generic_category());
-            ::close(fd);
-            ::unlink(path.c_str());
-            return false;
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-    if (::close(fd) != 0) {
-        error.assign(errno, std::generic_category());
-        ::unlink(path.c_str());
-        return false;
-    }
-    return true;
-}
 
 // First CR or LF from `from` on; find_first_of would call memchr per character.
 std::size_t FindLineEndByte(std::string_view bytes, std::size_t from) {
@@ -60,11 +37,8 @@ bool ReadUntilFirstLineEnd(const std::string& path, std::string& bytes, bool& so
     constexpr std::size_t kChunk = 64 * 1024;
     bytes.clear();
     sound = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error.assign(errno, std::generic_category());
-        return false;
-    }
+    const int fd = OpenRegularFileForReading(path, error);
+    if (fd < 0) return false;
     bool decided = false;
     std::size_t scanFrom = 0;
     for (;;) {
@@ -145,10 +119,7 @@ std::string TextFromLines(std::string_view text, bool fromTilt) {
     return result;
 }
 
-std::string ReadFileText(const std::string& path, bool fromTilt) {
-    std::string bytes;
-    std::error_code error;
-    if (!ReadFileBytes(path, bytes, error)) return " ";
+std::string TextFromFileBytes(std::string bytes, bool fromTilt) {
     std::string text = DecodeFileText(std::move(bytes));
     const std::size_t start = fromTilt ? TiltLineStart(text) : 0;
     if (start == std::string::npos) return {};
@@ -160,6 +131,13 @@ std::string ReadFileText(const std::string& path, bool fromTilt) {
     text.erase(0, start);
     if (!text.empty() && !std::string_view(text).ends_with("\r\n")) text.append("\r\n");
     return text;
+}
+
+std::string ReadFileText(const std::string& path, bool fromTilt) {
+    std::string bytes;
+    std::error_code error;
+    if (!ReadFileBytes(path, bytes, error)) return " ";
+    return TextFromFileBytes(std::move(bytes), fromTilt);
 }
 
 bool RepairLineDelimiters(std::string_view bytes, std::string& repaired) {
@@ -180,9 +158,17 @@ bool RepairLineDelimiters(std::string_view bytes, std::string& repaired) {
         repaired.append(bytes.substr(i, end - i));
         repaired.append("\r\n");
         i = end + 1;
-        // CR LF stays one line end; a lone CR or LF becomes one. A CR after a
-        // CR is looked at again rather than copied, so no lone CR survives.
-        if (bytes[end] == kCr && i < bytes.size() && bytes[i] == kLf) ++i;
+        // CR LF stays one line end; a lone CR or LF becomes one. CR CR LF is
+        // what a CR LF file gets from one more text-mode write: one line end
+        // too. Any other CR after a CR is looked at again rather than copied,
+        // so no lone CR survives.
+        if (bytes[end] == kCr && i < bytes.size()) {
+            if (bytes[i] == kLf) {
+                ++i;
+            } else if (bytes[i] == kCr && i + 1 < bytes.size() && bytes[i + 1] == kLf) {
+                i += 2;
+            }
+        }
     }
     repaired.append("\r\n");
     return true;
@@ -197,7 +183,52 @@ std::string RepairedCopyPath(const std::string& path) {
     return result;
 }
 
-bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink) {
+std::string RepairedCopyFolderFor(const std::string& path, const std::filesystem::path& userDataFolder) {
+    std::string folder = SplitPath(path).folder;
+    std::error_code ignored;
+    std::filesystem::path absolute = std::filesystem::absolute(folder.empty() ? "." : folder, ignored);
+    absolute = absolute.lexically_normal();
+    std::string key = absolute.string();
+    while (key.size() > 1 && key.back() == '/') key.pop_back();
+    // FNV-1a keeps one sub-folder per source folder; the folder's own name in
+    // front tells a person which one it is.
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const unsigned char c : key) hash = (hash ^ c) * 1099511628211ULL;
+    char hex[17];
+    for (int i = 15; i >= 0; --i, hash >>= 4) hex[i] = "0123456789abcdef"[hash & 0xF];
+    hex[16] = '\0';
+    std::string name = std::filesystem::path(key).filename().string();
+    if (name.empty()) name = "root";
+    return (userDataFolder / kRepairedFolderName / (name + "-" + hex)).string() + "/";
+}
+
+std::string WriteRepairedCopy(const std::string& path, std::string_view bytes,
+                              const std::filesystem::path& userDataFolder, std::error_code& error) {
+    // The copy is no more open to others than the file it was made from.
+    const unsigned mode = PermissionBitsOf(path, kDefaultFileMode) & 0666;
+    std::string copyPath = RepairedCopyPath(path);
+    if (WriteFileAtomically(copyPath, bytes, error, mode)) return copyPath;
+    const bool folderClosed = error == std::errc::permission_denied ||
+                              error == std::errc::operation_not_permitted ||
+                              error == std::errc::read_only_file_system;
+    if (!folderClosed || userDataFolder.empty()) return {};
+    // A catalogue on a read-only mount or an unpacked system folder: the copy
+    // goes to the user's own data folder, which only its owner can enter.
+    const std::string folder = RepairedCopyFolderFor(path, userDataFolder);
+    std::error_code made;
+    std::filesystem::create_directories(folder, made);
+    for (const std::filesystem::path& part :
+         {userDataFolder / kRepairedFolderName, std::filesystem::path(folder)}) {
+        ::chmod(part.c_str(), 0700);
+    }
+    const PathParts parts = SplitPath(path);
+    copyPath = folder + parts.baseName + std::string(kRepairedSuffix) + parts.extension;
+    if (WriteFileAtomically(copyPath, bytes, error, mode)) return copyPath;
+    return {};
+}
+
+bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink,
+                         const std::filesystem::path& userDataFolder) {
     std::string bytes;
     std::error_code error;
     bool sound = false;
@@ -213,8 +244,8 @@ bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair,
         message = std::string(kBadDelimiterMessage);
         return false;
     }
-    const std::string copyPath = RepairedCopyPath(path);
-    if (!WriteWholeFile(copyPath, repaired, error)) {
+    const std::string copyPath = WriteRepairedCopy(path, repaired, userDataFolder, error);
+    if (copyPath.empty()) {
         message = std::string(kUnableToRepairMessage) + error.message();
         return false;
     }
@@ -228,6 +259,15 @@ bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair,
     sink.show(notice);
     path = copyPath;
     return true;
+}
+
+std::string ExponentCheckText(const std::string& path) {
+    std::string bytes;
+    std::error_code error;
+    if (!ReadFileBytes(path, bytes, error)) return " ";
+    std::string repaired;
+    if (!RepairLineDelimiters(bytes, repaired)) return TextFromFileBytes(std::move(bytes), true);
+    return TextFromFileBytes(std::move(repaired), true);
 }
 
 }  // namespace lumibench

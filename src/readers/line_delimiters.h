@@ -3,8 +3,10 @@
 // check that every reader runs before it reads, with repair into a
 // "_Repaired" copy beside the file.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "core/message_sink.h"
 
@@ -23,6 +25,9 @@ inline constexpr std::string_view kRepairNoticeSavedAs =
 inline constexpr std::string_view kRepairNoticeTail =
     "You may want to contact the supplier of the file and inform them of this problem. Thank you!";
 inline constexpr std::string_view kRepairedSuffix = "_Repaired";
+// Sub-folder of the per-user data folder for copies of files in folders the
+// user cannot write.
+inline constexpr std::string_view kRepairedFolderName = "Repaired";
 
 // The file's decoded text, every line followed by CR LF. A line ends at CR LF
 // or at a lone CR; a lone LF stays inside its line. With `fromTilt` the text
@@ -33,14 +38,37 @@ std::string ReadFileText(const std::string& path, bool fromTilt);
 
 // The same over text already in memory (the part after reading and decoding).
 std::string TextFromLines(std::string_view text, bool fromTilt);
+// The same over the file's raw bytes (decoded here).
+std::string TextFromFileBytes(std::string bytes, bool fromTilt);
+
+// The text the exponential-number check examines: ReadFileText(path, true) of
+// the file as it stands after the line-end repair (computed in memory, nothing
+// written). For a file whose line ends pass the check this is ReadFileText
+// itself; for an LF-only file it starts at the TILT line rather than taking
+// the whole file as one line, so header text ("ABSOLUTE-LED") is not examined.
+std::string ExponentCheckText(const std::string& path);
 
 // True when the file may be read. The first CR LF seen before any bad line end
 // passes the whole file. Otherwise, with `noRepair` the result is false with
 // kBadDelimiterMessage in `message`; without it the file is copied with every
-// line end made CR LF (all other bytes unchanged, one closing CR LF added) to
-// RepairedCopyPath(path), the copy is announced through `sink`, and `path`
+// line end made CR LF (all other bytes unchanged, one closing CR LF added) by
+// WriteRepairedCopy, the copy is announced through `sink`, and `path`
 // becomes the copy's path. `message` is only written when the result is false.
-bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink);
+bool CheckLineDelimiters(std::string& path, std::string& message, bool noRepair, MessageSink& sink,
+                         const std::filesystem::path& userDataFolder = {});
+
+// Writes `bytes` as the "_Repaired" copy of `path`: beside it, or, when its
+// folder refuses new files and `userDataFolder` is given, in a private
+// sub-folder of userDataFolder/Repaired kept for the source folder. Written
+// atomically (a link at the name is replaced, an earlier copy survives a
+// failure) with at most the original's permission bits. Returns the copy's
+// path, or empty with `error` set.
+std::string WriteRepairedCopy(const std::string& path, std::string_view bytes,
+                              const std::filesystem::path& userDataFolder, std::error_code& error);
+
+// userDataFolder/Repaired/<folder name>-<hash of the absolute folder>/ for the
+// folder of `path`.
+std::string RepairedCopyFolderFor(const std::string& path, const std::filesystem::path& userDataFolder);
 
 // True when `bytes` has a bad line end before its first CR LF; `repaired` then
 // holds the copy's bytes. A CR that is followed by another CR becomes CR LF on

@@ -50,4 +50,10 @@ std::optional<ReaderChoice> ReaderForExtension(std::string_view extension) {
     return std::nullopt;
 }
 
+std::vector<std::string_view> DispatchExtensions() {
+    std::vector<std::string_view> out;
+    for (const DispatchRow& row : DispatchTable()) out.push_back(row.extension);
+    return out;
+}
+
 }  // namespace lumibench

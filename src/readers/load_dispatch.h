@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "readers/reader_context.h"
 #include "readers/reader_messages.h"
@@ -21,5 +22,8 @@ struct ReaderChoice {
 
 // `extension` with its dot, any case (".ies", ".LDT"); nullopt for files no reader takes.
 std::optional<ReaderChoice> ReaderForExtension(std::string_view extension);
+
+// Every extension a reader takes, upper case with its dot.
+std::vector<std::string_view> DispatchExtensions();
 
 }  // namespace lumibench

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "readers/file_gate.h"
+
 namespace lumibench {
 
 namespace {
@@ -48,18 +50,11 @@ bool AllAscii32(const char* p) {
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::error_code& error) {
     bytes.clear();
     error.clear();
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        error.assign(errno, std::generic_category());
-        return false;
-    }
+    FileDescriptor file(OpenRegularFileForReading(path, error));
+    if (file.get() < 0) return false;
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) {
         error.assign(errno, std::generic_category());
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = std::make_error_code(std::errc::is_a_directory);
         return false;
     }
     // Size from fstat, then keep reading until the end in case the file grew
@@ -78,6 +73,12 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::error_code&
         }
         if (got == 0) break;
         used += static_cast<std::size_t>(got);
+        // A file that grows while it is read stops at the same limit.
+        if (used > kMaxPhotometricFileBytes) {
+            error = std::make_error_code(std::errc::file_too_large);
+            bytes.clear();
+            return false;
+        }
     }
     bytes.resize(used);
     return true;

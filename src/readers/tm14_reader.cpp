@@ -102,7 +102,10 @@ private:
         record_.LampCount = input_.field<std::int16_t>();
         if (record_.LampCount < 1) record_.LampCount = 1;
         record_.LumensPerLamp = 1000;
-        record_.CandelaMultiplier = record_.LampCount;
+        // The values carry the lamp count already (below); a multiplier of the
+        // count as well would count every lamp twice for any consumer that
+        // applies it, as the record model means it to be applied.
+        record_.CandelaMultiplier = 1;
         record_.PhotometricType = input_.field<std::int16_t>();
         record_.Length = input_.field<float>();
         record_.Width = input_.field<float>();
@@ -189,7 +192,7 @@ private:
     }
 
     bool readIntensities() {
-        const double multiplier = record_.CandelaMultiplier;
+        const double multiplier = record_.LampCount;
         const std::size_t vertical = static_cast<std::size_t>(record_.VertAngleCount);
         bool positiveSeen = false;
         for (std::int16_t i = 0; i < record_.HorAngleCount; ++i) {

@@ -11,7 +11,7 @@
 #include "exchange/host_process.h"
 #include "exchange/tool_command_line.h"
 #include "platform/sqlite_settings_store.h"
-#include "sdk/tool_window.h"
+#include "sdk/window_placement.h"
 
 namespace lumibench {
 namespace {
@@ -161,8 +161,31 @@ bool ToolSession::sendRawToHost(std::string_view text, std::chrono::milliseconds
     return store.write(kExchangeApp, section, hostKey, text);
 }
 
+bool ToolSession::waitUntilTaken(std::chrono::milliseconds timeout) {
+    const std::string_view hostKey =
+        commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!impl_->store->read(kExchangeApp, commandLine_.section, hostKey).empty()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        if (impl_->wait) {
+            impl_->wait(kSendWaitStep);
+        } else {
+            std::this_thread::sleep_for(kSendWaitStep);
+        }
+    }
+    return true;
+}
+
+std::string ToolSession::setting(std::string_view section, std::string_view key, std::string_view fallback) {
+    return impl_->store->read(kExchangeApp, section, key, fallback);
+}
+
+bool ToolSession::setSetting(std::string_view section, std::string_view key, std::string_view value) {
+    return impl_->store->write(kExchangeApp, section, key, value);
+}
+
 std::optional<ScreenPoint> ToolSession::moveWinPosition(int x, int y) const {
-    const auto origin = HostWindowOrigin(commandLine_.mainWindowHandle, &impl_->lastError);
+    const auto origin = HostFrameOrigin(commandLine_.mainWindowHandle, &impl_->lastError);
     if (!origin) return std::nullopt;
     return ScreenPoint{origin->x + x, origin->y + y};
 }
@@ -171,6 +194,25 @@ bool ToolSession::moveWindow(std::uint64_t nativeWindow, int x, int y) {
     const auto target = moveWinPosition(x, y);
     if (!target) return false;
     return MoveTopLevelWindow(nativeWindow, *target, &impl_->lastError);
+}
+
+bool ToolSession::waitUntilTaken(std::chrono::milliseconds timeout) {
+    const std::string_view hostKey =
+        commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!store_.read(kExchangeApp, commandLine_.section, hostKey).empty()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        Pause(5);
+    }
+    return true;
+}
+
+std::string ToolSession::setting(std::string_view section, std::string_view key, std::string_view fallback) {
+    return store_.read(kExchangeApp, section, key, fallback);
+}
+
+bool ToolSession::setSetting(std::string_view section, std::string_view key, std::string_view value) {
+    return store_.write(kExchangeApp, section, key, value);
 }
 
 }  // namespace lumibench

@@ -23,7 +23,7 @@
 #include "model/photometric_record.h"
 #include "sdk/tool_command.h"
 #include "sdk/tool_command_line.h"
-#include "sdk/tool_window.h"
+#include "sdk/window_placement.h"
 
 #if defined(QT_CORE_LIB) && !defined(LUMIBENCH_TOOL_SDK_BUILD) && __has_include(<QCoreApplication>)
 #include <QCoreApplication>
@@ -106,6 +106,18 @@ public:
                     std::chrono::milliseconds timeout = std::chrono::seconds(5));
     // The same with a command text written exactly as given.
     bool sendRawToHost(std::string_view text, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+    // True once the host has taken the command last sent (its key is empty
+    // again); false after `timeout`. Wait for this before rewriting the slots
+    // that command refers to.
+    bool waitUntilTaken(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+    // A value of the host's settings (application "Lumibench_PE"), for
+    // example setting("Lumibench_PE", "InputUnits") or setting("Tool_Open",
+    // "IgnoreWarnings"); `fallback` when it was never written.
+    std::string setting(std::string_view section, std::string_view key, std::string_view fallback = {});
+    // Writes a value of the tool's own section there; false when the store refused.
+    bool setSetting(std::string_view section, std::string_view key, std::string_view value);
 
     // Called with a few milliseconds to spend whenever the session waits, so
     // that the tool's own events go on (Start installs one for Qt programs).

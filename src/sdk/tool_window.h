@@ -1,32 +1,22 @@
 #pragma once
-// Placing a tool's window where the host's "MoveWin" says: relative to the
-// host's main window, whose handle (an X11 window id) is on the tool's
-// command line. A toolkit knows only its own windows' positions, so the host
-// window's place on the screen comes from the X server itself.
+// Placing a tool's window as the host asks: "MoveWin,x,y" gives pixels
+// relative to the host's main window, whose X11 id is field 1 of the
+// command line. Link `lumibench_sdk_window` for these.
 
 #include <cstdint>
-#include <optional>
-#include <string>
+
+#include <QPoint>
+
+class QWidget;
 
 namespace lumibench {
 
-// A position on the screen, in pixels of the root window.
-struct ScreenPoint {
-    int x = 0;
-    int y = 0;
-    bool operator==(const ScreenPoint&) const = default;
-};
+// The host main window's top-left corner on the screen; (0, 0) when there is
+// no handle, the handle names no window, or there is no X11 to ask
+// (offscreen, Wayland).
+QPoint HostWindowOrigin(std::int64_t handle);
 
-// The top left corner of the host window's frame (the window manager's
-// decoration around it, or the window itself without one) on the screen.
-// nullopt, with the reason in `error`, without an X server ($DISPLAY) or when
-// `hostWindow` is 0 or names no window (the host has ended, or the handle is
-// stale).
-std::optional<ScreenPoint> HostWindowOrigin(std::int64_t hostWindow, std::string* error = nullptr);
-
-// Moves a top-level window to `position` (its frame's corner under a window
-// manager), size unchanged. False, with the reason in `error`, without an X
-// server or when `window` names no window.
-bool MoveTopLevelWindow(std::uint64_t window, ScreenPoint position, std::string* error = nullptr);
+// Moves `window` to (x, y) relative to the host's main window, keeping its size.
+void MoveRelativeToHost(QWidget& window, std::int64_t hostHandle, int x, int y);
 
 }  // namespace lumibench

@@ -1,5 +1,7 @@
 #include "toolhost/product_list.h"
 
+#include "core/atomic_file.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -131,8 +133,9 @@ ProductList LoadProductList(const std::filesystem::path& programFolder,
     // not stop the host from using the list.
     std::error_code ignored;
     std::filesystem::create_directories(userDataFolder, ignored);
-    std::ofstream out(userDataFolder / kProductListPlainFileName, std::ios::binary | std::ios::trunc);
-    if (out) out.write(plain.data(), static_cast<std::streamsize>(plain.size()));
+    // Written through a new file renamed into place: a link planted at the
+    // name is replaced, never followed.
+    WriteFileAtomically((userDataFolder / kProductListPlainFileName).string(), plain, ignored, 0600);
     return ParseProductListText(plain);
 }
 

@@ -65,10 +65,10 @@ TEST(CheckCli, ExitStatusAndUsage) {
     };
     const std::string sample = (testing::SamplesFolder() / "downlight.ies").string();
     const std::vector<Row> rows = {
-        {{"--help"}, 0, "Usage: lumibench-check [--repair] [--json] FILE...", ""},
+        {{"--help"}, 0, "Usage: lumibench-check [--repair] [--fix] [--json] FILE...", ""},
         {{"--version"}, 0, std::string("lumibench-check ") + LUMIBENCH_VERSION + "\n", ""},
         {{}, 2, "", "lumibench-check: no FILE given"},
-        {{"--fix", sample}, 2, "", "unknown option '--fix'"},
+        {{"--mend", sample}, 2, "", "unknown option '--mend'"},
         {{"/no/such/file.ies"}, 2, "", "cannot read '/no/such/file.ies'"},
         // The readable file is still checked beside the unreadable one.
         {{"/no/such/file.ies", sample}, 2, sample + "\n", "cannot read"},

@@ -36,7 +36,7 @@ TEST(ParseCheckArguments, OptionsFilesAndErrors) {
         {{"--version"}, false, false, false, true, {}, ""},
         {{}, false, false, false, false, {}, "no FILE given"},
         {{"--json"}, false, true, false, false, {}, "no FILE given"},
-        {{"--fix", "a.ies"}, false, false, false, false, {"a.ies"}, "unknown option '--fix'"},
+        {{"--mend", "a.ies"}, false, false, false, false, {"a.ies"}, "unknown option '--mend'"},
         {{"-r", "--bad"}, false, false, false, false, {}, "unknown option '-r'"},
     };
     for (const Row& row : rows) {

@@ -9,12 +9,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/path_text.h"
@@ -58,13 +60,51 @@ std::string Escaped(const std::string& text) {
     return out;
 }
 
+// FNV-1a over texts and numbers, for fields too long to write out whole.
+class Digest {
+public:
+    Digest& add(std::string_view text) {
+        for (const unsigned char c : text) hash_ = (hash_ ^ c) * 1099511628211ULL;
+        hash_ = (hash_ ^ 0xFF) * 1099511628211ULL;  // keeps "ab","c" apart from "a","bc"
+        return *this;
+    }
+    template <typename T>
+    Digest& add(const std::vector<T>& values) {
+        for (const T& value : values) add(Shortest(value));
+        return add("|");
+    }
+    Digest& add(const std::vector<std::string>& texts) {
+        for (const std::string& text : texts) add(std::string_view(text));
+        return add("|");
+    }
+    std::string text() const {
+        char buffer[17];
+        std::uint64_t h = hash_;
+        for (int i = 15; i >= 0; --i, h >>= 4) buffer[i] = "0123456789abcdef"[h & 0xF];
+        return std::string(buffer, 16);
+    }
+
+private:
+    std::uint64_t hash_ = 14695981039346656037ULL;
+};
+
+// Every field of the record: numbers written out, texts and lists as digests
+// (a changed keyword or angle changes its digest). The file's own date and
+// path depend on where the test copies it, so only whether they are set.
 std::string Outcome(const FileCheckResult& result, bool repaired) {
     std::string line = repaired ? "repaired " : "";
     if (!result.ok()) return line + "FAIL " + Escaped(result.messages.text());
     const PhotometricRecord& r = result.record;
     double sum = 0;
+    Digest candela;
     for (const auto& row : r.Candela) {
         for (double value : row) sum += value;
+        candela.add(row);
+    }
+    Digest tags;
+    for (const std::string* field : {&r.TestKeyword, &r.DateKeyword, &r.ManufacKeyword, &r.LumcatKeyword,
+                                     &r.LuminaireKeyword, &r.LampcatKeyword, &r.LampKeyword, &r.BallastKeyword}) {
+        tags.add(*field);
     }
     return line + "OK type=" + std::to_string(r.PhotometricType) +
            " lamps=" + std::to_string(r.LampCount) + " lumens=" + Shortest(r.LumensPerLamp) +
@@ -72,7 +112,17 @@ std::string Outcome(const FileCheckResult& result, bool repaired) {
            " h=" + std::to_string(r.HorAngleCount) + " keywords=" +
            std::to_string(r.Keywords.size()) + " max=" + Shortest(r.MaxCandela) + "@" +
            Shortest(r.MaxCandelaVertAngle) + "/" + Shortest(r.MaxCandelaHorAngle) +
-           " sum=" + Shortest(sum);
+           " sum=" + Shortest(sum) + " units=" + std::to_string(r.UnitsType) + " w=" + Shortest(r.Width) +
+           " l=" + Shortest(r.Length) + " ht=" + Shortest(r.Height) + " ballast=" + Shortest(r.BallastFactor) +
+           " watts=" + Shortest(r.InputWatts) + " tilt=" + std::to_string(r.TiltIncl) + "/" +
+           std::to_string(r.LampGeometry) + "/" + std::to_string(r.TiltPairCount) + "/" +
+           Digest().add(r.TiltAngles).add(r.TiltFactors).text() + " vangles=" + Digest().add(r.VertAngles).text() +
+           " hangles=" + Digest().add(r.HorAngles).text() + " candela=" + candela.text() +
+           " kw=" + Digest().add(r.Keywords).text() + " other=" + Digest().add(r.OtherKeywordText).text() +
+           " tags=" + tags.text() + " name=" + (r.Filename == result.path ? "path" : "other") +
+           " date=" + (r.FileDateText.empty() ? "no" : "yes") +
+           " extra=" + Digest().add(r.PictureFilename).add(r.OptionalData).text() + "/" + std::to_string(r.Saved) +
+           "/" + std::to_string(r.Checked);
 }
 
 // The corpus is shared and read-only to us: each file is checked as a copy in

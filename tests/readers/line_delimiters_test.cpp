@@ -55,7 +55,8 @@ TEST(CheckLineDelimiters, RepairsBadLineEndsIntoACopy) {
         {"LF only", "a\nb\n", true, "a\r\nb\r\n\r\n"},
         {"lone CR at the end", "a\r", true, "a\r\n\r\n"},
         {"CR then a character", "a\rb\r\nc", true, "a\r\nb\r\nc\r\n"},
-        {"CR CR LF", "a\r\r\nb", true, "a\r\n\r\nb\r\n"},
+        {"CR CR LF is one line end", "a\r\r\nb\r\r\n", true, "a\r\nb\r\n\r\n"},
+        {"CR CR then a character", "a\r\rb", true, "a\r\n\r\nb\r\n"},
         {"bytes other than CR and LF unchanged", "\xE9\x00\xFF\n\t|\n"sv, true,
          std::string("\xE9\x00\xFF\r\n\t|\r\n\r\n"sv)},
     };

@@ -118,7 +118,8 @@ TEST_F(Tm14ReaderTest, TypeCFileWithHeaderItemsAndLampScaling) {
     EXPECT_EQ(r.UnitsType, 2);
     EXPECT_EQ(r.LampCount, 3);
     EXPECT_FLOAT_EQ(r.LumensPerLamp, 1000);
-    EXPECT_FLOAT_EQ(r.CandelaMultiplier, 3);
+    // The values carry the lamp count; the multiplier must not count it again.
+    EXPECT_FLOAT_EQ(r.CandelaMultiplier, 1);
     EXPECT_FLOAT_EQ(r.Length, 0.6f);
     EXPECT_FLOAT_EQ(r.Width, 0.2f);
     EXPECT_FLOAT_EQ(r.Height, 0.1f);

@@ -10,7 +10,7 @@
 
 #include "platform/sqlite_settings_store.h"
 #include "process_helpers.h"
-#include "sdk/tool_window.h"
+#include "sdk/window_placement.h"
 #include "temp_folder.h"
 #include "toolhost/x11_window_lookup.h"
 #include "xvfb_server.h"
@@ -138,7 +138,7 @@ TEST_F(ToolWindows, HostWindowOriginIsItsFramesCornerInBothSdks) {
     const std::string sdk = std::string(LUMIBENCH_SOURCE_DIR) + "/sdk/python";
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(HostWindowOrigin(row.handle), row.origin);
+        EXPECT_EQ(HostFrameOrigin(row.handle), row.origin);
         QProcess python;
         python.start(QStringLiteral(LUMIBENCH_PYTHON),
                      {"-c", QString::fromStdString("import sys; sys.path.insert(0, '" + sdk +

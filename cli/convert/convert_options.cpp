@@ -1,0 +1,93 @@
+#include "convert_options.h"
+
+#include <filesystem>
+
+namespace lumibench {
+
+ConvertOptions ParseConvertArguments(const std::vector<std::string>& args) {
+    ConvertOptions options;
+    bool optionsEnded = false;
+    auto fail = [&](std::string text) {
+        if (options.error.empty()) options.error = std::move(text);
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            options.files.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--to" || arg.starts_with("--to=")) {
+            std::string value;
+            if (arg == "--to") {
+                if (i + 1 >= args.size()) {
+                    fail("--to needs a format");
+                    continue;
+                }
+                value = args[++i];
+            } else {
+                value = arg.substr(5);
+            }
+            options.to = FileFormatFromName(value);
+            if (!options.to) fail("unknown format '" + value + "'");
+        } else if (arg == "--out" || arg == "-o" || arg.starts_with("--out=")) {
+            if (arg.starts_with("--out=")) {
+                options.out = arg.substr(6);
+            } else if (i + 1 < args.size()) {
+                options.out = args[++i];
+            } else {
+                fail(arg + " needs a file or folder");
+            }
+        } else if (arg == "--force" || arg == "-f") {
+            options.force = true;
+        } else if (arg == "--repair") {
+            options.repair = true;
+        } else if (arg == "--fix") {
+            options.fix = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else {
+            fail("unknown option '" + arg + "'");
+        }
+    }
+    if (options.error.empty() && !options.help && !options.version) {
+        if (!options.to) {
+            options.error = "--to is required";
+        } else if (options.files.empty()) {
+            options.error = "no FILE given";
+        }
+    }
+    return options;
+}
+
+std::string ConvertUsageText() {
+    return "Usage: lumibench-convert --to ies2002|ies2019|ies1995|ldt|tm14 [--out FILE|DIR] [--force]\n"
+           "                         [--repair] [--fix] FILE...\n"
+           "Converts photometric files (IES, EULUMDAT, CIBSE TM14) read as Lumibench reads them.\n"
+           "A FILE that is a folder stands for the photometric files in it, in name order.\n"
+           "\n"
+           "  --to FORMAT  the format to write: ies2002, ies2019, ies1995, ldt (EULUMDAT), tm14\n"
+           "  --out PATH   the file to write (one FILE only) or a folder for every output;\n"
+           "               without it each output goes beside its input, with the format's extension\n"
+           "  --force      replace files that exist (never done without it)\n"
+           "  --repair     read a badly delimited file from a \"_Repaired\" copy, as the checker does\n"
+           "  --fix        read a refused file that the fix-ups can mend from their \"_Repaired\"\n"
+           "               copy, as lumibench-check --fix writes it, and list each change\n"
+           "  --help       show this text\n"
+           "  --version    show the version\n"
+           "\n"
+           "Every placeholder or approximation a format forces is printed under its file.\n"
+           "Exit status: 0 every file converted, 1 a file failed, 2 usage error or unreadable FILE.\n";
+}
+
+std::string OutputPathFor(const std::string& input, FileFormat format, const std::string& out, bool outIsFolder) {
+    namespace fs = std::filesystem;
+    if (!out.empty() && !outIsFolder) return out;
+    fs::path name = fs::path(input).filename();
+    name.replace_extension(std::string(FileFormatExtension(format)));
+    const fs::path folder = out.empty() ? fs::path(input).parent_path() : fs::path(out);
+    return (folder / name).string();
+}
+
+}  // namespace lumibench

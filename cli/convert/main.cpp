@@ -1,0 +1,145 @@
+// lumibench-convert: reads photometric files as Lumibench does and writes them
+// in another format or edition.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "convert_options.h"
+#include "file_check.h"
+#include "platform/app_folders.h"
+#include "readers/fixups.h"
+#include "readers/load_dispatch.h"
+
+namespace {
+
+// The checker's exit statuses (file_check.h): 0 all written, 1 one failed, 2 usage.
+constexpr int kAllConverted = lumibench::kAllLoaded;
+
+// One line of progress on a terminal, overwritten in place; nothing otherwise.
+class Progress {
+public:
+    explicit Progress(std::size_t total) : total_(total), shown_(total > 1 && ::isatty(STDERR_FILENO)) {}
+    void step(std::size_t done, const std::string& file) {
+        if (!shown_) return;
+        std::cerr << "\r\033[K[" << done << "/" << total_ << "] " << std::filesystem::path(file).filename().string()
+                  << std::flush;
+    }
+    void clear() {
+        if (shown_) std::cerr << "\r\033[K" << std::flush;
+    }
+
+private:
+    std::size_t total_;
+    bool shown_;
+};
+
+// A refused file read again from the fix-ups' copy, as lumibench-check --fix
+// makes it; the changes are printed. The result is the copy's, or `read`.
+lumibench::FileCheckResult ReadFixed(const lumibench::FileCheckResult& read, const std::string& userDataFolder) {
+    using namespace lumibench;
+    const FixupOutcome outcome = PlanFileFixups(read.file);
+    if (!outcome.possible) {
+        std::cout << "no fix: " << outcome.reason << "\n";
+        return read;
+    }
+    std::string error;
+    const std::string copy = WriteFixedCopy(read.file, outcome, userDataFolder, error);
+    if (copy.empty()) {
+        std::cout << "no fix: " << error << "\n";
+        return read;
+    }
+    for (const FixupEdit& change : outcome.changes) {
+        std::cout << "fixed: " << read.file << ":" << change.line << ": " << change.description << "\n";
+    }
+    std::cout << "read from " << copy << "\n";
+    return CheckFile(copy, false, userDataFolder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace lumibench;
+    namespace fs = std::filesystem;
+    const ConvertOptions options = ParseConvertArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options.error.empty()) {
+        std::cerr << "lumibench-convert: " << options.error << "\n" << ConvertUsageText();
+        return kUsageOrUnreadable;
+    }
+    if (options.help) {
+        std::cout << ConvertUsageText();
+        return kAllConverted;
+    }
+    if (options.version) {
+        std::cout << "lumibench-convert " << LUMIBENCH_VERSION << "\n";
+        return kAllConverted;
+    }
+
+    const ExpandedFiles expanded = ExpandCheckArguments(options.files);
+    for (const std::string& error : expanded.errors) std::cerr << "lumibench-convert: " << error << "\n";
+    std::vector<std::string> inputs;
+    for (const std::string& file : expanded.files) {
+        if (ReaderForExtension(fs::path(file).extension().string())) {
+            inputs.push_back(file);
+        } else if (std::find(options.files.begin(), options.files.end(), file) != options.files.end()) {
+            // Named on its own, an unknown file is reported; in a folder it is passed over.
+            std::cout << file << "\nskipped: no reader for this extension\n";
+        }
+    }
+
+    std::error_code ignored;
+    const bool outIsFolder = !options.out.empty() &&
+                             (fs::is_directory(options.out, ignored) || options.out.ends_with('/') ||
+                              inputs.size() > 1 || options.files.size() > 1 || fs::is_directory(options.files.front(), ignored));
+    if (outIsFolder && !fs::is_directory(options.out, ignored)) {
+        std::cerr << "lumibench-convert: " << options.out << ": no such folder\n";
+        return kUsageOrUnreadable;
+    }
+
+    const std::string userDataFolder = UserDataFolder().string();
+    Progress progress(inputs.size());
+    bool anyFailed = false;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const std::string& file = inputs[i];
+        progress.step(i + 1, file);
+        FileCheckResult read = CheckFile(file, options.repair, userDataFolder);
+        progress.clear();
+        std::cout << file << "\n";
+        for (const std::string& notice : read.announcements) std::cout << notice << "\n";
+        if (!read.ok() && options.fix) {
+            FileCheckResult fixed = ReadFixed(read, userDataFolder);
+            if (fixed.ok()) read = std::move(fixed);
+        }
+        if (!read.ok()) {
+            anyFailed = true;
+            for (const LocatedMessage& message : read.messages.located()) {
+                std::cout << read.path << (message.line > 0 ? ":" + std::to_string(message.line) : "") << ": "
+                          << message.text << "\n";
+            }
+            continue;
+        }
+        const std::string target = OutputPathFor(file, *options.to, options.out, outIsFolder);
+        if (fs::exists(target, ignored) && fs::equivalent(target, read.path, ignored) && !options.force) {
+            anyFailed = true;
+            std::cout << "not written: " << target << " is the file read (--force replaces it)\n";
+            continue;
+        }
+        const WriteResult written = WritePhotometricFile(read.record, target, *options.to, options.force);
+        if (!written.ok) {
+            anyFailed = true;
+            std::cout << "not written: " << written.path << ": " << written.error
+                      << (written.error == "File exists" ? " (--force replaces it)" : "") << "\n";
+            continue;
+        }
+        std::cout << "wrote " << FileFormatTitle(*options.to) << ": " << written.path << "\n";
+        for (const std::string& note : written.notes) std::cout << "  note: " << note << "\n";
+    }
+    progress.clear();
+    std::cout.flush();
+    if (!expanded.errors.empty()) return kUsageOrUnreadable;
+    return anyFailed ? kSomeFailed : kAllConverted;
+}

@@ -1,0 +1,208 @@
+#include "readers/writer_common.h"
+
+#include <charconv>
+#include <cmath>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+namespace lumibench {
+
+namespace {
+
+constexpr std::size_t kNumberTextMax = 400;  // fixed form of the largest double fits
+
+bool IsSingle(double value) {
+    if (std::fabs(value) > std::numeric_limits<float>::max()) return false;
+    return static_cast<double>(static_cast<float>(value)) == value;
+}
+
+constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
+
+// Most values in photometric files have a few decimals: find the fewest that
+// read back exactly (an integer m whose m / 10^d, which is what a correctly
+// rounding reader computes, is the value) and write m's digits with the point.
+char* WriteFewDecimals(char* out, double value) {
+    const double magnitude = std::fabs(value);
+    for (int decimals = 0; decimals < 7; ++decimals) {
+        const double scaled = magnitude * kPowersOfTen[decimals] + 0.5;
+        if (scaled >= kExactIntegers) return nullptr;
+        const auto m = static_cast<std::int64_t>(scaled);
+        const double q = static_cast<double>(m) / kPowersOfTen[decimals];
+        if (q != magnitude) continue;
+        char digits[24];
+        char* end = std::to_chars(digits, digits + sizeof digits, m).ptr;
+        const auto length = static_cast<int>(end - digits);
+        if (value < 0) *out++ = '-';
+        if (length <= decimals) {  // 0.05: zeros between the point and the digits
+            *out++ = '0';
+            *out++ = '.';
+            for (int i = length; i < decimals; ++i) *out++ = '0';
+            return std::copy(digits, end, out);
+        }
+        out = std::copy(digits, end - decimals, out);
+        if (decimals == 0) return out;
+        *out++ = '.';
+        return std::copy(end - decimals, end, out);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// The plain text of `value` at `out` (room for kNumberTextMax); returns its end.
+char* WritePlain(char* out, double value) {
+    if (!std::isfinite(value) || value == 0.0) {
+        *out = '0';
+        return out + 1;
+    }
+    const bool single = IsSingle(value);
+    // Singles go straight to the shortest form: a few decimals rarely fit them.
+    if (!single) {
+        if (char* end = WriteFewDecimals(out, value)) return end;
+    }
+    // Shortest fixed form: reads back exactly, and never an "E" that the
+    // readers' exponential check would refuse.
+    return single ? std::to_chars(out, out + kNumberTextMax, static_cast<float>(value), std::chars_format::fixed).ptr
+                  : std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
+}
+
+void AppendPlainNumber(std::string& out, double value) {
+    char buffer[kNumberTextMax];
+    out.append(buffer, static_cast<std::size_t>(WritePlain(buffer, value) - buffer));
+}
+
+void AppendPlainLine(std::string& out, double value) {
+    char buffer[kNumberTextMax + 2];
+    char* end = WritePlain(buffer, value);
+    *end++ = '\r';
+    *end++ = '\n';
+    out.append(buffer, static_cast<std::size_t>(end - buffer));
+}
+
+std::string PlainNumber(double value) {
+    std::string text;
+    AppendPlainNumber(text, value);
+    return text;
+}
+
+template <class T>
+void AppendNumberLines(std::string& out, const std::vector<T>& values, std::size_t width) {
+    // Numbers are written straight into the string's own storage.
+    std::size_t used = out.size();
+    out.resize(used + values.size() * 16 + kNumberTextMax + 4);
+    std::size_t lineLength = 0;
+    for (const T value : values) {
+        if (out.size() - used < kNumberTextMax + 4) out.resize(out.size() * 2);
+        char* start = out.data() + used;
+        char* number = start + (lineLength > 0 ? 1 : 0);
+        const auto length = static_cast<std::size_t>(WritePlain(number, static_cast<double>(value)) - number);
+        if (lineLength == 0) {
+            used += length;
+            lineLength = length;
+        } else if (lineLength + 1 + length > width) {
+            std::memmove(number + 1, number, length);
+            start[0] = '\r';
+            start[1] = '\n';
+            used += 2 + length;
+            lineLength = length;
+        } else {
+            start[0] = ' ';
+            used += 1 + length;
+            lineLength += 1 + length;
+        }
+    }
+    out.resize(used);
+    out.append(kCrLf);
+}
+
+template void AppendNumberLines<float>(std::string&, const std::vector<float>&, std::size_t);
+template void AppendNumberLines<double>(std::string&, const std::vector<double>&, std::size_t);
+
+std::vector<HeaderLine> SplitHeaderLines(const std::vector<std::string>& lines) {
+    std::vector<HeaderLine> result;
+    result.reserve(lines.size());
+    for (const std::string& line : lines) {
+        HeaderLine header;
+        const std::size_t close = line.find(']');
+        if (line.starts_with('[') && close != std::string::npos) {
+            header.tag = line.substr(0, close + 1);
+            std::string_view value(line);
+            value.remove_prefix(close + 1);
+            while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+            header.value = std::string(value);
+        } else {
+            header.value = line;
+        }
+        result.push_back(std::move(header));
+    }
+    return result;
+}
+
+HeaderOrigin OriginOf(const PhotometricRecord& record) {
+    if (!record.Keywords.empty()) {
+        if (record.Keywords.front() == "EULUMDAT") return HeaderOrigin::Eulumdat;
+        if (record.Keywords.front() == "CIBSE/1") return HeaderOrigin::Tm14;
+    }
+    return HeaderOrigin::Ies;
+}
+
+std::optional<std::string> KeywordValue(const std::vector<HeaderLine>& lines, std::string_view tag,
+                                        bool joinMore) {
+    std::optional<std::string> value;
+    bool continuing = false;
+    for (const HeaderLine& line : lines) {
+        if (line.tag == tag) {
+            value = line.value;
+            continuing = true;
+        } else if (line.tag == "[MORE]" && continuing && joinMore) {
+            value->append(" ").append(line.value);
+        } else if (!line.tag.empty()) {
+            continuing = false;
+        }
+    }
+    return value;
+}
+
+std::string OneLine(std::string_view text, std::size_t limit) {
+    std::string line;
+    line.reserve(text.size());
+    for (char c : text) line.push_back(static_cast<unsigned char>(c) < 0x20 ? ' ' : c);
+    if (limit != 0 && line.size() > limit) {
+        std::size_t cut = limit;
+        // Never split a UTF-8 sequence: back off over continuation bytes.
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        line.resize(cut);
+    }
+    return line;
+}
+
+std::string ShapeFault(const PhotometricRecord& record) {
+    if (record.VertAngleCount <= 0 || record.HorAngleCount <= 0) return "the data set has no angles";
+    if (record.VertAngles.size() != static_cast<std::size_t>(record.VertAngleCount) ||
+        record.HorAngles.size() != static_cast<std::size_t>(record.HorAngleCount)) {
+        return "the angle lists do not match their counts";
+    }
+    if (record.Candela.size() != record.HorAngles.size()) return "the candela table does not match the angles";
+    for (const auto& plane : record.Candela) {
+        if (plane.size() != record.VertAngles.size()) return "the candela table does not match the angles";
+    }
+    if (record.TiltIncl == kTrue &&
+        (record.TiltPairCount < 0 || record.TiltAngles.size() != static_cast<std::size_t>(record.TiltPairCount) ||
+         record.TiltFactors.size() != record.TiltAngles.size())) {
+        return "the tilt lists do not match their count";
+    }
+    return {};
+}
+
+double Metres(double value, std::int16_t unitsType) { return unitsType == 1 ? value * 0.3048 : value; }
+
+std::optional<double> RelativeLampFlux(const PhotometricRecord& record) {
+    if (record.LampCount <= 0 || !(record.LumensPerLamp > 0)) return std::nullopt;
+    return static_cast<double>(record.LampCount) * record.LumensPerLamp;
+}
+
+}  // namespace lumibench

@@ -1,0 +1,128 @@
+// lumibench-convert as a user runs it: every bundled sample (each symmetry,
+// absolute photometry, tilt, type B, TM14) into every format, the results
+// checked by the host's readers and converted back with the flux kept.
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStringList>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "file_check.h"
+#include "photometry/photometry.h"
+
+namespace lumibench {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ConvertRun {
+    int status = -1;
+    std::string out;
+};
+
+ConvertRun Convert(const QStringList& arguments) {
+    QProcess process;
+    process.start(QString::fromStdString(fs::path(std::getenv("LUMIBENCH_BIN_DIR")) / "lumibench-convert"),
+                  arguments);
+    ConvertRun run;
+    if (!process.waitForFinished(20000)) return run;
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput().toStdString();
+    return run;
+}
+
+class ConvertCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("lumibench-convert-" + std::to_string(::getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_ / "out");
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    QString q(const fs::path& path) const { return QString::fromStdString(path.string()); }
+    fs::path folder_;
+};
+
+double Flux(const PhotometricRecord& record) { return photometry::Summarise(record).luminaireFluxLm; }
+
+TEST_F(ConvertCli, EverySampleIntoEveryFormatAndBack) {
+    const fs::path samples = fs::path(LUMIBENCH_SOURCE_DIR) / "data" / "samples";
+    struct Row {
+        const char* sample;
+        const char* to;
+        int status;
+    };
+    std::vector<Row> rows;
+    for (const char* sample : {"downlight.ies", "downlight_isym1.ldt", "floodlight_type_b.ies", "linear_tilt_include.ies",
+                               "street_light.cib", "street_light_absolute.ies", "street_light_isym0.ldt",
+                               "wall_washer.ies", "wall_washer_isym2.ldt"}) {
+        for (const char* to : {"ies2002", "ies2019", "ies1995", "ldt", "tm14"}) {
+            const bool typeB = std::string(sample).starts_with("floodlight");
+            rows.push_back({sample, to, typeB && std::string(to) == "ldt" ? 1 : 0});
+        }
+    }
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.sample) + " to " + row.to);
+        const fs::path out = folder_ / "out" / (std::string(row.sample) + "-" + row.to);
+        fs::create_directories(out);
+        const ConvertRun run = Convert({"--to", row.to, "--out", q(out), q(samples / row.sample)});
+        ASSERT_EQ(run.status, row.status) << run.out;
+        if (row.status != 0) continue;
+        ASSERT_EQ(std::distance(fs::directory_iterator(out), {}), 1);
+        const fs::path written = *fs::directory_iterator(out);
+        const FileCheckResult original = CheckFile((samples / row.sample).string(), false, folder_.string());
+        const FileCheckResult converted = CheckFile(written.string(), false, folder_.string());
+        ASSERT_TRUE(converted.ok()) << converted.messages.text();
+        EXPECT_EQ(converted.record.VertAngles, original.record.VertAngles);
+        // The luminaire's flux survives: in lumens where the format keeps the
+        // lamp flux, as a fraction of it for TM14 (1000 lm per lamp).
+        const double before = Flux(original.record);
+        const double after = Flux(converted.record);
+        if (std::string(row.to) == "tm14") {
+            const auto lampBefore = photometry::LampFlux(original.record);
+            const auto lampAfter = photometry::LampFlux(converted.record);
+            ASSERT_TRUE(lampAfter);
+            EXPECT_NEAR(after / *lampAfter, before / lampBefore.value_or(before), 1e-3);
+        } else {
+            EXPECT_NEAR(after, before, before * 1e-3);
+        }
+        // And back to the sample's own kind of file.
+        const std::string own = fs::path(row.sample).extension() == ".ldt" ? "ldt"
+                                : fs::path(row.sample).extension() == ".cib" ? "tm14"
+                                                                             : "ies2002";
+        const fs::path back = out / "back";
+        fs::create_directories(back);
+        ASSERT_EQ(Convert({"--to", QString::fromStdString(own), "--out", q(back), q(written)}).status, 0);
+        const FileCheckResult again = CheckFile(fs::directory_iterator(back)->path().string(), false, folder_.string());
+        ASSERT_TRUE(again.ok()) << again.messages.text();
+        if (std::string(row.to) != "tm14" && own != "tm14") {
+            EXPECT_NEAR(Flux(again.record), before, before * 1e-3);
+        }
+    }
+}
+
+TEST_F(ConvertCli, ExistingFilesNeedForceAndUsageErrorsExitTwo) {
+    const fs::path sample = fs::path(LUMIBENCH_SOURCE_DIR) / "data" / "samples" / "downlight.ies";
+    const fs::path target = folder_ / "out" / "x.ldt";
+    std::ofstream(target) << "earlier";
+    ConvertRun run = Convert({"--to", "ldt", "--out", q(target), q(sample)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("File exists (--force replaces it)"), std::string::npos) << run.out;
+    std::ifstream kept(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "earlier");
+    EXPECT_EQ(Convert({"--to", "ldt", "--force", "--out", q(target), q(sample)}).status, 0);
+    EXPECT_TRUE(CheckFile(target.string(), false, folder_.string()).ok());
+
+    EXPECT_EQ(Convert({q(sample)}).status, 2);
+    EXPECT_EQ(Convert({"--to", "xls", q(sample)}).status, 2);
+    EXPECT_EQ(Convert({"--to", "ldt", q(folder_ / "missing.ies")}).status, 2);
+    EXPECT_EQ(Convert({"--version"}).out, "lumibench-convert " LUMIBENCH_VERSION "\n");
+}
+
+}  // namespace
+}  // namespace lumibench

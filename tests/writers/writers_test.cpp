@@ -1,0 +1,349 @@
+// The writers on made-up data whose answer is known: the EULUMDAT symmetry
+// choice on analytic distributions, the C0 orientation on an asymmetric one,
+// each IES edition's required keywords, and safe writing of the file.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "read_back.h"
+#include "readers/atomic_file.h"
+#include "readers/eulumdat_writer.h"
+#include "readers/ies_writer.h"
+#include "readers/tm14_writer.h"
+
+namespace lumibench {
+namespace {
+
+using testing::ReadText;
+
+std::vector<float> Steps(float from, float to, float step) {
+    std::vector<float> angles;
+    for (float a = from; a <= to + 1e-3f; a += step) angles.push_back(a);
+    return angles;
+}
+
+PhotometricRecord Analytic(std::vector<float> h, std::vector<float> v, const std::function<double(double, double)>& f) {
+    PhotometricRecord r;
+    r.Keywords = {"IESNA:LM-63-2002", "[TEST] T1", "[TESTLAB] Lab", "[ISSUEDATE] 2024-01-01", "[MANUFAC] Maker"};
+    r.LampCount = 2;
+    r.LumensPerLamp = 1500;
+    r.CandelaMultiplier = 1;
+    r.PhotometricType = 1;
+    r.UnitsType = 2;
+    r.Width = 0.25f;
+    r.Length = 0.6f;
+    r.Height = 0.05f;
+    r.BallastFactor = 1;
+    r.InputWatts = 40;
+    r.HorAngles = std::move(h);
+    r.VertAngles = std::move(v);
+    r.HorAngleCount = static_cast<std::int16_t>(r.HorAngles.size());
+    r.VertAngleCount = static_cast<std::int16_t>(r.VertAngles.size());
+    for (float ha : r.HorAngles) {
+        r.Candela.emplace_back();
+        // The pole is one direction: every plane holds the same value there.
+        for (float va : r.VertAngles) r.Candela.back().push_back(va == 0 ? 300 : f(ha, va));
+    }
+    return r;
+}
+
+// Angular distance of C from the axis through `axis` and axis + 180, 0..90.
+double FromAxis(double c, double axis) {
+    const double d = std::fmod(std::fabs(c - axis), 180.0);
+    return std::min(d, 180.0 - d);
+}
+
+// Plain decimals with the fewest digits that read back the same value.
+TEST(PlainNumber, FewestDigitsNeverAnExponent) {
+    const std::vector<std::pair<double, std::string>> rows = {
+        {0.05, "0.05"}, {-1, "-1"}, {26500.326, "26500.326"}, {0.6f, "0.6"}, {33.333332f, "33.333332"},
+        {1e-7, "0.0000001"}, {123456789012.5, "123456789012.5"}, {-0.0, "0"}, {std::nan(""), "0"},
+        {1e20, "100000000000000000000"}, {0.1 + 0.2, "0.30000000000000004"}, {-2.5e-3, "-0.0025"},
+    };
+    for (const auto& [value, text] : rows) EXPECT_EQ(PlainNumber(value), text) << text;
+}
+
+struct SymmetryRow {
+    const char* name;
+    std::vector<float> hor;
+    std::function<double(double, double)> f;
+    int expected;
+};
+
+TEST(EulumdatSymmetry, LargestSymmetryTheValuesAllow) {
+    const auto full = Steps(0, 360, 15);
+    const std::vector<SymmetryRow> rows = {
+        {"single plane", {0}, [](double, double v) { return 300 - v; }, 1},
+        {"equal planes over the full circle", full, [](double, double v) { return 300 - v; }, 1},
+        {"quadrant layout", Steps(0, 90, 15), [](double c, double v) { return 200 + c - v; }, 4},
+        {"both planes within a full circle", full, [](double c, double v) { return 200 + FromAxis(c, 0) - v; }, 4},
+        {"C0-C180 plane", full, [](double c, double v) { return 200 + std::min(c, 360 - c) - v; }, 2},
+        {"C90-C270 plane", full,
+         [](double c, double v) { return 200 + std::min(std::fabs(c - 90), 360 - std::fabs(c - 90)) - v; }, 3},
+        {"no symmetry", full, [](double c, double v) { return 200 + (c == 30 ? 50 : 0) + FromAxis(c, 0) - v; }, 0},
+        {"half layout 0-180", Steps(0, 180, 15), [](double c, double v) { return 200 + c - v; }, 2},
+        {"half layout 90-270", Steps(90, 270, 15), [](double c, double v) { return 200 + c - v; }, 3},
+        {"half layout whose values are rotational", Steps(0, 180, 15), [](double, double v) { return 300 - v; }, 1},
+        {"uneven planes", {0, 10, 45, 180, 200, 360}, [](double c, double v) { return 200 + std::min(c, 360 - c) - v; }, 0},
+        {"difference below single precision", full,
+         [](double c, double v) { return 200 + std::min(c, 360 - c) - v + (c < 180 ? 1e-9 : 0); }, 2},
+    };
+    for (const SymmetryRow& row : rows) {
+        const PhotometricRecord record = Analytic(row.hor, Steps(0, 180, 10), row.f);
+        EXPECT_EQ(ChooseEulumdatSymmetry(record), row.expected) << row.name;
+        // The file says the same, and our reader gives back the full distribution.
+        const WrittenText ldt = WriteEulumdatText(record, "sym.ldt");
+        ASSERT_TRUE(ldt.ok()) << row.name << ": " << ldt.error;
+        const std::size_t third = ldt.text.find("\r\n", ldt.text.find("\r\n") + 2) + 2;
+        EXPECT_EQ(ldt.text.substr(third, 1), std::to_string(row.expected)) << row.name;
+        const auto back = ReadText(ldt.text, ".ldt");
+        ASSERT_EQ(back.message, "") << row.name;
+        for (std::size_t i = 0; i < record.HorAngles.size(); ++i) {
+            const auto at = std::find(back.record.HorAngles.begin(), back.record.HorAngles.end(), record.HorAngles[i]);
+            if (at == back.record.HorAngles.end()) continue;  // folded away by a larger symmetry
+            const std::size_t k = static_cast<std::size_t>(at - back.record.HorAngles.begin());
+            for (std::size_t j = 0; j < record.VertAngles.size(); ++j) {
+                EXPECT_TRUE(testing::SameSingle(testing::Absolute(back.record, k, j), record.Candela[i][j]))
+                    << row.name << " C" << record.HorAngles[i] << " g" << record.VertAngles[j];
+            }
+        }
+    }
+}
+
+// Lines of a written file, without their CR LF.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find("\r\n", at);
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+// One bright direction at C30: it must stay at C30 in EULUMDAT (counted the
+// same way round from the same C0) and come back at horizontal angle 30.
+TEST(EulumdatOrientation, AsymmetricPeakKeepsItsCPlane) {
+    const PhotometricRecord record =
+        Analytic(Steps(0, 360, 15), Steps(0, 90, 10), [](double c, double v) { return c == 30 && v == 40 ? 900 : 100; });
+    const WrittenText ldt = WriteEulumdatText(record, "peak.ldt");
+    ASSERT_TRUE(ldt.ok()) << ldt.error;
+    const auto lines = Lines(ldt.text);
+    ASSERT_EQ(lines[2], "0");   // no symmetry
+    ASSERT_EQ(lines[3], "24");  // C planes 0 to 345
+    const std::size_t cStart = 25 + 1 + 6 + 10;  // header, set count, one lamp set, direct ratios
+    const std::size_t gammaStart = cStart + 24;
+    const std::size_t valuesStart = gammaStart + 10;
+    ASSERT_EQ(lines[cStart + 2], "30");
+    ASSERT_EQ(lines[gammaStart + 4], "40");
+    // cd/klm of 3000 lamp lumens: 900 cd is 300 cd/klm.
+    EXPECT_EQ(lines[valuesStart + 2 * 10 + 4], "300");
+    EXPECT_EQ(lines[valuesStart + 4], "33.333332");
+
+    const auto back = ReadText(ldt.text, ".ldt");
+    ASSERT_EQ(back.message, "");
+    EXPECT_EQ(back.record.MaxCandelaHorAngle, 30);
+    EXPECT_EQ(back.record.MaxCandelaVertAngle, 40);
+    EXPECT_EQ(back.record.Length, 0.6f);  // length along C0-C180 in both formats
+    EXPECT_EQ(back.record.Width, 0.25f);
+    const auto ies = ReadText(WriteIesText(back.record, IesEdition::Lm63_2002).text, ".ies");
+    ASSERT_EQ(ies.message, "");
+    EXPECT_EQ(ies.record.MaxCandelaHorAngle, 30);
+}
+
+struct EditionRow {
+    IesEdition edition;
+    std::vector<std::string> keywords;
+    std::vector<std::string> placeholders;  // tags written as "Not given", in order
+    std::string marker;
+};
+
+TEST(IesWriter, EachEditionGetsItsRequiredKeywords) {
+    const std::vector<EditionRow> rows = {
+        {IesEdition::Lm63_1995, {"[TEST] 1", "[MANUFAC] M", "[ISSUEDATE] D"}, {}, "IESNA:LM-63-1995"},
+        {IesEdition::Lm63_2002, {"[TEST] 1", "[MANUFAC] M", "[DATE] D"}, {"[TESTLAB]"}, "IESNA:LM-63-2002"},
+        {IesEdition::Lm63_2002, {"EULUMDAT", "[MANUFAC] M"}, {"[TEST]", "[TESTLAB]", "[ISSUEDATE]"}, "IESNA:LM-63-2002"},
+        {IesEdition::Lm63_2019,
+         {"[TEST] 1", "[TESTLAB] L", "[ISSUEDATE] D", "[MANUFAC] M", "[LAMP] X"},
+         {"[LUMCAT]", "[LUMINAIRE]", "[LAMPCAT]"},
+         "IES:LM-63-2019"},
+    };
+    for (const EditionRow& row : rows) {
+        PhotometricRecord record = Analytic({0}, {0, 45, 90}, [](double, double v) { return 200 - v; });
+        record.Keywords = row.keywords;
+        const WrittenText ies = WriteIesText(record, row.edition);
+        ASSERT_TRUE(ies.ok());
+        const auto lines = Lines(ies.text);
+        EXPECT_EQ(lines.front(), row.marker);
+        for (std::size_t i = 0; i < row.placeholders.size(); ++i) {
+            EXPECT_EQ(lines[1 + i], row.placeholders[i] + " Not given") << row.marker;
+        }
+        EXPECT_EQ(ies.notes.size(), row.placeholders.size()) << row.marker;
+        // Dates go under the edition's own keyword.
+        const bool date1995 = ies.text.find("[DATE] D") != std::string::npos;
+        if (ies.text.find(" D\r\n") != std::string::npos) {
+            EXPECT_EQ(date1995, row.edition == IesEdition::Lm63_1995);
+        }
+        EXPECT_EQ(ReadText(ies.text, ".ies").message, "") << row.marker;
+    }
+}
+
+// What our strict reader refuses never gets into a written file: long and
+// piped keyword values, bare header lines, tilt blocks, exponents, bare LF.
+TEST(IesWriter, AwkwardRecordsStillReadBack) {
+    PhotometricRecord record = Analytic(Steps(0, 90, 22.5f), Steps(0, 180, 5), [](double c, double v) {
+        return 1e-6 + 12345.678 * std::cos(v * 3.14159265 / 360) + c;
+    });
+    const std::string longText(300, 'x');
+    std::string words;
+    for (int i = 0; i < 25; ++i) words += (i ? " " : "") + std::string("abcdefgh") + char('a' + i);
+    record.Keywords.push_back("[LUMINAIRE] " + words);
+    record.Keywords.push_back("[LAMP] A|B");
+    record.Keywords.push_back("free text without a tag");
+    record.Keywords.push_back("[_USER] TILT=NONE E+5 " + longText);
+    record.TiltIncl = kTrue;
+    record.LampGeometry = 1;
+    record.TiltPairCount = 3;
+    record.TiltAngles = {0, 45, 90};
+    record.TiltFactors = {1, 0.95f, 0.9f};
+    const WrittenText ies = WriteIesText(record, IesEdition::Lm63_2002);
+    ASSERT_TRUE(ies.ok());
+    for (const std::string& line : Lines(ies.text)) {
+        EXPECT_LE(line.size(), 256u);
+        EXPECT_EQ(line.find('\n'), std::string::npos);
+    }
+    const std::size_t tilt = ies.text.find("\r\nTILT=");
+    const std::string data = ies.text.substr(ies.text.find("\r\n", tilt + 2));
+    EXPECT_EQ(data.find('E'), std::string::npos);
+    const auto back = ReadText(ies.text, ".ies");
+    ASSERT_EQ(back.message, "");
+    EXPECT_EQ(back.record.LuminaireKeyword, words);
+    EXPECT_EQ(back.record.LampKeyword, "A/B");
+    EXPECT_EQ(back.record.TiltFactors, record.TiltFactors);
+    EXPECT_EQ(back.record.Candela, record.Candela);
+    EXPECT_EQ(back.record.HorAngles, record.HorAngles);
+}
+
+// TM14 keeps the distribution per lamp lumen; absolute data borrows the
+// luminaire flux, and type B survives.
+TEST(Tm14Writer, RelativeDistributionSurvives) {
+    for (int type : {1, 2}) {
+        PhotometricRecord record = type == 1 ? Analytic(Steps(0, 180, 30), Steps(0, 90, 15),
+                                                        [](double c, double v) { return 400 - v + c; })
+                                             : Analytic(Steps(-90, 90, 30), Steps(-90, 90, 15),
+                                                        [](double c, double v) { return 400 - std::fabs(v) + c; });
+        record.PhotometricType = static_cast<std::int16_t>(type);
+        const WrittenText tm14 = WriteTm14Text(record);
+        ASSERT_TRUE(tm14.ok()) << tm14.error;
+        const auto back = ReadText(tm14.text, ".cib");
+        ASSERT_EQ(back.message, "") << type;
+        EXPECT_EQ(back.record.HorAngles, record.HorAngles);
+        EXPECT_EQ(back.record.VertAngles, record.VertAngles);
+        EXPECT_EQ(back.record.LampCount, record.LampCount);
+        // Per 1000 lamp lumens the intensities agree: record 2 x 1500 lm, read back 2 x 1000 lm.
+        for (std::size_t i = 0; i < record.HorAngles.size(); ++i) {
+            for (std::size_t j = 0; j < record.VertAngles.size(); ++j) {
+                EXPECT_TRUE(testing::SameSingle(testing::Absolute(back.record, i, j) / 2.0,
+                                                record.Candela[i][j] / 3.0));
+            }
+        }
+    }
+}
+
+TEST(Writers, RefuseWhatTheFormatCannotHold) {
+    PhotometricRecord typeB = Analytic({-90, 0, 90}, {-90, 0, 90}, [](double, double) { return 10; });
+    typeB.PhotometricType = 2;
+    EXPECT_NE(WriteEulumdatText(typeB, "b.ldt").error, "");
+    PhotometricRecord broken = Analytic({0}, {0, 90}, [](double, double) { return 10; });
+    broken.Candela.front().pop_back();
+    EXPECT_NE(WriteIesText(broken, IesEdition::Lm63_2002).error, "");
+    EXPECT_NE(WriteTm14Text(broken).error, "");
+    EXPECT_NE(WriteEulumdatText(broken, "x.ldt").error, "");
+}
+
+class AtomicFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = testing::ScratchFolder() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override {
+        ::chmod(folder_.c_str(), 0700);
+        std::filesystem::remove_all(folder_);
+    }
+    std::string file(const char* name) const { return (folder_ / name).string(); }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::size_t Entries() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder_), {}));
+    }
+    std::filesystem::path folder_;
+};
+
+TEST_F(AtomicFile, ExistingFilesAndLinksAreKept) {
+    const std::string target = file("a.ies");
+    EXPECT_EQ(SaveFileSafely(target, "first", false), "");
+    EXPECT_EQ(SaveFileSafely(target, "second", false), "File exists");
+    EXPECT_EQ(Read(target), "first");
+    ::chmod(target.c_str(), 0640);
+    EXPECT_EQ(SaveFileSafely(target, "third", true), "");
+    EXPECT_EQ(Read(target), "third");
+    struct stat info {};
+    ::stat(target.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    // A link planted at the name is replaced, never written through.
+    const std::string victim = file("victim.txt");
+    std::ofstream(victim) << "precious";
+    std::filesystem::create_symlink(victim, file("planted.ies"));
+    EXPECT_EQ(SaveFileSafely(file("planted.ies"), "data", false), "File exists");
+    EXPECT_EQ(SaveFileSafely(file("planted.ies"), "data", true), "");
+    EXPECT_EQ(Read(victim), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(file("planted.ies")));
+    EXPECT_EQ(Entries(), 3u);  // no temporary file left behind
+}
+
+// A write that runs out of room half way (a file size limit stands in for a
+// full disk, and works for root too) keeps the earlier file and leaves nothing.
+TEST_F(AtomicFile, WriteFailingHalfWayKeepsTheEarlierFile) {
+    const std::string target = file("c.ies");
+    ASSERT_EQ(SaveFileSafely(target, "earlier", false), "");
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const std::string failure = SaveFileSafely(target, std::string(1000, 'x'), true);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(failure, "File too large");
+    EXPECT_EQ(Read(target), "earlier");
+    EXPECT_EQ(Entries(), 1u);
+}
+
+TEST_F(AtomicFile, FailureLeavesTheEarlierFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    const std::string target = file("b.ldt");
+    ASSERT_EQ(SaveFileSafely(target, "earlier", false), "");
+    ::chmod(folder_.c_str(), 0500);
+    EXPECT_EQ(SaveFileSafely(target, "later", true), "Permission denied");
+    EXPECT_EQ(SaveFileSafely(file("new.ldt"), "later", false), "Permission denied");
+    ::chmod(folder_.c_str(), 0700);
+    EXPECT_EQ(Read(target), "earlier");
+    EXPECT_EQ(Entries(), 1u);
+    EXPECT_NE(SaveFileSafely((folder_ / "missing" / "c.ies").string(), "x", false), "");
+}
+
+}  // namespace
+}  // namespace lumibench

@@ -196,23 +196,4 @@ bool ToolSession::moveWindow(std::uint64_t nativeWindow, int x, int y) {
     return MoveTopLevelWindow(nativeWindow, *target, &impl_->lastError);
 }
 
-bool ToolSession::waitUntilTaken(std::chrono::milliseconds timeout) {
-    const std::string_view hostKey =
-        commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!store_.read(kExchangeApp, commandLine_.section, hostKey).empty()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        Pause(5);
-    }
-    return true;
-}
-
-std::string ToolSession::setting(std::string_view section, std::string_view key, std::string_view fallback) {
-    return store_.read(kExchangeApp, section, key, fallback);
-}
-
-bool ToolSession::setSetting(std::string_view section, std::string_view key, std::string_view value) {
-    return store_.write(kExchangeApp, section, key, value);
-}
-
 }  // namespace lumibench

@@ -60,10 +60,14 @@ separate_arguments(flags UNIX_COMMAND "${flags}")
 run(c++ ${WORK_DIR}/plain_tool.cpp -o ${WORK_DIR}/plain_tool ${flags})
 run(${WORK_DIR}/plain_tool " 0,1,LumibenchPE,1,0,Data Exchange")
 
-# Every public header compiles on its own.
+# Every public header compiles on its own with what the SDK's flags give
+# (the diagrams' headers use Qt's painting types, which those flags bring).
+execute_process(COMMAND pkg-config --cflags lumibench-tool-sdk OUTPUT_VARIABLE cflags
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+separate_arguments(cflags UNIX_COMMAND "${cflags}")
 file(GLOB_RECURSE headers RELATIVE ${prefix}/include/lumibench ${prefix}/include/lumibench/*.h)
 foreach(header IN LISTS headers)
   string(MAKE_C_IDENTIFIER ${header} name)
   file(WRITE ${WORK_DIR}/headers/${name}.cpp "#include \"${header}\"\n")
-  run(c++ -std=c++20 -fsyntax-only -I${prefix}/include/lumibench ${WORK_DIR}/headers/${name}.cpp)
+  run(c++ -std=c++20 -fPIC -fsyntax-only ${cflags} ${WORK_DIR}/headers/${name}.cpp)
 endforeach()

@@ -34,4 +34,14 @@ bool MemorySettingsStore::write(std::string_view app, std::string_view section,
     return true;
 }
 
+std::vector<std::string> MemorySettingsStore::keys(std::string_view app, std::string_view section) {
+    std::vector<std::string> found;
+    const std::string foldedApp = Folded(app);
+    const std::string foldedSection = Folded(section);
+    for (const auto& [key, value] : values_) {
+        if (std::get<0>(key) == foldedApp && std::get<1>(key) == foldedSection) found.push_back(std::get<2>(key));
+    }
+    return found;
+}
+
 }  // namespace lumibench

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace lumibench {
 
@@ -62,6 +63,10 @@ public:
     // Where the store lives and what it last failed with, for messages.
     virtual std::string location() const { return {}; }
     virtual std::string lastFailure() const { return {}; }
+
+    // The keys stored in one section (empty values too), for clean-ups that
+    // cannot name their keys in advance. Empty when the store cannot list.
+    virtual std::vector<std::string> keys(std::string_view app, std::string_view section) { return {}; }
 };
 
 // One consistent view of the store for the life of a scope.
@@ -111,6 +116,7 @@ public:
                std::string_view value) override;
     // One process, writes that cannot fail: a batch is whole by nature.
     bool beginBatch() override { return true; }
+    std::vector<std::string> keys(std::string_view app, std::string_view section) override;
 
     std::size_t writeCount = 0;
 

@@ -497,6 +497,12 @@ std::vector<SettingsEntry> SqliteSettingsStore::list(std::string_view app,
     return collect(statement);
 }
 
+std::vector<std::string> SqliteSettingsStore::keys(std::string_view app, std::string_view section) {
+    std::vector<std::string> found;
+    for (SettingsEntry& entry : list(app, section)) found.push_back(std::move(entry.key));
+    return found;
+}
+
 std::vector<SettingsEntry> SqliteSettingsStore::dump() {
     sqlite3_stmt* statement = prepared(
         dumpStatement_, "SELECT app, section, key, value FROM settings ORDER BY app, section, key");

@@ -61,6 +61,7 @@ public:
                std::string_view value) override;
     // Takes the write lock for the whole batch (waiting as a write would), so
     // keep a batch short and never wait for the user inside one.
+    std::vector<std::string> keys(std::string_view app, std::string_view section) override;
     bool beginBatch() override;
     bool endBatch() override;
     bool writeIfEmpty(std::string_view app, std::string_view section, std::string_view key,

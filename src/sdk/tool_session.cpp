@@ -1,16 +1,21 @@
+// The library itself never touches Qt: a tool links Qt only when it uses it.
+#define LUMIBENCH_TOOL_SDK_BUILD 1
 #include "sdk/tool_session.h"
 
 #include <algorithm>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
-#include <mutex>
 
 #include "core/message_sink.h"
 #include "exchange/exchange_records.h"
 #include "exchange/exchange_texts.h"
-#include "platform/pause.h"
+#include "exchange/host_process.h"
+#include "exchange/tool_command_line.h"
 #include "platform/sqlite_settings_store.h"
+#include "sdk/window_placement.h"
 
 namespace lumibench {
 namespace {
@@ -24,8 +29,6 @@ struct PendingSlots {
     bool written = false;       // already in the store
     std::int64_t mark = 0;      // the store's foreign-change mark right after
 };
-std::mutex gPendingMutex;
-std::map<const ToolSession*, PendingSlots> gPending;
 
 // Whether the slots still hold `pending`: nobody else committed since, or
 // every value is still as written (this tool's own later edits included).
@@ -51,10 +54,28 @@ bool IsSendVerb(std::string_view text) {
            (text[2] | 0x20) == 'n' && (text[3] | 0x20) == 'd';
 }
 
+
+// How often takeCommand looks at the host process: often enough that a tool
+// ends within a second or two of its host, rarely enough to cost nothing.
+constexpr std::chrono::milliseconds kHostCheckInterval{500};
+constexpr std::chrono::milliseconds kSendWaitStep{5};
+
 }  // namespace
 
-std::unique_ptr<ToolSession> ToolSession::Start(int argc, const char* const* argv, std::string actName,
-                                                std::string* error) {
+struct ToolSession::Impl {
+    std::unique_ptr<SettingsStore> ownedStore;
+    SettingsStore* store = nullptr;
+    std::optional<HostIdentity> host;
+    std::chrono::steady_clock::time_point nextHostCheck{};
+    mutable bool hostGone = false;
+    std::function<void(std::chrono::milliseconds)> wait;
+    std::string lastError;
+    // The slot values of the last writeData, until a SEND verb carries them.
+    std::optional<PendingSlots> pending;
+};
+
+std::unique_ptr<ToolSession> ToolSession::StartSession(int argc, const char* const* argv, std::string actName,
+                                                       std::string* error) {
     std::string arguments;
     for (int i = 1; i < argc; ++i) {
         if (i > 1) arguments += ' ';
@@ -68,7 +89,10 @@ std::unique_ptr<ToolSession> ToolSession::Start(int argc, const char* const* arg
     auto store = SqliteSettingsStore::Open(DefaultSettingsPath(), error);
     if (!store) return nullptr;
     auto session = std::make_unique<ToolSession>(*store, std::move(*line), std::move(actName));
-    session->ownedStore_ = std::move(store);
+    session->impl_->ownedStore = std::move(store);
+    // Only a tool started by a host watches it; a session built over a
+    // caller's store (tests, embedding) has no host process to watch.
+    session->impl_->host = HostFromEnvironment();
     return session;
 }
 
@@ -76,16 +100,23 @@ std::unique_ptr<ToolSession> ToolSession::OpenSettingsOnly(std::string actName, 
     auto store = SqliteSettingsStore::Open(DefaultSettingsPath(), error);
     if (!store) return nullptr;
     auto session = std::make_unique<ToolSession>(*store, ToolCommandLine{}, std::move(actName));
-    session->ownedStore_ = std::move(store);
+    session->impl_->ownedStore = std::move(store);
     return session;
 }
 
 ToolSession::ToolSession(SettingsStore& store, ToolCommandLine commandLine, std::string actName)
-    : store_(store), commandLine_(std::move(commandLine)), actName_(std::move(actName)) {}
+    : impl_(std::make_unique<Impl>()), commandLine_(std::move(commandLine)), actName_(std::move(actName)) {
+    impl_->store = &store;
+}
 
-ToolSession::~ToolSession() {
-    const std::lock_guard lock(gPendingMutex);
-    gPending.erase(this);
+ToolSession::~ToolSession() = default;
+
+SettingsStore& ToolSession::store() { return *impl_->store; }
+
+const std::string& ToolSession::lastError() const { return impl_->lastError; }
+
+void ToolSession::setWaitHandler(std::function<void(std::chrono::milliseconds)> handler) {
+    impl_->wait = std::move(handler);
 }
 
 std::string ToolSession::mailboxKey() const {
@@ -99,7 +130,7 @@ std::string ToolSession::mailboxKey() const {
 
 std::int16_t ToolSession::readData(WorkRecordTable& records, std::string& errorText) {
     if (commandLine_.section.empty()) return -1;
-    return ReadExchangeRecords(store_, commandLine_.section, records, errorText);
+    return ReadExchangeRecords(*impl_->store, commandLine_.section, records, errorText);
 }
 
 int ToolSession::writeData(const WorkRecordTable& records) {
@@ -109,6 +140,7 @@ int ToolSession::writeData(const WorkRecordTable& records) {
     const std::string& section = commandLine_.section;
     const std::string_view hostKey =
         commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
+    SettingsStore& store = *impl_->store;
     // The values exactly as the host's own writer lays them out.
     MemorySettingsStore scratch;
     WriteExchangeRecords(scratch, section, WorkRecordTable(records.begin(), records.begin() + count), 1, count,
@@ -125,26 +157,49 @@ int ToolSession::writeData(const WorkRecordTable& records) {
     {
         // While a command waits in the host's mailbox the slots belong to it:
         // they are written now only when the mailbox is empty, and with the
-        // command in any case.
-        SettingsBatch batch(store_);
-        if (!batch.grouped()) return -1;
-        if (store_.read(kExchangeApp, section, hostKey).empty()) {
-            if (!WriteValues(store_, section, pending)) return -1;
-            pending.written = true;
+        // command in any case. The slots change whole or not at all: a tool
+        // that sends after a failed write would hand the host the previous
+        // data, or a mixture.
+        SettingsBatch batch(store);
+        bool ok = batch.grouped();
+        if (ok && store.read(kExchangeApp, section, hostKey).empty()) {
+            ok = WriteValues(store, section, pending);
+            pending.written = ok;
         }
         // Taken inside the transaction: a commit by anyone else from here on changes it.
-        pending.mark = store_.foreignChangeMark();
-        if (!batch.end()) return -1;
+        pending.mark = store.foreignChangeMark();
+        if (!batch.end()) ok = false;
+        if (!ok) {
+            const std::string failure = store.lastFailure();
+            impl_->lastError = store.location() + ": " +
+                               (failure.empty() ? std::string("the settings store refused the data sets") : failure);
+            return -1;
+        }
     }
-    const std::lock_guard lock(gPendingMutex);
-    gPending[this] = std::move(pending);
+    impl_->pending = std::move(pending);
     return count;
+}
+
+bool ToolSession::hostAlive() const {
+    if (impl_->hostGone) return false;
+    if (!impl_->host) return true;
+    impl_->hostGone = !ProcessAlive(impl_->host->pid, impl_->host->startTicks);
+    return !impl_->hostGone;
 }
 
 std::optional<ToolCommand> ToolSession::takeCommand() {
     if (commandLine_.section.empty()) return std::nullopt;
+    const auto now = std::chrono::steady_clock::now();
+    if (impl_->host && now >= impl_->nextHostCheck) {
+        impl_->nextHostCheck = now + kHostCheckInterval;
+        if (!hostAlive()) {
+            ToolCommand close;
+            close.kind = ToolCommand::Kind::Close;
+            return close;
+        }
+    }
     // Read and emptied in one step: a command written meanwhile is never lost.
-    const auto text = store_.take(kExchangeApp, commandLine_.section, mailboxKey());
+    const auto text = impl_->store->take(kExchangeApp, commandLine_.section, mailboxKey());
     if (!text || text->empty()) return std::nullopt;
     return ParseToolCommand(*text);
 }
@@ -168,29 +223,30 @@ bool ToolSession::sendRawToHost(std::string_view text, std::chrono::milliseconds
     if (section.empty()) return false;  // no host to talk to
     const std::string_view hostKey =
         commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
+    SettingsStore& store = *impl_->store;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::optional<PendingSlots> pending;
-    if (IsSendVerb(text)) {
-        const std::lock_guard lock(gPendingMutex);
-        if (const auto found = gPending.find(this); found != gPending.end()) pending = found->second;
-    }
+    if (IsSendVerb(text)) pending = impl_->pending;
     // Another tool's command may be waiting: the command is written only into
     // an empty mailbox, checked and written in one step.
     for (;;) {
         if (!pending) {
-            if (store_.writeIfEmpty(kExchangeApp, section, hostKey, text)) return true;
+            if (store.writeIfEmpty(kExchangeApp, section, hostKey, text)) return true;
         } else {
-            SettingsBatch batch(store_);
-            if (batch.grouped() && store_.read(kExchangeApp, section, hostKey).empty()) {
-                if (!StillInStore(store_, section, *pending) && !WriteValues(store_, section, *pending)) return false;
-                if (!store_.write(kExchangeApp, section, hostKey, text) || !batch.end()) return false;
-                const std::lock_guard lock(gPendingMutex);
-                gPending.erase(this);
+            SettingsBatch batch(store);
+            if (batch.grouped() && store.read(kExchangeApp, section, hostKey).empty()) {
+                if (!StillInStore(store, section, *pending) && !WriteValues(store, section, *pending)) return false;
+                if (!store.write(kExchangeApp, section, hostKey, text) || !batch.end()) return false;
+                impl_->pending.reset();
                 return true;
             }
         }
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        Pause(5);
+        if (std::chrono::steady_clock::now() >= deadline || !hostAlive()) return false;
+        if (impl_->wait) {
+            impl_->wait(kSendWaitStep);
+        } else {
+            std::this_thread::sleep_for(kSendWaitStep);
+        }
     }
 }
 
@@ -198,19 +254,35 @@ bool ToolSession::waitUntilTaken(std::chrono::milliseconds timeout) {
     const std::string_view hostKey =
         commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!store_.read(kExchangeApp, commandLine_.section, hostKey).empty()) {
+    while (!impl_->store->read(kExchangeApp, commandLine_.section, hostKey).empty()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
-        Pause(5);
+        if (impl_->wait) {
+            impl_->wait(kSendWaitStep);
+        } else {
+            std::this_thread::sleep_for(kSendWaitStep);
+        }
     }
     return true;
 }
 
 std::string ToolSession::setting(std::string_view section, std::string_view key, std::string_view fallback) {
-    return store_.read(kExchangeApp, section, key, fallback);
+    return impl_->store->read(kExchangeApp, section, key, fallback);
 }
 
 bool ToolSession::setSetting(std::string_view section, std::string_view key, std::string_view value) {
-    return store_.write(kExchangeApp, section, key, value);
+    return impl_->store->write(kExchangeApp, section, key, value);
+}
+
+std::optional<ScreenPoint> ToolSession::moveWinPosition(int x, int y) const {
+    const auto origin = HostFrameOrigin(commandLine_.mainWindowHandle, &impl_->lastError);
+    if (!origin) return std::nullopt;
+    return ScreenPoint{origin->x + x, origin->y + y};
+}
+
+bool ToolSession::moveWindow(std::uint64_t nativeWindow, int x, int y) {
+    const auto target = moveWinPosition(x, y);
+    if (!target) return false;
+    return MoveTopLevelWindow(nativeWindow, *target, &impl_->lastError);
 }
 
 }  // namespace lumibench

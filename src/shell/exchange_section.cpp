@@ -1,11 +1,15 @@
 #include "shell/exchange_section.h"
 
+#include "exchange/mailboxes.h"
 #include "shell/host_session.h"
 
 namespace lumibench {
 
 std::string ChooseExchangeSection(SettingsStore& settings, InstanceLocks& locks) {
+    // Whoever held the section before us is gone (the locks say so), and so
+    // are the tools it started; what they left in the mailboxes is not ours.
     if (locks.holdFirstInstance()) {
+        ClearMailboxes(settings, kFirstExchangeSection);
         return kFirstExchangeSection;
     }
     for (int n = 1; n <= kNumberedExchangeSections; ++n) {
@@ -18,6 +22,7 @@ std::string ChooseExchangeSection(SettingsStore& settings, InstanceLocks& locks)
         if (!locks.holdSection(n)) {
             continue;
         }
+        ClearMailboxes(settings, section);
         settings.write(kSettingsApp, section, kActiveKey, "True");
         return section;
     }

@@ -1,5 +1,6 @@
 #include "shell/frm_lumibench.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLocale>
@@ -19,6 +20,7 @@
 #include "shell/list_pane.h"
 #include "shell/loaded_files_list_widget.h"
 #include "shell/record_summary.h"
+#include "shell/recovery_file.h"
 #include "shell/window_icon.h"
 
 namespace lumibench {
@@ -372,20 +374,43 @@ void frmLumibench::SaveLayout() { lumibench::SaveLayout(session_.settings, curre
 
 int frmLumibench::paneWidthPixels() const { return pane_->width(); }
 
+void frmLumibench::closeBySystem() {
+    closingBySystem_ = true;
+    // A question on the screen would hold the close up: it gets its default
+    // answer, and the waits it ran in end with it.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (!modal->close()) break;
+    }
+    close();
+}
+
 void frmLumibench::closeEvent(QCloseEvent* event) {
     if (shutDown_) {
         event->accept();
         return;
     }
     StoreCheckStates(session_.loaded, ListCheckStates(*list_));
-    // No is the default: Enter alone must not throw unsaved data away.
-    if (AnyUnsavedRecord(session_.loaded) &&
-        session_.messages.showWithDefault({kExitTitle, kUnsavedExitText, MessageIcon::Exclamation,
-                                           MessageButtons::YesNo, true},
-                                          MessageAnswer::No) !=
-            MessageAnswer::Yes) {
-        event->ignore();
-        return;
+    if (closingBySystem_) {
+        // Nobody is there to answer: what is not saved in a file is kept for
+        // the next start instead of being asked about.
+        if (!session_.userDataFolder.empty()) {
+            WriteRecoveryFile(RecoveryFilePath(session_.userDataFolder), session_.exchangeSection,
+                              session_.loaded);
+        }
+    } else if (AnyUnsavedRecord(session_.loaded)) {
+        // No is the default: Enter alone must not throw unsaved data away.
+        const MessageAnswer answer = session_.messages.showWithDefault(
+            {kExitTitle, kUnsavedExitText, MessageIcon::Exclamation, MessageButtons::YesNo, true},
+            MessageAnswer::No);
+        // The system may have closed the window while the question was up.
+        if (shutDown_) {
+            event->accept();
+            return;
+        }
+        if (answer != MessageAnswer::Yes) {
+            event->ignore();
+            return;
+        }
     }
     SaveLayout();
     lumibench::CloseAllTools(session_);

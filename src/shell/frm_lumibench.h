@@ -54,6 +54,10 @@ public:
     ListPane* pane() const { return pane_; }
     // Copies the check boxes into the records (they follow every change already).
     void storeCheckStates();
+    // The close of a host that the system ends (SIGTERM, SIGINT, SIGHUP): the
+    // shut-down without the unsaved question, unsaved records kept in the
+    // recovery file instead.
+    void closeBySystem();
     // Says in the empty list where files go; the tool host calls it once the
     // catalogue is read.
     void updatePlaceholder();
@@ -88,6 +92,7 @@ private:
     bool rebuilding_ = false;      // the list is being filled: check changes are ours
     bool settingChecks_ = false;   // a check box is changed by code, not by a click
     bool shutDown_ = false;
+    bool closingBySystem_ = false;
     // The frame's extents as last seen in the normal state; a window manager
     // reports them only once the window is shown.
     QMargins frameMargins_;

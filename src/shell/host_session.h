@@ -65,6 +65,9 @@ struct HostSession {
     ToolHostHooks tools;
     // Opens the help at a context number; empty until the help window exists.
     std::function<void(std::int32_t contextNumber)> showHelpTopic;
+    // Nobody can answer questions any more (the system is ending the program,
+    // or it runs unattended): a question whose "No" would drop data keeps it.
+    bool unattended = false;
 
     std::string read(std::string_view section, std::string_view key,
                      std::string_view defaultValue = {}) {

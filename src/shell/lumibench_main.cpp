@@ -24,6 +24,8 @@
 #include "shell/layout_settings.h"
 #include "shell/loaded_files.h"
 #include "shell/record_summary.h"
+#include "shell/recovery_file.h"
+#include "shell/shutdown_signals.h"
 #include "shell/window_icon.h"
 
 namespace lumibench {
@@ -190,6 +192,12 @@ std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
             session.showHelpTopic(kUpdateHelpTopic);
         }
     }
+    // Files a host ended by the system could not ask about come back first.
+    if (!session.userDataFolder.empty() &&
+        OfferRecoveredRecords(RecoveryFilePath(session.userDataFolder), session.loaded, session.messages,
+                              session.unattended) > 0) {
+        window->RefreshLoadedFilesList();
+    }
     ProcessCommandLine(*window, arguments);
     return window;
 }
@@ -300,13 +308,37 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
     }
 
     HostSession session(*settings, messages);
+    session.unattended = !screenshotFile.isEmpty();
+
+    // Logout, kill and a closed terminal close the window the ordinary way.
+    // One that comes during start-up (tools being started, a question on the
+    // screen) is kept until the window exists.
+    std::unique_ptr<frmLumibench> window;
+    bool endRequested = false;
+    ShutdownSignals shutdownSignals([&window, &endRequested, &session](int) {
+        endRequested = true;
+        session.unattended = true;
+        if (window) {
+            window->closeBySystem();
+            QCoreApplication::exit(0);
+            return;
+        }
+        // A start-up question gets its default answer; start-up then ends at once.
+        while (QWidget* modal = QApplication::activeModalWidget()) {
+            if (!modal->close()) break;
+        }
+    });
+
     // Bundled files come from the build tree or from share/lumibench of an installed prefix.
     PrepareHostSession(session, locks, {ProgramDataFolder(), UserDataFolder()});
-    std::unique_ptr<frmLumibench> window =
-        StartLumibench(session, extensions, arguments);
+    window = StartLumibench(session, extensions, arguments);
     messages.setParent(window.get());
     QObject::connect(window.get(), &frmLumibench::closed, &application, &QApplication::quit,
                      Qt::QueuedConnection);
+    if (endRequested) {
+        window->closeBySystem();
+        return 0;
+    }
 
     bool screenshotSaved = false;
     if (!screenshotFile.isEmpty()) {

@@ -10,13 +10,16 @@
 #include <cstdint>
 #include <csignal>
 #include <cstring>
-#include <spawn.h>
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/number_text.h"
 #include "core/record_tables.h"
 #include "exchange/exchange_records.h"
 #include "exchange/exchange_texts.h"
+#include "exchange/host_process.h"
 #include "exchange/tool_command_line.h"
 #include "platform/pause.h"
 #include "toolhost/command_channel.h"
@@ -43,36 +46,88 @@ void ProcessEventsFor(std::chrono::milliseconds duration) { Pause(duration); }
 
 // --- SpawnedToolProcess ------------------------------------------------------
 
+namespace {
+
+// This process's environment with the host's identity in place of any that
+// was there (a host started by another host's tool), so that a tool can tell
+// when the host that started it is gone.
+std::vector<std::string> ToolEnvironment() {
+    std::vector<std::string> variables;
+    const std::string pidPrefix = std::string(kHostPidVariable) + "=";
+    const std::string startPrefix = std::string(kHostStartVariable) + "=";
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        const std::string_view variable(*entry);
+        if (variable.starts_with(pidPrefix) || variable.starts_with(startPrefix)) continue;
+        variables.emplace_back(variable);
+    }
+    const pid_t self = ::getpid();
+    variables.push_back(pidPrefix + std::to_string(self));
+    if (const auto start = ProcessStartTicks(self)) variables.push_back(startPrefix + std::to_string(*start));
+    return variables;
+}
+
+}  // namespace
+
 std::shared_ptr<SpawnedToolProcess> SpawnedToolProcess::Spawn(const std::string& program,
                                                               const std::string& arguments,
                                                               std::string& error) {
-    std::vector<char> arg0(program.begin(), program.end());
-    arg0.push_back('\0');
-    std::vector<char> arg1(arguments.begin(), arguments.end());
-    arg1.push_back('\0');
+    // Everything the child needs is built before the fork: between fork and
+    // exec only async-signal-safe calls are allowed.
+    std::string arg0 = program;
+    std::string arg1 = arguments;
     char* argv[] = {arg0.data(), arg1.data(), nullptr};
+    std::vector<std::string> variables = ToolEnvironment();
+    std::vector<char*> envp;
+    envp.reserve(variables.size() + 1);
+    for (std::string& variable : variables) envp.push_back(variable.data());
+    envp.push_back(nullptr);
 
-    // The tool starts with default signal handling and nothing blocked,
-    // whatever the host's toolkit set up for itself.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attr, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGCHLD);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGTERM);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program.c_str(), nullptr, &attr, argv, environ);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) {
-        error = std::strerror(rc);
+    // The child reports a failed exec through this pipe; a successful exec
+    // closes it (close-on-exec) without a word.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        error = std::strerror(errno);
+        return nullptr;
+    }
+    const pid_t host = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        error = std::strerror(errno);
+        ::close(report[0]);
+        ::close(report[1]);
+        return nullptr;
+    }
+    if (pid == 0) {
+        // A tool ends with the host, even when the host is killed outright.
+        // The host may already have gone between fork and here: then end now.
+        // (The signal follows the thread that forked: tools are started from the
+        // host's main thread, which lives as long as the host.)
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != host) ::_exit(127);
+        // The tool starts with default signal handling and nothing blocked,
+        // whatever the host's toolkit set up for itself.
+        struct sigaction defaults {};
+        defaults.sa_handler = SIG_DFL;
+        for (const int signal : {SIGPIPE, SIGCHLD, SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &defaults, nullptr);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::execve(program.c_str(), argv, envp.data());
+        const int failure = errno;
+        [[maybe_unused]] const auto written = ::write(report[1], &failure, sizeof failure);
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    int failure = 0;
+    ssize_t got = 0;
+    while ((got = ::read(report[0], &failure, sizeof failure)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    if (got == static_cast<ssize_t>(sizeof failure)) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        error = std::strerror(failure);
         return nullptr;
     }
     return std::shared_ptr<SpawnedToolProcess>(new SpawnedToolProcess(pid));
@@ -312,7 +367,7 @@ void ToolLauncher::CascadeTools(std::int32_t x0, std::int32_t y0) {
         ++k;
         // An entry that cannot be shown is counted but neither moved nor
         // allowed to start a new column.
-        if (!s_.windows.bringProcessToFront(entry.ProcessId)) continue;
+        if (!s_.windows.bringToolToFront(entry.ProcessId, entry.ActName)) continue;
         SendMoveWin(entry.ActName, entry.InstanceId, x0 + dx, y0 + dy);
         dx += kCascadeStep;
         dy += kCascadeStep;
@@ -329,7 +384,7 @@ void ToolLauncher::TileTools(std::int32_t areaWidthTwips, double twipsPerPixel, 
                              std::int32_t y0) {
     int count = 0;
     for (std::size_t n = 1; n <= s_.tools.count(); ++n) {
-        if (s_.windows.bringProcessToFront(s_.tools.at(n).ProcessId)) ++count;
+        if (s_.windows.bringToolToFront(s_.tools.at(n).ProcessId, s_.tools.at(n).ActName)) ++count;
     }
     std::int32_t step = 0;
     if (count > 1 && twipsPerPixel > 0) {
@@ -338,7 +393,7 @@ void ToolLauncher::TileTools(std::int32_t areaWidthTwips, double twipsPerPixel, 
     std::int32_t x = 0;
     for (std::size_t n = 1; n <= s_.tools.count(); ++n) {
         const RunningTool entry = s_.tools.at(n);
-        if (!s_.windows.bringProcessToFront(entry.ProcessId)) continue;
+        if (!s_.windows.bringToolToFront(entry.ProcessId, entry.ActName)) continue;
         send(entry.ActName, entry.InstanceId,
              std::string(tool_commands::kMoveWin) + "," + FormatSigned(std::int64_t{x0} + x) + "," +
                  FormatSigned(std::int64_t{y0}) + ",-1,-1");

@@ -15,6 +15,12 @@ public:
     virtual bool windowExists(const std::string& title) = 0;
     // Brings the window of process `processId` to the front; false when that fails.
     virtual bool bringProcessToFront(std::int64_t processId) = 0;
+    // The same for a tool whose window may not name its process (toolkits
+    // that set no _NET_WM_PID, a wrapper script that forks the real program):
+    // when no window carries the pid, its window is found by its exact title.
+    virtual bool bringToolToFront(std::int64_t processId, const std::string& title) {
+        return bringProcessToFront(processId);
+    }
 };
 
 // Without an X server (offscreen, Wayland) a window titled T exists while a

@@ -2,8 +2,11 @@
 
 #include <QGuiApplication>
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <xcb/xcb.h>
 
 #include "toolhost/running_tool_table.h"
@@ -26,12 +29,12 @@ xcb_atom_t InternAtom(xcb_connection_t* c, const char* name) {
     return atom;
 }
 
-struct Candidate {
+}  // namespace
+
+struct X11WindowLookup::Candidate {
     xcb_window_t window;
     xcb_window_t topLevel;  // its ancestor among the root's children
 };
-
-}  // namespace
 
 struct X11WindowLookup::Atoms {
     xcb_atom_t netWmName = XCB_ATOM_NONE;
@@ -62,7 +65,8 @@ xcb_window_t RootOf(xcb_connection_t* c) {
 
 // Every window down to kSearchDepth below the root, level by level; the
 // requests of one level go out together so a walk costs a few round trips.
-std::vector<Candidate> WalkTree(xcb_connection_t* c) {
+std::vector<X11WindowLookup::Candidate> WalkTree(xcb_connection_t* c) {
+    using Candidate = X11WindowLookup::Candidate;
     std::vector<Candidate> all;
     const xcb_window_t root = RootOf(c);
     if (root == XCB_WINDOW_NONE) return all;
@@ -128,27 +132,92 @@ bool X11WindowLookup::windowExists(const std::string& title) {
     return !findWindowsByTitle(title).empty();
 }
 
-bool X11WindowLookup::bringProcessToFront(std::int64_t processId) {
-    if (!connection_ || processId <= 0 || atoms_->netWmPid == XCB_ATOM_NONE) return false;
-    const std::vector<Candidate> windows = WalkTree(connection_);
+namespace {
+
+// The process's parent, from /proc; 0 when it cannot be read.
+std::int64_t ParentOf(std::int64_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::size_t close = text.rfind(')');
+    if (close == std::string::npos || close + 4 >= text.size()) return 0;
+    // ") S PPID ...": the state, then the parent.
+    std::int64_t parent = 0;
+    const char* first = text.data() + close + 4;
+    std::from_chars(first, text.data() + text.size(), parent);
+    return parent;
+}
+
+bool IsSelfOrDescendant(std::int64_t pid, std::int64_t ancestor) {
+    // The chain to init is short; the bound guards against a loop of reused ids.
+    for (int depth = 0; depth < 64 && pid > 1; ++depth) {
+        if (pid == ancestor) return true;
+        pid = ParentOf(pid);
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::int64_t> X11WindowLookup::pidsOf(const std::vector<Candidate>& windows) {
     std::vector<xcb_get_property_cookie_t> cookies;
     cookies.reserve(windows.size());
     for (const Candidate& w : windows) {
-        cookies.push_back(xcb_get_property(connection_, 0, w.window, atoms_->netWmPid,
-                                           XCB_ATOM_CARDINAL, 0, 1));
+        cookies.push_back(xcb_get_property(connection_, 0, w.window, atoms_->netWmPid, XCB_ATOM_CARDINAL, 0, 1));
     }
-    std::vector<Candidate> matches;
+    std::vector<std::int64_t> pids;
+    pids.reserve(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         xcb_get_property_reply_t* reply = xcb_get_property_reply(connection_, cookies[i], nullptr);
+        std::uint32_t pid = 0;
         if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4) {
-            std::uint32_t pid = 0;
             std::memcpy(&pid, xcb_get_property_value(reply), sizeof pid);
-            if (pid == processId) matches.push_back(windows[i]);
         }
+        pids.push_back(pid);
         std::free(reply);
     }
-    if (matches.empty()) return false;
+    return pids;
+}
 
+bool X11WindowLookup::bringProcessToFront(std::int64_t processId) {
+    return bringToolToFront(processId, {});
+}
+
+bool X11WindowLookup::bringToolToFront(std::int64_t processId, const std::string& title) {
+    if (!connection_ || processId <= 0) return false;
+    std::vector<Candidate> matches;
+    if (atoms_->netWmPid != XCB_ATOM_NONE) {
+        const std::vector<Candidate> windows = WalkTree(connection_);
+        const std::vector<std::int64_t> pids = pidsOf(windows);
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            if (pids[i] == processId) matches.push_back(windows[i]);
+        }
+    }
+    if (matches.empty() && !title.empty()) {
+        std::vector<Candidate> titled;
+        for (const std::uint32_t window : findWindowsByTitle(title)) titled.push_back({window, window});
+        const std::vector<std::int64_t> pids =
+            atoms_->netWmPid != XCB_ATOM_NONE ? pidsOf(titled) : std::vector<std::int64_t>(titled.size(), 0);
+        for (std::size_t i = 0; i < titled.size(); ++i) {
+            if (pids[i] == 0 || IsSelfOrDescendant(pids[i], processId)) matches.push_back(titled[i]);
+        }
+        // Raising a client window needs its frame: find its ancestor below the root.
+        const xcb_window_t root = RootOf(connection_);
+        for (Candidate& w : matches) {
+            for (int depth = 0; depth < kSearchDepth; ++depth) {
+                xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, w.topLevel), nullptr);
+                const xcb_window_t parent = tree ? tree->parent : xcb_window_t{XCB_WINDOW_NONE};
+                std::free(tree);
+                if (parent == XCB_WINDOW_NONE || parent == root) break;
+                w.topLevel = parent;
+            }
+        }
+    }
+    if (matches.empty()) return false;
+    raise(matches);
+    return true;
+}
+
+void X11WindowLookup::raise(const std::vector<Candidate>& matches) {
     const xcb_window_t root = RootOf(connection_);
     const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
     for (const Candidate& w : matches) {
@@ -172,7 +241,6 @@ bool X11WindowLookup::bringProcessToFront(std::int64_t processId) {
         }
     }
     xcb_flush(connection_);
-    return true;
 }
 
 std::unique_ptr<WindowLookup> MakeWindowLookup(const RunningToolTable& tools) {

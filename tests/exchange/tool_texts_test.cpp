@@ -10,6 +10,7 @@
 
 #include "exchange/tool_command_line.h"
 #include "sdk/tool_command.h"
+#include "platform/settings_store.h"
 #include "sdk/tool_session.h"
 
 namespace lumibench {
@@ -146,6 +147,36 @@ TEST(ToolSession, EachSendCarriesTheDataItsToolWrote) {
     sqlite3_close(db);
     EXPECT_EQ(a.writeData(records("/a3.ies")), -1);
     std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace lumibench
+
+namespace lumibench {
+namespace {
+
+// A store whose batches start and then, at the end, are dropped or kept.
+class BatchingStore : public MemorySettingsStore {
+public:
+    bool beginBatch() override { return true; }
+    bool endBatch() override { return keep; }
+    bool keep = true;
+};
+
+// A tool is told when its data sets did not reach the slots, so that it sends
+// the host nothing that would make it read the previous data.
+TEST(ToolSession, WriteDataReportsADroppedBatch) {
+    for (const bool keep : {true, false}) {
+        SCOPED_TRACE(keep);
+        BatchingStore store;
+        store.keep = keep;
+        ToolSession session(store, {0, true, "LumibenchPE", "1", 0, "Data Exchange"}, "Tool_ViewPE");
+        WorkRecordTable records(2);
+        records[0].Filename = "/a.ies";
+        records[1].Filename = "/b.ies";
+        EXPECT_EQ(session.writeData(records), keep ? 2 : -1);
+        EXPECT_EQ(session.lastError().empty(), keep);
+    }
 }
 
 }  // namespace

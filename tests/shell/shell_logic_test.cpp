@@ -13,6 +13,10 @@
 #include "shell/loaded_files.h"
 #include "shell/lumibench_main.h"
 #include "shell/record_summary.h"
+#include "shell/recovery_file.h"
+
+#include <unistd.h>
+#include <filesystem>
 
 namespace lumibench {
 namespace {
@@ -367,11 +371,106 @@ TEST(ExchangeSection, ChoiceBetweenInstances) {
     EXPECT_EQ(store.writeCount, writes);
 }
 
+// A host that ended without a clean exit leaves commands in the mailboxes;
+// the next host to take the section starts its instances at 1 again, so they
+// would take those commands as their own.
+TEST(ExchangeSection, TakingASectionEmptiesTheMailboxesLeftInIt) {
+    struct Row {
+        const char* name;
+        bool firstHeld;
+        const char* section;
+    };
+    const Row rows[] = {{"first instance", false, "Data Exchange"},
+                        {"numbered section taken back", true, "Data Exchange_1"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MemorySettingsStore store;
+        FakeLocks locks;
+        locks.firstHeld = row.firstHeld;
+        store.write("Lumibench_PE", row.section, "Active", "True");
+        store.write("Lumibench_PE", row.section, "LumibenchPE", "SENDNEWDATA,Tool_ViewPE,1");
+        store.write("Lumibench_PE", row.section, "Tool_ViewPE|1", "Close");
+        store.write("Lumibench_PE", row.section, "Tool_Open|12", "MoveWin,260,0,-1,-1");
+        store.write("Lumibench_PE", row.section, "Filename1", "/data/a.ies");
+        store.write("Lumibench_PE", "Data Exchange_2", "Tool_ViewPE|1", "Start");  // another host's
+        ASSERT_EQ(ChooseExchangeSection(store, locks), row.section);
+        for (const char* key : {"LumibenchPE", "Tool_ViewPE|1", "Tool_Open|12"}) {
+            EXPECT_EQ(store.read("Lumibench_PE", row.section, key), "") << key;
+        }
+        EXPECT_EQ(store.read("Lumibench_PE", row.section, "Filename1"), "/data/a.ies");
+        EXPECT_EQ(store.read("Lumibench_PE", "Data Exchange_2", "Tool_ViewPE|1"), "Start");
+    }
+}
+
 PhotometricRecord Named(const std::string& name, bool checked) {
     PhotometricRecord r = WallRecord();
     r.Filename = "/data/" + name;
     r.Checked = checked ? kTrue : kFalse;
     return r;
+}
+
+// Unsaved records of a host ended by the system come back once, at the next
+// start, when the user wants them; saved ones are in their files already.
+TEST(RecoveryFile, UnsavedRecordsComeBackOnceWhenWanted) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("recovery-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto file = RecoveryFilePath(folder);
+    LoadedFileTable loaded = {Named("saved.ies", true), Named("new.ies", false), Named("copy.ldt", false)};
+    loaded[0].Saved = kTrue;
+    loaded[1].Saved = kFalse;
+    loaded[1].OptionalData = "line 1\r\nline 2";
+    loaded[2].Saved = kFalse;
+    for (PhotometricRecord& record : loaded) {
+        record.Candela.assign(static_cast<std::size_t>(record.HorAngleCount),
+                              std::vector<double>(static_cast<std::size_t>(record.VertAngleCount), 12.5));
+    }
+
+    struct Row {
+        const char* name;
+        MessageAnswer answer;
+        std::size_t added;
+    };
+    const Row rows[] = {{"No leaves the list as it is", MessageAnswer::No, 0},
+                        {"Yes adds them unsaved and checked", MessageAnswer::Yes, 2}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(WriteRecoveryFile(file, "Data Exchange", loaded), 2);
+        ASSERT_EQ(WriteRecoveryFile(file, "Data Exchange_3", {loaded[1]}), 1);  // a second host
+        RecordingMessageSink messages;
+        messages.scriptedAnswers.push_back(row.answer);
+        LoadedFileTable next = {Named("other.ies", true)};
+        next[0].Saved = kTrue;
+        // One question for both hosts' records; the same name from two hosts replaces.
+        const bool unattended = false;
+        EXPECT_EQ(OfferRecoveredRecords(file, next, messages, unattended), row.added);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, std::string(kRecoveryQuestionStart) + "3" + kRecoveryQuestionEnd);
+        if (row.answer == MessageAnswer::Yes) {
+            ASSERT_EQ(next.size(), 3u);
+            EXPECT_EQ(next[1].Filename, "/data/new.ies");
+            EXPECT_EQ(next[1].OptionalData, loaded[1].OptionalData);
+            EXPECT_EQ(next[1].Saved, kFalse);
+            EXPECT_EQ(next[1].Checked, kTrue);
+            EXPECT_EQ(next[1].Candela, loaded[1].Candela);
+        }
+        // Taken: the next start asks nothing.
+        EXPECT_TRUE(TakeRecoveredRecords(file).empty());
+        EXPECT_EQ(OfferRecoveredRecords(file, next, messages, unattended), 0u);
+        EXPECT_EQ(messages.shown.size(), 1u);
+    }
+    // A question nobody could answer (the system ended the program meanwhile,
+    // or it runs unattended) keeps the records for the start after.
+    ASSERT_EQ(WriteRecoveryFile(file, "Data Exchange", loaded), 2);
+    RecordingMessageSink nobody;
+    LoadedFileTable untouched;
+    const bool unattended = true;
+    EXPECT_EQ(OfferRecoveredRecords(file, untouched, nobody, unattended), 0u);
+    EXPECT_TRUE(untouched.empty());
+    EXPECT_EQ(TakeRecoveredRecords(file).size(), 2u);
+    EXPECT_EQ(WriteRecoveryFile(file, "Data Exchange", {loaded[0]}), 0);  // nothing unsaved: nothing kept
+    std::filesystem::remove_all(folder);
 }
 
 TEST(CloseCheckedFiles, QuestionsAndResult) {

@@ -9,10 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <fstream>
+#include <sstream>
 #include <filesystem>
 #include <set>
 #include <thread>
 
+#include "exchange/host_process.h"
 #include "platform/sqlite_settings_store.h"
 
 namespace fs = std::filesystem;
@@ -163,6 +167,92 @@ TEST_F(ShellProcess, AKilledInstanceLeavesNoSectionStuck) {
 
     first.kill();
     first.waitForFinished(10000);
+}
+
+// Processes whose parent is `parent`.
+std::set<std::int64_t> ChildrenOf(std::int64_t parent) {
+    std::set<std::int64_t> children;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+        std::istringstream rest(line.substr(line.rfind(')') + 1));
+        std::string state;
+        std::int64_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent && state != "Z") children.insert(std::atoll(entry.path().filename().c_str()));
+    }
+    return children;
+}
+
+// Logout, kill and a closed terminal end the host as a close of its window
+// does, without the unsaved question: layout saved, tools ended, and the
+// record a tool sent as unsaved kept for the next start. A host killed
+// outright cannot do any of that, but its tool still ends with it.
+TEST_F(ShellProcess, SystemSignalsEndTheHostLikeAClose) {
+    const char* bin = std::getenv("LUMIBENCH_BIN_DIR");
+    const fs::path probe = fs::path(bin ? bin : "bin") / "lumibench_probe";
+    if (!fs::exists(probe)) GTEST_SKIP() << "no probe tool";
+    // The probe answers to the view tool's name, so "/V" starts it.
+    fs::create_symlink(probe, root_ / "Tool_ViewPE");
+    std::ofstream(root_ / "machine.ini") << "[Software\\Quillon\\Lumibench_PE-v1dot7\\Tools]\n"
+                                         << "ToolActName1=Tool_ViewPE\nToolPath1=" << root_.string()
+                                         << "\nToolDisplayName1=View\nToolType1=2\nToolMaxFiles1=25\n";
+    const std::string copy = (root_ / "downlight_copy.ies").string();
+    environment_.insert("LUMIBENCH_MACHINE_CONFIG", QString::fromStdString(root_ / "machine.ini"));
+    environment_.insert("LUMIBENCH_PROBE_LOG", QString::fromStdString(root_ / "probe.log"));
+    environment_.insert("LUMIBENCH_PROBE_SCRIPT",
+                        QString::fromStdString("filename 1 " + copy + "\necho\nsend SENDNEWDATA*"));
+    const fs::path recovery = root_ / "data" / "Lumibench" / "recovery.sqlite3";
+
+    struct Row {
+        const char* name;
+        int signal;
+        bool closes;
+    };
+    const Row rows[] = {{"SIGTERM", SIGTERM, true},
+                        {"SIGINT", SIGINT, true},
+                        {"SIGHUP", SIGHUP, true},
+                        {"SIGKILL", SIGKILL, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const char* name : {"settings.sqlite3", "settings.sqlite3-wal", "settings.sqlite3-shm", "probe.log"}) {
+            fs::remove(root_ / name);
+        }
+        fs::remove_all(root_ / "data");
+        QProcess host;
+        start(host, Program(), {file("downlight.ies"), "/V"}, "offscreen");
+        // The probe sent its data back and the host took it.
+        const auto sent = [&] {
+            std::ifstream log(root_ / "probe.log");
+            return std::string(std::istreambuf_iterator<char>(log), {}).find("\tsent\t") != std::string::npos;
+        };
+        for (int i = 0; i < 300 && !sent(); ++i) std::this_thread::sleep_for(50ms);
+        ASSERT_TRUE(sent());
+        ASSERT_TRUE(waitFor("Data Exchange", "LumibenchPE", ""));
+        std::this_thread::sleep_for(300ms);
+        const std::set<std::int64_t> tools = ChildrenOf(host.processId());
+        ASSERT_EQ(tools.size(), 1u);
+
+        ::kill(static_cast<pid_t>(host.processId()), row.signal);
+        ASSERT_TRUE(host.waitForFinished(15000));
+        // A zombie no parent collects yet counts as gone.
+        const auto toolGone = [&] { return !ProcessAlive(*tools.begin(), std::nullopt); };
+        for (int i = 0; i < 40 && !toolGone(); ++i) std::this_thread::sleep_for(50ms);
+        EXPECT_TRUE(toolGone()) << "the tool outlived its host by two seconds";
+        if (row.closes) {
+            EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(host.exitCode(), 0);
+            EXPECT_NE(read("Startup", "DisplayWidth"), "unset");
+            auto kept = SqliteSettingsStore::Open(recovery);
+            ASSERT_TRUE(kept);
+            EXPECT_EQ(kept->read("Lumibench_PE", "Data Exchange", "Filename1"), copy);
+            EXPECT_EQ(kept->read("Lumibench_PE", "Data Exchange", "Filename2"), "");
+        } else {
+            EXPECT_EQ(host.exitStatus(), QProcess::CrashExit);
+            EXPECT_FALSE(fs::exists(recovery));
+        }
+    }
 }
 
 }  // namespace

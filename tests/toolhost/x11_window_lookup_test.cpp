@@ -10,6 +10,7 @@
 #include <xcb/xcb.h>
 
 #include "process_helpers.h"
+#include "xvfb_server.h"
 #include "temp_folder.h"
 #include "toolhost/running_tool_table.h"
 #include "toolhost/tool_launcher.h"
@@ -21,49 +22,9 @@ namespace {
 
 using testing::TempFolder;
 using testing::WaitFor;
+using testing::Xvfb;
 
 const std::filesystem::path kFakeTool = TOOLHOST_FAKE_TOOL;
-constexpr const char* kXvfb = "/usr/bin/Xvfb";
-
-// An X server of its own for the test; it reports its display number itself.
-class Xvfb {
-public:
-    Xvfb() {
-        int fds[2];
-        if (::access(kXvfb, X_OK) != 0 || ::pipe(fds) != 0) return;
-        const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {kXvfb, "-displayfd", fd.c_str(), "-screen", "0", "800x600x24",
-                              "-nolisten", "tcp", nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const int rc = posix_spawn(&pid_, kXvfb, &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        if (rc != 0) {
-            pid_ = 0;
-            ::close(fds[0]);
-            return;
-        }
-        std::string number;
-        char c = 0;
-        while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        ::close(fds[0]);
-        if (!number.empty()) display_ = ":" + number;
-    }
-    ~Xvfb() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& display() const { return display_; }
-
-private:
-    pid_t pid_ = 0;
-    std::string display_;
-};
 
 // The window ids of the root's children, bottom to top.
 std::vector<xcb_window_t> Stacking(xcb_connection_t* c) {

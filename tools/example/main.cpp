@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     layout->addWidget(sendBack);
 
     QObject::connect(sendBack, &QPushButton::clicked, [&] {
-        session->writeData(records);
+        if (session->writeData(records) < 0) return;  // the store refused: send nothing
         session->sendToHost("SENDNEWDATA*");  // "*": not saved in a file
     });
 
@@ -45,7 +45,12 @@ int main(int argc, char** argv) {
         const auto command = session->takeCommand();
         if (!command) return;
         switch (command->kind) {
-        case ToolCommand::Kind::MoveWin: window.move(command->x, command->y); break;
+        case ToolCommand::Kind::MoveWin:
+            // MoveWin is relative to the host's main window, which only the X
+            // server can place on the screen; without one, the numbers are all
+            // there is.
+            if (!session->moveWindow(window.winId(), command->x, command->y)) window.move(command->x, command->y);
+            break;
         case ToolCommand::Kind::Start: window.show(); break;
         case ToolCommand::Kind::Close: app.quit(); break;
         case ToolCommand::Kind::DeleteFile: label->setText(label->text() + "\nclosed: " + QString::fromStdString(command->path)); break;

@@ -12,6 +12,7 @@
 
 #include "core/number_text.h"
 #include "exchange/exchange_texts.h"
+#include "platform/settings_store.h"
 
 namespace lumibench {
 namespace {

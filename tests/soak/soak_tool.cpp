@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include "exchange/exchange_texts.h"
+#include "platform/settings_store.h"
 #include "sdk/tool_session.h"
 
 namespace {

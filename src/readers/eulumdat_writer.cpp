@@ -348,9 +348,12 @@ private:
         for (const std::string& ratio : ratios) line(ratio);
     }
 
+    // One value a line; AppendNumberLines with no room beside a value does
+    // exactly that, writing straight into the text.
     void writeAngles() {
-        for (double angle : cAngles_) AppendPlainLine(out_.text, static_cast<float>(angle));
-        for (float angle : record_.VertAngles) AppendPlainLine(out_.text, angle);
+        std::vector<float> angles(cAngles_.begin(), cAngles_.end());
+        angles.insert(angles.end(), record_.VertAngles.begin(), record_.VertAngles.end());
+        AppendNumberLines(out_.text, angles, 0);
     }
 
     void writeIntensities(const Intensities& values) {
@@ -362,6 +365,8 @@ private:
                               (isym_ == 4 && c <= 90 + kAngleTolerance);
             if (keep) stored.push_back(plane.source);
         }
+        std::vector<float> written;
+        written.reserve(stored.size() * record_.VertAngles.size());
         for (std::size_t source : stored) {
             for (std::size_t j = 0; j < record_.VertAngles.size(); ++j) {
                 float value = values.at(source, j);
@@ -369,9 +374,10 @@ private:
                     value = 0;
                     negative_ = true;
                 }
-                AppendPlainLine(out_.text, value);
+                written.push_back(value);
             }
         }
+        if (!written.empty()) AppendNumberLines(out_.text, written, 0);
         if (negative_) note("Negative intensities, which the format does not allow, were written as 0.");
     }
 

@@ -21,6 +21,8 @@ bool IsSingle(double value) {
 constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
 constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
 
+char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative);
+
 // Most values in photometric files have a few decimals: find the fewest that
 // read back exactly (an integer m whose m / 10^d, which is what a correctly
 // rounding reader computes, is the value) and write m's digits with the point.
@@ -32,25 +34,92 @@ char* WriteFewDecimals(char* out, double value) {
         const auto m = static_cast<std::int64_t>(scaled);
         const double q = static_cast<double>(m) / kPowersOfTen[decimals];
         if (q != magnitude) continue;
+        return WriteScaledInteger(out, static_cast<std::uint64_t>(m), decimals, value < 0);
+    }
+    return nullptr;
+}
+
+// m's digits at `out` with the point `decimals` places from the right.
+char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative) {
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, m).ptr;
+    const auto length = static_cast<int>(end - digits);
+    if (negative) *out++ = '-';
+    if (length <= decimals) {  // 0.05: zeros between the point and the digits
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = length; i < decimals; ++i) *out++ = '0';
+        return std::copy(digits, end, out);
+    }
+    out = std::copy(digits, end - decimals, out);
+    if (decimals == 0) return out;
+    *out++ = '.';
+    return std::copy(end - decimals, end, out);
+}
+
+constexpr std::uint64_t kIntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+
+// The shortest fixed text of a single, found in integers. The single is
+// N / 2^s exactly; at d decimals the nearest candidate is m = round(N 10^d / 2^s),
+// and it reads back as the single when it lies strictly within half a step
+// of it (steps are 1 / 2^s apart). The fewest decimals with such an m give
+// the fewest digits. Only the plain cases are taken here; a tie between two
+// candidates, a candidate on the interval's edge, a power of two (whose
+// interval is lopsided) and a power of ten inside the interval go to the
+// general conversion. Products stay below 2^46.
+char* WriteShortSingleFast(char* out, float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const std::uint32_t fraction = bits & 0x7FFFFFu;
+    const int biased = static_cast<int>((bits >> 23) & 0xFFu);
+    // 2^-10 up to 2^23: at least one decimal place of steps, and N 10^6 fits.
+    if (fraction == 0 || biased < 117 || biased >= 150) return nullptr;
+    const std::uint64_t n = fraction | 0x800000u;
+    const int shift = 150 - biased;  // 1 ... 33
+    const std::uint64_t one = std::uint64_t{1} << shift;
+    const std::uint64_t half = one >> 1;
+    for (int decimals = 0; decimals < 7; ++decimals) {
+        const std::uint64_t power = kIntegerPowersOfTen[decimals];
+        const std::uint64_t t = n * power;
+        const std::uint64_t whole = t >> shift;
+        const std::uint64_t rest = t & (one - 1);
+        if (rest == half) return nullptr;
+        const bool up = rest > half;
+        const std::uint64_t distance = 2 * (up ? one - rest : rest);  // in steps of 1/2^(s+1)
+        if (distance > power) continue;
+        if (distance == power) return nullptr;
+        const std::uint64_t m = whole + (up ? 1 : 0);
         char digits[24];
         char* end = std::to_chars(digits, digits + sizeof digits, m).ptr;
+        // A power of ten above the interval's low end: a text one decimal
+        // longer but below that power may have as few digits and lie nearer.
+        std::uint64_t leading = 1;
+        for (const char* p = digits + 1; p < end; ++p) leading *= 10;
+        if (2 * (leading << shift) > 2 * t - power) return nullptr;
+        // Byte by byte: a library copy call costs more than these few digits.
         const auto length = static_cast<int>(end - digits);
         if (value < 0) *out++ = '-';
-        if (length <= decimals) {  // 0.05: zeros between the point and the digits
+        const char* digit = digits;
+        if (length <= decimals) {
             *out++ = '0';
             *out++ = '.';
             for (int i = length; i < decimals; ++i) *out++ = '0';
-            return std::copy(digits, end, out);
+        } else {
+            for (const char* point = end - decimals; digit < point;) *out++ = *digit++;
+            if (decimals > 0) *out++ = '.';
         }
-        out = std::copy(digits, end - decimals, out);
-        if (decimals == 0) return out;
-        *out++ = '.';
-        return std::copy(end - decimals, end, out);
+        while (digit < end) *out++ = *digit++;
+        return out;
     }
     return nullptr;
 }
 
 }  // namespace
+
+char* WriteShortestSingle(char* out, float value) {
+    if (char* end = WriteShortSingleFast(out, value)) return end;
+    return std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
+}
 
 // The plain text of `value` at `out` (room for kNumberTextMax); returns its end.
 char* WritePlain(char* out, double value) {
@@ -65,7 +134,7 @@ char* WritePlain(char* out, double value) {
     }
     // Shortest fixed form: reads back exactly, and never an "E" that the
     // readers' exponential check would refuse.
-    return single ? std::to_chars(out, out + kNumberTextMax, static_cast<float>(value), std::chars_format::fixed).ptr
+    return single ? WriteShortestSingle(out, static_cast<float>(value))
                   : std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
 }
 
@@ -103,7 +172,7 @@ void AppendNumberLines(std::string& out, const std::vector<T>& values, std::size
             used += length;
             lineLength = length;
         } else if (lineLength + 1 + length > width) {
-            std::memmove(number + 1, number, length);
+            for (std::size_t i = length; i-- > 0;) number[i + 1] = number[i];  // a few bytes: no call
             start[0] = '\r';
             start[1] = '\n';
             used += 2 + length;

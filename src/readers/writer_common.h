@@ -30,6 +30,8 @@ struct WrittenText {
 // as that single, any other value as that double. -0, NaN and infinities are "0".
 std::string PlainNumber(double value);
 void AppendPlainNumber(std::string& out, double value);
+// The shortest fixed text of a single at `out` (room for 400 characters); its end.
+char* WriteShortestSingle(char* out, float value);
 // The same followed by CR LF: one value on a line of its own.
 void AppendPlainLine(std::string& out, double value);
 

@@ -9,6 +9,9 @@
 #include <csignal>
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cstring>
 #include <cmath>
 #include <functional>
 
@@ -68,6 +71,47 @@ TEST(PlainNumber, FewestDigitsNeverAnExponent) {
         {1e20, "100000000000000000000"}, {0.1 + 0.2, "0.30000000000000004"}, {-2.5e-3, "-0.0025"},
     };
     for (const auto& [value, text] : rows) EXPECT_EQ(PlainNumber(value), text) << text;
+}
+
+// The quick path for singles must give the general conversion's text byte for
+// byte: every 61st bit pattern over the magnitudes photometric files hold,
+// both signs, and the awkward neighbours of powers of two and of ten.
+TEST(PlainNumber, SinglesMatchTheGeneralConversion) {
+    auto expect = [](float value) {
+        char general[400];
+        char quick[400];
+        const char* generalEnd = std::to_chars(general, general + sizeof general, value, std::chars_format::fixed).ptr;
+        const char* quickEnd = WriteShortestSingle(quick, value);
+        return std::string_view(general, generalEnd) == std::string_view(quick, quickEnd);
+    };
+    auto fromBits = [](std::uint32_t bits) {
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    };
+    std::size_t mismatches = 0;
+    const std::uint32_t first = std::bit_cast<std::uint32_t>(1e-4f);
+    const std::uint32_t last = std::bit_cast<std::uint32_t>(2e7f);
+    for (std::uint32_t bits = first; bits < last && mismatches < 5; bits += 61) {
+        for (const std::uint32_t sign : {0u, 0x80000000u}) {
+            if (!expect(fromBits(bits | sign))) {
+                ADD_FAILURE() << "bits " << (bits | sign);
+                ++mismatches;
+            }
+        }
+    }
+    for (double anchor = 1e-3; anchor < 1e7; anchor *= 10) {
+        for (const float centre : {static_cast<float>(anchor), static_cast<float>(anchor * 1.024)}) {
+            const std::uint32_t bits = std::bit_cast<std::uint32_t>(centre);
+            for (std::uint32_t near = bits - 64; near < bits + 64; ++near) {
+                EXPECT_TRUE(expect(fromBits(near))) << "bits " << near;
+            }
+        }
+    }
+    for (int exponent = -10; exponent < 25; ++exponent) {
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(std::ldexp(1.0f, exponent));
+        for (std::uint32_t near = bits - 8; near < bits + 8; ++near) EXPECT_TRUE(expect(fromBits(near))) << "bits " << near;
+    }
 }
 
 struct SymmetryRow {

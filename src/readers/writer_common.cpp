@@ -21,6 +21,8 @@ bool IsSingle(double value) {
 constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
 constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
 
+constexpr std::uint64_t kIntegerPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+
 char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative);
 
 // Most values in photometric files have a few decimals: find the fewest that
@@ -39,25 +41,26 @@ char* WriteFewDecimals(char* out, double value) {
     return nullptr;
 }
 
-// m's digits at `out` with the point `decimals` places from the right.
+// m's digits at `out` with the point `decimals` places from the right,
+// written backwards straight into place: "0.05" gets its zeros from the
+// exhausted quotient. Returns the end.
 char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative) {
-    char digits[24];
-    char* end = std::to_chars(digits, digits + sizeof digits, m).ptr;
-    const auto length = static_cast<int>(end - digits);
-    if (negative) *out++ = '-';
-    if (length <= decimals) {  // 0.05: zeros between the point and the digits
-        *out++ = '0';
-        *out++ = '.';
-        for (int i = length; i < decimals; ++i) *out++ = '0';
-        return std::copy(digits, end, out);
+    int integerDigits = 1;
+    for (std::uint64_t whole = m / kIntegerPowers[decimals]; whole >= 10; whole /= 10) ++integerDigits;
+    char* const end = out + (negative ? 1 : 0) + integerDigits + (decimals > 0 ? decimals + 1 : 0);
+    char* at = end;
+    for (int i = 0; i < decimals; ++i) {
+        *--at = static_cast<char>('0' + m % 10);
+        m /= 10;
     }
-    out = std::copy(digits, end - decimals, out);
-    if (decimals == 0) return out;
-    *out++ = '.';
-    return std::copy(end - decimals, end, out);
+    if (decimals > 0) *--at = '.';
+    do {
+        *--at = static_cast<char>('0' + m % 10);
+        m /= 10;
+    } while (m != 0);
+    if (negative) *--at = '-';
+    return end;
 }
-
-constexpr std::uint64_t kIntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
 
 // The shortest fixed text of a single, found in integers. The single is
 // N / 2^s exactly; at d decimals the nearest candidate is m = round(N 10^d / 2^s),
@@ -79,7 +82,7 @@ char* WriteShortSingleFast(char* out, float value) {
     const std::uint64_t one = std::uint64_t{1} << shift;
     const std::uint64_t half = one >> 1;
     for (int decimals = 0; decimals < 7; ++decimals) {
-        const std::uint64_t power = kIntegerPowersOfTen[decimals];
+        const std::uint64_t power = kIntegerPowers[decimals];
         const std::uint64_t t = n * power;
         const std::uint64_t whole = t >> shift;
         const std::uint64_t rest = t & (one - 1);
@@ -89,27 +92,16 @@ char* WriteShortSingleFast(char* out, float value) {
         if (distance > power) continue;
         if (distance == power) return nullptr;
         const std::uint64_t m = whole + (up ? 1 : 0);
-        char digits[24];
-        char* end = std::to_chars(digits, digits + sizeof digits, m).ptr;
+        int length = 1;
+        std::uint64_t leading = 1;
+        while (length < 16 && leading * 10 <= m) {
+            leading *= 10;
+            ++length;
+        }
         // A power of ten above the interval's low end: a text one decimal
         // longer but below that power may have as few digits and lie nearer.
-        std::uint64_t leading = 1;
-        for (const char* p = digits + 1; p < end; ++p) leading *= 10;
         if (2 * (leading << shift) > 2 * t - power) return nullptr;
-        // Byte by byte: a library copy call costs more than these few digits.
-        const auto length = static_cast<int>(end - digits);
-        if (value < 0) *out++ = '-';
-        const char* digit = digits;
-        if (length <= decimals) {
-            *out++ = '0';
-            *out++ = '.';
-            for (int i = length; i < decimals; ++i) *out++ = '0';
-        } else {
-            for (const char* point = end - decimals; digit < point;) *out++ = *digit++;
-            if (decimals > 0) *out++ = '.';
-        }
-        while (digit < end) *out++ = *digit++;
-        return out;
+        return WriteScaledInteger(out, m, decimals, value < 0);
     }
     return nullptr;
 }
@@ -161,27 +153,43 @@ template <class T>
 void AppendNumberLines(std::string& out, const std::vector<T>& values, std::size_t width) {
     // Numbers are written straight into the string's own storage.
     std::size_t used = out.size();
-    out.resize(used + values.size() * 16 + kNumberTextMax + 4);
+    out.resize(used + values.size() * 16 + kNumberTextMax + 36);
     std::size_t lineLength = 0;
+    // Each number goes two places on, room for a line end before it; where
+    // it needs less, it moves back by a copy of fixed size, which compiles
+    // to a few register moves instead of a library call.
+    constexpr std::size_t kShort = 32;
     for (const T value : values) {
-        if (out.size() - used < kNumberTextMax + 4) out.resize(out.size() * 2);
+        if (out.size() - used < kNumberTextMax + kShort + 4) out.resize(out.size() * 2);
         char* start = out.data() + used;
-        char* number = start + (lineLength > 0 ? 1 : 0);
+        char* number = start + 2;
         const auto length = static_cast<std::size_t>(WritePlain(number, static_cast<double>(value)) - number);
+        char* to = number;
+        std::size_t advance = 2 + length;
         if (lineLength == 0) {
-            used += length;
+            to = start;
+            advance = length;
             lineLength = length;
         } else if (lineLength + 1 + length > width) {
-            for (std::size_t i = length; i-- > 0;) number[i + 1] = number[i];  // a few bytes: no call
             start[0] = '\r';
             start[1] = '\n';
-            used += 2 + length;
             lineLength = length;
         } else {
             start[0] = ' ';
-            used += 1 + length;
+            to = start + 1;
+            advance = 1 + length;
             lineLength += 1 + length;
         }
+        if (to != number) {
+            if (length <= kShort) {
+                char moved[kShort];
+                std::memcpy(moved, number, kShort);
+                std::memcpy(to, moved, kShort);
+            } else {
+                std::memmove(to, number, length);
+            }
+        }
+        used += advance;
     }
     out.resize(used);
     out.append(kCrLf);

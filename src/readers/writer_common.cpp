@@ -21,7 +21,33 @@ bool IsSingle(double value) {
 constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
 constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
 
-constexpr std::uint64_t kIntegerPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+constexpr std::uint64_t kIntegerPowers[] = {1,
+                                            10,
+                                            100,
+                                            1000,
+                                            10000,
+                                            100000,
+                                            1000000,
+                                            10000000,
+                                            100000000,
+                                            1000000000,
+                                            10000000000,
+                                            100000000000,
+                                            1000000000000,
+                                            10000000000000,
+                                            100000000000000,
+                                            1000000000000000,
+                                            10000000000000000,
+                                            100000000000000000,
+                                            1000000000000000000};
+constexpr int kIntegerPowerCount = sizeof kIntegerPowers / sizeof kIntegerPowers[0];
+
+// Decimal digits of m, at least 1.
+int DigitCount(std::uint64_t m) {
+    int count = 1;
+    while (count < kIntegerPowerCount && m >= kIntegerPowers[count]) ++count;
+    return count;
+}
 
 char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative);
 
@@ -45,8 +71,7 @@ char* WriteFewDecimals(char* out, double value) {
 // written backwards straight into place: "0.05" gets its zeros from the
 // exhausted quotient. Returns the end.
 char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative) {
-    int integerDigits = 1;
-    for (std::uint64_t whole = m / kIntegerPowers[decimals]; whole >= 10; whole /= 10) ++integerDigits;
+    const int integerDigits = std::max(DigitCount(m) - decimals, 1);
     char* const end = out + (negative ? 1 : 0) + integerDigits + (decimals > 0 ? decimals + 1 : 0);
     char* at = end;
     for (int i = 0; i < decimals; ++i) {
@@ -69,19 +94,20 @@ char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative
 // the fewest digits. Only the plain cases are taken here; a tie between two
 // candidates, a candidate on the interval's edge, a power of two (whose
 // interval is lopsided) and a power of ten inside the interval go to the
-// general conversion. Products stay below 2^46.
+// general conversion.
 char* WriteShortSingleFast(char* out, float value) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const std::uint32_t fraction = bits & 0x7FFFFFu;
     const int biased = static_cast<int>((bits >> 23) & 0xFFu);
-    // 2^-10 up to 2^23: at least one decimal place of steps, and N 10^6 fits.
-    if (fraction == 0 || biased < 117 || biased >= 150) return nullptr;
+    // 2^-23 up to 2^23: steps below 1, and with N < 2^24 and at most 11
+    // decimals, 2 N 10^d and 2 10^k 2^s stay below 2^64.
+    if (fraction == 0 || biased < 104 || biased >= 150) return nullptr;
     const std::uint64_t n = fraction | 0x800000u;
-    const int shift = 150 - biased;  // 1 ... 33
+    const int shift = 150 - biased;  // 1 ... 46
     const std::uint64_t one = std::uint64_t{1} << shift;
     const std::uint64_t half = one >> 1;
-    for (int decimals = 0; decimals < 7; ++decimals) {
+    for (int decimals = 0; decimals < 12; ++decimals) {
         const std::uint64_t power = kIntegerPowers[decimals];
         const std::uint64_t t = n * power;
         const std::uint64_t whole = t >> shift;
@@ -92,12 +118,7 @@ char* WriteShortSingleFast(char* out, float value) {
         if (distance > power) continue;
         if (distance == power) return nullptr;
         const std::uint64_t m = whole + (up ? 1 : 0);
-        int length = 1;
-        std::uint64_t leading = 1;
-        while (length < 16 && leading * 10 <= m) {
-            leading *= 10;
-            ++length;
-        }
+        const std::uint64_t leading = kIntegerPowers[DigitCount(m) - 1];
         // A power of ten above the interval's low end: a text one decimal
         // longer but below that power may have as few digits and lie nearer.
         if (2 * (leading << shift) > 2 * t - power) return nullptr;

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -39,17 +41,43 @@ constexpr std::uint64_t kIntegerPowers[] = {1,
                                             1000000000000000,
                                             10000000000000000,
                                             100000000000000000,
-                                            1000000000000000000};
-constexpr int kIntegerPowerCount = sizeof kIntegerPowers / sizeof kIntegerPowers[0];
+                                            1000000000000000000,
+                                            10000000000000000000u};
 
-// Decimal digits of m, at least 1.
+// Decimal digits of m, at least 1: estimated from its bit width, corrected by one comparison.
 int DigitCount(std::uint64_t m) {
-    int count = 1;
-    while (count < kIntegerPowerCount && m >= kIntegerPowers[count]) ++count;
-    return count;
+    const int estimate = (static_cast<int>(std::bit_width(m | 1)) * 1233) >> 12;
+    return estimate + (m >= kIntegerPowers[estimate] ? 1 : 0);
 }
 
-char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative);
+// "00" to "99": two digits for one division.
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// The lowest `count` digits of m written backwards ending at `end`, zeros
+// where m runs out; m keeps what is left. Returns where they start.
+char* WriteLowDigits(char* end, std::uint64_t& m, int count) {
+    for (; count >= 2; count -= 2) {
+        const std::uint64_t pair = m % 100;
+        m /= 100;
+        end -= 2;
+        end[0] = kDigitPairs[2 * pair];
+        end[1] = kDigitPairs[2 * pair + 1];
+    }
+    if (count == 1) {
+        *--end = static_cast<char>('0' + m % 10);
+        m /= 10;
+    }
+    return end;
+}
+
+char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative, int digits);
 
 // Most values in photometric files have a few decimals: find the fewest that
 // read back exactly (an integer m whose m / 10^d, which is what a correctly
@@ -62,7 +90,8 @@ char* WriteFewDecimals(char* out, double value) {
         const auto m = static_cast<std::int64_t>(scaled);
         const double q = static_cast<double>(m) / kPowersOfTen[decimals];
         if (q != magnitude) continue;
-        return WriteScaledInteger(out, static_cast<std::uint64_t>(m), decimals, value < 0);
+        return WriteScaledInteger(out, static_cast<std::uint64_t>(m), decimals, value < 0,
+                                  DigitCount(static_cast<std::uint64_t>(m)));
     }
     return nullptr;
 }
@@ -70,19 +99,12 @@ char* WriteFewDecimals(char* out, double value) {
 // m's digits at `out` with the point `decimals` places from the right,
 // written backwards straight into place: "0.05" gets its zeros from the
 // exhausted quotient. Returns the end.
-char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative) {
-    const int integerDigits = std::max(DigitCount(m) - decimals, 1);
+char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative, int digits) {
+    const int integerDigits = std::max(digits - decimals, 1);
     char* const end = out + (negative ? 1 : 0) + integerDigits + (decimals > 0 ? decimals + 1 : 0);
-    char* at = end;
-    for (int i = 0; i < decimals; ++i) {
-        *--at = static_cast<char>('0' + m % 10);
-        m /= 10;
-    }
+    char* at = WriteLowDigits(end, m, decimals);
     if (decimals > 0) *--at = '.';
-    do {
-        *--at = static_cast<char>('0' + m % 10);
-        m /= 10;
-    } while (m != 0);
+    at = WriteLowDigits(at, m, integerDigits);
     if (negative) *--at = '-';
     return end;
 }
@@ -118,11 +140,12 @@ char* WriteShortSingleFast(char* out, float value) {
         if (distance > power) continue;
         if (distance == power) return nullptr;
         const std::uint64_t m = whole + (up ? 1 : 0);
-        const std::uint64_t leading = kIntegerPowers[DigitCount(m) - 1];
+        const int digits = DigitCount(m);
+        const std::uint64_t leading = kIntegerPowers[digits - 1];
         // A power of ten above the interval's low end: a text one decimal
         // longer but below that power may have as few digits and lie nearer.
         if (2 * (leading << shift) > 2 * t - power) return nullptr;
-        return WriteScaledInteger(out, m, decimals, value < 0);
+        return WriteScaledInteger(out, m, decimals, value < 0, digits);
     }
     return nullptr;
 }

@@ -22,6 +22,7 @@ bool IsSingle(double value) {
 
 constexpr double kPowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
 constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
+constexpr double kSixDecimalsBelow = 67108864.0;      // 2^26
 
 constexpr std::uint64_t kIntegerPowers[] = {1,
                                             10,
@@ -50,64 +51,149 @@ int DigitCount(std::uint64_t m) {
     return estimate + (m >= kIntegerPowers[estimate] ? 1 : 0);
 }
 
-// "00" to "99": two digits for one division.
-constexpr auto kDigitPairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
-// The lowest `count` digits of m written backwards ending at `end`, zeros
-// where m runs out; m keeps what is left. Returns where they start.
-char* WriteLowDigits(char* end, std::uint64_t& m, int count) {
-    for (; count >= 2; count -= 2) {
-        const std::uint64_t pair = m % 100;
-        m /= 100;
-        end -= 2;
-        end[0] = kDigitPairs[2 * pair];
-        end[1] = kDigitPairs[2 * pair + 1];
-    }
-    if (count == 1) {
-        *--end = static_cast<char>('0' + m % 10);
-        m /= 10;
-    }
-    return end;
+// Eight decimal digits of x < 10^8 at once, '0' to '9', one to a byte: the
+// most significant digit in the lowest byte. The value is split into halves
+// of four digits, those into pairs, the pairs into digits, each step done
+// for every part together by a multiplication that stands for a division
+// (exact for the ranges the parts can hold).
+std::uint64_t EightDigits(std::uint64_t x) {
+    const std::uint64_t upper = x / 10000;
+    std::uint64_t w = upper | ((x - upper * 10000) << 32);  // 32-bit lanes of 4 digits
+    std::uint64_t q = ((w * 10486) >> 20) & 0x0000007F0000007Fu;  // lane / 100
+    w = q | ((w - q * 100) << 16);                                // 16-bit lanes of 2 digits
+    q = ((w * 103) >> 10) & 0x000F000F000F000Fu;                  // lane / 10
+    return q | ((w - q * 10) << 8);                               // byte lanes of 1 digit
 }
 
-char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative, int digits);
+void StoreDigits(char* at, std::uint64_t lanes) {
+    lanes += 0x3030303030303030u;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at, &lanes, sizeof lanes);
+    } else {
+        for (int i = 0; i < 8; ++i) at[i] = static_cast<char>((lanes >> (8 * i)) & 0xFFu);
+    }
+}
+
+// `whole` (< 10^8), then the point and `decimals` (at most 16) digits of
+// `fraction`, the zeros at its end dropped when `trim` (and the point with
+// them when none are left). Digits are built in registers and stored eight
+// at a time, never read back; `out` needs room for 28 characters, and what
+// is stored past the text's end is overwritten by whatever follows. Returns the end.
+char* WriteParts(char* out, std::uint64_t whole, std::uint64_t fraction, int decimals, bool negative, bool trim) {
+    if (negative) *out++ = '-';
+    const std::uint64_t power = kIntegerPowers[decimals];
+    if (decimals <= 7 && whole < 100000000 / power) {
+        // All of it in one set of eight digits: the whole part and the
+        // decimals are stored from it, shifted to where each begins.
+        const std::uint64_t digits = EightDigits(whole * power + fraction);
+        // The first digit shown: the first that is not a leading zero, or
+        // the '0' before the point when there is no whole part.
+        const int first = std::min(std::countr_zero(digits) / 8, 7 - decimals);
+        StoreDigits(out, digits >> (8 * first));
+        out += 8 - decimals - first;
+        const int trailingZeros = std::min(std::countl_zero(digits) / 8, decimals);
+        const int kept = trim ? decimals - trailingZeros : decimals;
+        if (kept == 0) return out;
+        *out = '.';
+        StoreDigits(out + 1, digits >> (8 * (8 - decimals)));
+        return out + 1 + kept;
+    }
+    const std::uint64_t wholeDigits = EightDigits(whole);
+    // The leading zeros shifted out; a zero whole part keeps its last '0'.
+    const int leadingZeros = whole == 0 ? 7 : std::countr_zero(wholeDigits) / 8;
+    StoreDigits(out, wholeDigits >> (8 * leadingZeros));
+    out += 8 - leadingZeros;
+    if (decimals == 0) return out;
+    std::uint64_t first = 0;  // decimals 1 to 8, or those before the last eight
+    std::uint64_t last = 0;   // the last eight decimals when there are more than 8
+    int trailingZeros = 0;
+    if (decimals <= 8) {
+        first = EightDigits(fraction) >> (8 * (8 - decimals));
+        trailingZeros = std::countl_zero(first) / 8 - (8 - decimals);
+    } else {
+        first = EightDigits(fraction / 100000000) >> (8 * (16 - decimals));
+        last = EightDigits(fraction % 100000000);
+        trailingZeros = last != 0 ? std::countl_zero(last) / 8 : 8 + std::countl_zero(first) / 8 - (16 - decimals);
+    }
+    const int kept = trim ? decimals - trailingZeros : decimals;
+    if (kept == 0) return out;
+    *out = '.';
+    StoreDigits(out + 1, first);
+    if (decimals > 8) StoreDigits(out + 1 + (decimals - 8), last);
+    return out + 1 + kept;
+}
+
+// m < 10^16 at `out` with the point `decimals` (at most 15) places from the
+// right, "0" before the point when m has no more digits than decimals; the
+// zeros at the end of the decimals dropped when `trim`, and the point with
+// them when none are left. `out` must have room for 36 characters (what is
+// copied past the text's end is overwritten by whatever follows). Returns the end.
+char* WriteDecimal(char* out, std::uint64_t m, int decimals, bool negative, bool trim) {
+    const std::uint64_t high = EightDigits(m / 100000000);
+    const std::uint64_t low = EightDigits(m % 100000000);
+    // The 16 digits, and room to copy 16 bytes from anywhere in them.
+    char digits[32] = {};
+    StoreDigits(digits, high);
+    StoreDigits(digits + 8, low);
+    const int leadingZeros = high != 0 ? std::countr_zero(high) / 8
+                                       : (low != 0 ? 8 + std::countr_zero(low) / 8 : 16);
+    const int integerDigits = std::max(16 - leadingZeros - decimals, 1);
+    const char* const point = digits + 16 - decimals;
+    int kept = decimals;
+    if (trim) {
+        const int trailingZeros = low != 0 ? std::countl_zero(low) / 8
+                                           : (high != 0 ? 8 + std::countl_zero(high) / 8 : 16);
+        kept -= std::min(trailingZeros, decimals);
+    }
+    if (negative) *out++ = '-';
+    std::memcpy(out, point - integerDigits, 16);
+    out += integerDigits;
+    if (kept == 0) return out;
+    *out++ = '.';
+    std::memcpy(out, point, 16);
+    return out + kept;
+}
 
 // Most values in photometric files have a few decimals: find the fewest that
 // read back exactly (an integer m whose m / 10^d, which is what a correctly
 // rounding reader computes, is the value) and write m's digits with the point.
 char* WriteFewDecimals(char* out, double value) {
     const double magnitude = std::fabs(value);
+    // Below 2^26 a step of 10^-6 is wider than the value's interval, so at 6
+    // decimals only the nearest candidate can read back, every shorter text
+    // is that one with zeros at its end, and the product is near enough to
+    // an integer that rounding it finds that candidate: one division decides.
+    if (magnitude < kSixDecimalsBelow) {
+        const auto m = static_cast<std::int64_t>(magnitude * kPowersOfTen[6] + 0.5);
+        if (static_cast<double>(m) / kPowersOfTen[6] != magnitude) return nullptr;
+        // The text's whole part is the value's, or one more where m rounded up to it.
+        std::uint64_t whole = static_cast<std::uint64_t>(magnitude);
+        std::uint64_t fraction = static_cast<std::uint64_t>(m) - whole * 1000000;
+        if (fraction == 1000000) {
+            ++whole;
+            fraction = 0;
+        }
+        return WriteParts(out, whole, fraction, 6, value < 0, true);
+    }
     for (int decimals = 0; decimals < 7; ++decimals) {
         const double scaled = magnitude * kPowersOfTen[decimals] + 0.5;
         if (scaled >= kExactIntegers) return nullptr;
         const auto m = static_cast<std::int64_t>(scaled);
         const double q = static_cast<double>(m) / kPowersOfTen[decimals];
         if (q != magnitude) continue;
-        return WriteScaledInteger(out, static_cast<std::uint64_t>(m), decimals, value < 0,
-                                  DigitCount(static_cast<std::uint64_t>(m)));
+        return WriteDecimal(out, static_cast<std::uint64_t>(m), decimals, value < 0, false);
     }
     return nullptr;
 }
 
-// m's digits at `out` with the point `decimals` places from the right,
-// written backwards straight into place: "0.05" gets its zeros from the
-// exhausted quotient. Returns the end.
-char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative, int digits) {
-    const int integerDigits = std::max(digits - decimals, 1);
-    char* const end = out + (negative ? 1 : 0) + integerDigits + (decimals > 0 ? decimals + 1 : 0);
-    char* at = WriteLowDigits(end, m, decimals);
-    if (decimals > 0) *--at = '.';
-    at = WriteLowDigits(at, m, integerDigits);
-    if (negative) *--at = '-';
-    return end;
-}
+// Fewest decimals D with 10^D >= 2^s, for s = 0 ... 46.
+constexpr auto kWideDecimals = [] {
+    std::array<int, 47> decimals{};
+    for (std::size_t s = 0; s < decimals.size(); ++s) {
+        while (kIntegerPowers[static_cast<std::size_t>(decimals[s])] < (std::uint64_t{1} << s)) ++decimals[s];
+    }
+    return decimals;
+}();
 
 // The shortest fixed text of a single, found in integers. The single is
 // N / 2^s exactly; at d decimals the nearest candidate is m = round(N 10^d / 2^s),
@@ -120,34 +206,61 @@ char* WriteScaledInteger(char* out, std::uint64_t m, int decimals, bool negative
 char* WriteShortSingleFast(char* out, float value) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    const std::uint32_t fraction = bits & 0x7FFFFFu;
+    const std::uint32_t stored = bits & 0x7FFFFFu;
     const int biased = static_cast<int>((bits >> 23) & 0xFFu);
     // 2^-23 up to 2^23: steps below 1, and with N < 2^24 and at most 11
     // decimals, 2 N 10^d and 2 10^k 2^s stay below 2^64.
-    if (fraction == 0 || biased < 104 || biased >= 150) return nullptr;
-    const std::uint64_t n = fraction | 0x800000u;
+    if (stored == 0 || biased < 104 || biased >= 150) return nullptr;
+    const std::uint64_t n = stored | 0x800000u;
     const int shift = 150 - biased;  // 1 ... 46
     const std::uint64_t one = std::uint64_t{1} << shift;
     const std::uint64_t half = one >> 1;
-    for (int decimals = 0; decimals < 12; ++decimals) {
-        const std::uint64_t power = kIntegerPowers[decimals];
-        const std::uint64_t t = n * power;
-        const std::uint64_t whole = t >> shift;
-        const std::uint64_t rest = t & (one - 1);
-        if (rest == half) return nullptr;
-        const bool up = rest > half;
-        const std::uint64_t distance = 2 * (up ? one - rest : rest);  // in steps of 1/2^(s+1)
-        if (distance > power) continue;
-        if (distance == power) return nullptr;
-        const std::uint64_t m = whole + (up ? 1 : 0);
-        const int digits = DigitCount(m);
-        const std::uint64_t leading = kIntegerPowers[digits - 1];
-        // A power of ten above the interval's low end: a text one decimal
-        // longer but below that power may have as few digits and lie nearer.
-        if (2 * (leading << shift) > 2 * t - power) return nullptr;
-        return WriteScaledInteger(out, m, decimals, value < 0, digits);
+    // At D = kWideDecimals[shift] decimals the interval (1 / 2^s wide) is
+    // 10^D / 2^s >= 1 steps wide and always holds a candidate; at D - 1 it is
+    // narrower than a step, so only the nearest candidate can lie within, and
+    // every text with fewer decimals is that candidate with zeros at its end.
+    // Both are tried at once and the shorter kept if it reads back: that
+    // stands for the whole walk up from 0 decimals, without a branch on it.
+    const int wide = kWideDecimals[static_cast<std::size_t>(shift)];
+    if (wide >= 12) return nullptr;
+    // D - 1 decimals: the nearest candidate, and whether it lies inside.
+    const std::uint64_t shortPower = kIntegerPowers[wide - 1];
+    const std::uint64_t shortT = n * shortPower;
+    const std::uint64_t shortRest = shortT & (one - 1);
+    const bool shortUp = shortRest > half;
+    const std::uint64_t shortDistance = 2 * (shortUp ? one - shortRest : shortRest);  // in 1/2^(s+1)
+    // D decimals: the same, ten times finer.
+    const std::uint64_t longPower = shortPower * 10;
+    const std::uint64_t longT = shortT * 10;
+    const std::uint64_t longRest = longT & (one - 1);
+    const bool longUp = longRest > half;
+    const std::uint64_t longDistance = 2 * (longUp ? one - longRest : longRest);
+    // Ties and candidates on the interval's edge go to the general conversion.
+    if (shortRest == half || shortDistance == shortPower || longRest == half || longDistance >= longPower) {
+        return nullptr;
     }
-    return nullptr;
+    const bool isShort = shortDistance < shortPower;
+    const int decimals = isShort ? wide - 1 : wide;
+    const std::uint64_t power = isShort ? shortPower : longPower;
+    const std::uint64_t t = isShort ? shortT : longT;
+    const std::uint64_t m = (t >> shift) + ((isShort ? shortUp : longUp) ? 1 : 0);
+    // The text's whole part is the single's, or one more where m rounded up to it.
+    std::uint64_t whole = n >> shift;
+    std::uint64_t fraction = m - whole * power;
+    if (fraction == power) {
+        ++whole;
+        fraction = 0;
+    }
+    // A power of ten above the interval's low end: a text one decimal longer
+    // but below that power may have as few characters and lie nearer. The
+    // interval is under 10 candidates wide, so that needs m within 10 above
+    // a power of ten: a whole part that is one with a fraction under 10, or
+    // no whole part. Only those are looked at closely.
+    if (fraction < 10 || whole == 0) {
+        const std::uint64_t leading = kIntegerPowers[DigitCount(m) - 1];
+        if (2 * (leading << shift) > 2 * t - power) return nullptr;
+    }
+    return WriteParts(out, whole, fraction, decimals, value < 0, true);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <csignal>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstring>
@@ -111,6 +112,55 @@ TEST(PlainNumber, SinglesMatchTheGeneralConversion) {
     for (int exponent = -30; exponent < 26; ++exponent) {
         const std::uint32_t bits = std::bit_cast<std::uint32_t>(std::ldexp(1.0f, exponent));
         for (std::uint32_t near = bits - 8; near < bits + 8; ++near) EXPECT_TRUE(expect(fromBits(near))) << "bits " << near;
+    }
+}
+
+// Doubles that are no singles (candela values read from text, products of
+// the EULUMDAT scaling) must also give the general conversion's shortest
+// text: decimals of every length and any bit pattern, up to the magnitude
+// where more than one shortest text can read back (there the nearest is not
+// always the one written).
+TEST(PlainNumber, DoublesMatchTheGeneralConversion) {
+    std::uint64_t state = 0x9E3779B97F4A7C15u;
+    auto next = [&state] {  // xorshift: the same values on every run
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    constexpr auto kPowers = [] {
+        std::array<std::uint64_t, 17> powers{1};
+        for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+        return powers;
+    }();
+    std::size_t mismatches = 0;
+    auto check = [&](double value) {
+        if (!std::isfinite(value) || value == 0 || static_cast<double>(static_cast<float>(value)) == value) return;
+        char general[400];
+        const char* end = std::to_chars(general, general + sizeof general, value, std::chars_format::fixed).ptr;
+        const std::string written = PlainNumber(value);
+        if (written != std::string_view(general, end) && ++mismatches < 5) {
+            ADD_FAILURE() << std::bit_cast<std::uint64_t>(value) << ": " << written;
+        }
+    };
+    for (int i = 0; i < 400000; ++i) {
+        const std::uint64_t r = next();
+        const int decimals = static_cast<int>(r % 9);
+        const int magnitude = static_cast<int>((r >> 4) % 8);  // up to 10^7 before the point
+        const std::uint64_t limit = kPowers[std::min(magnitude + decimals, 16)];
+        const double scaled = static_cast<double>((r >> 8) % limit);
+        const double value = scaled / std::pow(10.0, decimals);
+        check(value);
+        check(-value);
+        check(std::nextafter(value, 0.0));
+        check(std::nextafter(value, 1e300));
+        // Any bit pattern from 2^-30 to 2^26.
+        const std::uint64_t exponent = 1023 - 30 + (r >> 20) % 56;
+        check(std::bit_cast<double>((exponent << 52) | (next() >> 12)));
+    }
+    for (double edge : {67108864.0, 1e-6, 1e-7}) {
+        for (double v = std::nextafter(edge, 0.0), k = 0; k < 3; ++k, v = std::nextafter(v, 1e300)) check(v);
+        check(edge * 0.9);
     }
 }
 

@@ -56,7 +56,7 @@ int DigitCount(std::uint64_t m) {
 // of four digits, those into pairs, the pairs into digits, each step done
 // for every part together by a multiplication that stands for a division
 // (exact for the ranges the parts can hold).
-std::uint64_t EightDigits(std::uint64_t x) {
+[[gnu::always_inline]] inline std::uint64_t EightDigits(std::uint64_t x) {
     const std::uint64_t upper = x / 10000;
     std::uint64_t w = upper | ((x - upper * 10000) << 32);  // 32-bit lanes of 4 digits
     std::uint64_t q = ((w * 10486) >> 20) & 0x0000007F0000007Fu;  // lane / 100
@@ -65,7 +65,7 @@ std::uint64_t EightDigits(std::uint64_t x) {
     return q | ((w - q * 10) << 8);                               // byte lanes of 1 digit
 }
 
-void StoreDigits(char* at, std::uint64_t lanes) {
+[[gnu::always_inline]] inline void StoreDigits(char* at, std::uint64_t lanes) {
     lanes += 0x3030303030303030u;
     if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(at, &lanes, sizeof lanes);
@@ -74,61 +74,80 @@ void StoreDigits(char* at, std::uint64_t lanes) {
     }
 }
 
-// `whole` (< 10^8), then the point and `decimals` (at most 16) digits of
-// `fraction`, the zeros at its end dropped when `trim` (and the point with
-// them when none are left). Digits are built in registers and stored eight
-// at a time, never read back; `out` needs room for 28 characters, and what
-// is stored past the text's end is overwritten by whatever follows. Returns the end.
-char* WriteParts(char* out, std::uint64_t whole, std::uint64_t fraction, int decimals, bool negative, bool trim) {
-    if (negative) *out++ = '-';
+// A number's text taken apart before it is stored, so that its length is
+// known first and its digits go from registers straight to their place:
+// the whole part's digits (from the lowest byte on), then the point and the
+// decimals. Digits are 0 to 9 here; '0' is added as they are stored.
+struct PlainPieces {
+    std::uint64_t whole = 0;
+    std::uint64_t first = 0;  // the first up to 8 decimals
+    std::uint64_t last = 0;   // the last 8 decimals where there are more than 8
+    int wholeLength = 1;
+    int decimals = 0;  // where `last` goes
+    int kept = 0;      // decimals shown; 0: no point
+    bool negative = false;
+
+    std::size_t length() const {
+        return static_cast<std::size_t>((negative ? 1 : 0) + wholeLength + (kept > 0 ? kept + 1 : 0));
+    }
+};
+
+// The text at `out`, which needs room for 28 characters (what is stored past
+// the text's end is overwritten by whatever follows). Returns the end.
+[[gnu::always_inline]] inline char* StorePieces(char* out, const PlainPieces& p) {
+    if (p.negative) *out++ = '-';
+    StoreDigits(out, p.whole);
+    out += p.wholeLength;
+    if (p.kept == 0) return out;
+    *out = '.';
+    StoreDigits(out + 1, p.first);
+    if (p.decimals > 8) StoreDigits(out + 1 + (p.decimals - 8), p.last);
+    return out + 1 + p.kept;
+}
+
+// `whole` (< 10^8), then `decimals` (at most 16) digits of `fraction`, the
+// zeros at the end dropped (and the point with them when none are left).
+[[gnu::always_inline]] inline PlainPieces MakePieces(std::uint64_t whole, std::uint64_t fraction, int decimals, bool negative) {
+    PlainPieces p;
+    p.negative = negative;
+    p.decimals = decimals;
     const std::uint64_t power = kIntegerPowers[decimals];
+    int trailingZeros = 0;
     if (decimals <= 7 && whole < 100000000 / power) {
-        // All of it in one set of eight digits: the whole part and the
-        // decimals are stored from it, shifted to where each begins.
+        // All of it in one set of eight digits, shifted to where each part begins.
         const std::uint64_t digits = EightDigits(whole * power + fraction);
         // The first digit shown: the first that is not a leading zero, or
         // the '0' before the point when there is no whole part.
         const int first = std::min(std::countr_zero(digits) / 8, 7 - decimals);
-        StoreDigits(out, digits >> (8 * first));
-        out += 8 - decimals - first;
-        const int trailingZeros = std::min(std::countl_zero(digits) / 8, decimals);
-        const int kept = trim ? decimals - trailingZeros : decimals;
-        if (kept == 0) return out;
-        *out = '.';
-        StoreDigits(out + 1, digits >> (8 * (8 - decimals)));
-        return out + 1 + kept;
-    }
-    const std::uint64_t wholeDigits = EightDigits(whole);
-    // The leading zeros shifted out; a zero whole part keeps its last '0'.
-    const int leadingZeros = whole == 0 ? 7 : std::countr_zero(wholeDigits) / 8;
-    StoreDigits(out, wholeDigits >> (8 * leadingZeros));
-    out += 8 - leadingZeros;
-    if (decimals == 0) return out;
-    std::uint64_t first = 0;  // decimals 1 to 8, or those before the last eight
-    std::uint64_t last = 0;   // the last eight decimals when there are more than 8
-    int trailingZeros = 0;
-    if (decimals <= 8) {
-        first = EightDigits(fraction) >> (8 * (8 - decimals));
-        trailingZeros = std::countl_zero(first) / 8 - (8 - decimals);
+        p.whole = digits >> (8 * first);
+        p.wholeLength = 8 - decimals - first;
+        p.first = decimals > 0 ? digits >> (8 * (8 - decimals)) : 0;
+        trailingZeros = std::min(std::countl_zero(digits) / 8, decimals);
     } else {
-        first = EightDigits(fraction / 100000000) >> (8 * (16 - decimals));
-        last = EightDigits(fraction % 100000000);
-        trailingZeros = last != 0 ? std::countl_zero(last) / 8 : 8 + std::countl_zero(first) / 8 - (16 - decimals);
+        const std::uint64_t wholeDigits = EightDigits(whole);
+        // The leading zeros shifted out; a zero whole part keeps its last '0'.
+        const int leadingZeros = whole == 0 ? 7 : std::countr_zero(wholeDigits) / 8;
+        p.whole = wholeDigits >> (8 * leadingZeros);
+        p.wholeLength = 8 - leadingZeros;
+        if (decimals <= 8) {
+            p.first = EightDigits(fraction) >> (8 * (8 - decimals));
+            trailingZeros = std::countl_zero(p.first) / 8 - (8 - decimals);
+        } else {
+            p.first = EightDigits(fraction / 100000000) >> (8 * (16 - decimals));
+            p.last = EightDigits(fraction % 100000000);
+            trailingZeros = p.last != 0 ? std::countl_zero(p.last) / 8
+                                        : 8 + std::countl_zero(p.first) / 8 - (16 - decimals);
+        }
     }
-    const int kept = trim ? decimals - trailingZeros : decimals;
-    if (kept == 0) return out;
-    *out = '.';
-    StoreDigits(out + 1, first);
-    if (decimals > 8) StoreDigits(out + 1 + (decimals - 8), last);
-    return out + 1 + kept;
+    p.kept = decimals - trailingZeros;
+    return p;
 }
 
 // m < 10^16 at `out` with the point `decimals` (at most 15) places from the
-// right, "0" before the point when m has no more digits than decimals; the
-// zeros at the end of the decimals dropped when `trim`, and the point with
-// them when none are left. `out` must have room for 36 characters (what is
-// copied past the text's end is overwritten by whatever follows). Returns the end.
-char* WriteDecimal(char* out, std::uint64_t m, int decimals, bool negative, bool trim) {
+// right, "0" before the point when m has no more digits than decimals.
+// `out` must have room for 36 characters (what is copied past the text's
+// end is overwritten by whatever follows). Returns the end.
+char* WriteDecimal(char* out, std::uint64_t m, int decimals, bool negative) {
     const std::uint64_t high = EightDigits(m / 100000000);
     const std::uint64_t low = EightDigits(m % 100000000);
     // The 16 digits, and room to copy 16 bytes from anywhere in them.
@@ -139,49 +158,55 @@ char* WriteDecimal(char* out, std::uint64_t m, int decimals, bool negative, bool
                                        : (low != 0 ? 8 + std::countr_zero(low) / 8 : 16);
     const int integerDigits = std::max(16 - leadingZeros - decimals, 1);
     const char* const point = digits + 16 - decimals;
-    int kept = decimals;
-    if (trim) {
-        const int trailingZeros = low != 0 ? std::countl_zero(low) / 8
-                                           : (high != 0 ? 8 + std::countl_zero(high) / 8 : 16);
-        kept -= std::min(trailingZeros, decimals);
-    }
     if (negative) *out++ = '-';
     std::memcpy(out, point - integerDigits, 16);
     out += integerDigits;
-    if (kept == 0) return out;
+    if (decimals == 0) return out;
     *out++ = '.';
     std::memcpy(out, point, 16);
-    return out + kept;
+    return out + decimals;
 }
 
-// Most values in photometric files have a few decimals: find the fewest that
-// read back exactly (an integer m whose m / 10^d, which is what a correctly
-// rounding reader computes, is the value) and write m's digits with the point.
+// Most values in photometric files have a few decimals. Below 2^26 a step
+// of 10^-6 is wider than the value's interval, so at 6 decimals only the
+// nearest candidate can read back, every shorter text is that one with
+// zeros at its end, and the product is near enough to an integer that
+// rounding it finds that candidate. The candidate reads back when m / 10^6,
+// which is what a correctly rounding reader computes, is the value: one
+// division decides.
+[[gnu::always_inline]] inline bool FewDecimalPieces(double value, PlainPieces& pieces) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < kSixDecimalsBelow)) return false;
+    const auto m = static_cast<std::int64_t>(magnitude * kPowersOfTen[6] + 0.5);
+    if (static_cast<double>(m) / kPowersOfTen[6] != magnitude) return false;
+    // The text's whole part is the value's, or one more where m rounded up to it.
+    std::uint64_t whole = static_cast<std::uint64_t>(magnitude);
+    std::uint64_t fraction = static_cast<std::uint64_t>(m) - whole * 1000000;
+    if (fraction == 1000000) {
+        ++whole;
+        fraction = 0;
+    }
+    // Most have three decimals or fewer: then the whole text fits in one
+    // set of eight digits for values up to 10^5.
+    if (fraction % 1000 == 0) {
+        pieces = MakePieces(whole, fraction / 1000, 3, value < 0);
+    } else {
+        pieces = MakePieces(whole, fraction, 6, value < 0);
+    }
+    return true;
+}
+
+// Larger values: the fewest decimals whose nearest candidate reads back.
 char* WriteFewDecimals(char* out, double value) {
     const double magnitude = std::fabs(value);
-    // Below 2^26 a step of 10^-6 is wider than the value's interval, so at 6
-    // decimals only the nearest candidate can read back, every shorter text
-    // is that one with zeros at its end, and the product is near enough to
-    // an integer that rounding it finds that candidate: one division decides.
-    if (magnitude < kSixDecimalsBelow) {
-        const auto m = static_cast<std::int64_t>(magnitude * kPowersOfTen[6] + 0.5);
-        if (static_cast<double>(m) / kPowersOfTen[6] != magnitude) return nullptr;
-        // The text's whole part is the value's, or one more where m rounded up to it.
-        std::uint64_t whole = static_cast<std::uint64_t>(magnitude);
-        std::uint64_t fraction = static_cast<std::uint64_t>(m) - whole * 1000000;
-        if (fraction == 1000000) {
-            ++whole;
-            fraction = 0;
-        }
-        return WriteParts(out, whole, fraction, 6, value < 0, true);
-    }
+    if (magnitude < kSixDecimalsBelow) return nullptr;  // FewDecimalPieces has decided
     for (int decimals = 0; decimals < 7; ++decimals) {
         const double scaled = magnitude * kPowersOfTen[decimals] + 0.5;
         if (scaled >= kExactIntegers) return nullptr;
         const auto m = static_cast<std::int64_t>(scaled);
         const double q = static_cast<double>(m) / kPowersOfTen[decimals];
         if (q != magnitude) continue;
-        return WriteDecimal(out, static_cast<std::uint64_t>(m), decimals, value < 0, false);
+        return WriteDecimal(out, static_cast<std::uint64_t>(m), decimals, value < 0);
     }
     return nullptr;
 }
@@ -202,15 +227,15 @@ constexpr auto kWideDecimals = [] {
 // the fewest digits. Only the plain cases are taken here; a tie between two
 // candidates, a candidate on the interval's edge, a power of two (whose
 // interval is lopsided) and a power of ten inside the interval go to the
-// general conversion.
-char* WriteShortSingleFast(char* out, float value) {
+// general conversion (false).
+[[gnu::always_inline]] inline bool ShortSinglePieces(float value, PlainPieces& pieces) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const std::uint32_t stored = bits & 0x7FFFFFu;
     const int biased = static_cast<int>((bits >> 23) & 0xFFu);
     // 2^-23 up to 2^23: steps below 1, and with N < 2^24 and at most 11
     // decimals, 2 N 10^d and 2 10^k 2^s stay below 2^64.
-    if (stored == 0 || biased < 104 || biased >= 150) return nullptr;
+    if (stored == 0 || biased < 104 || biased >= 150) return false;
     const std::uint64_t n = stored | 0x800000u;
     const int shift = 150 - biased;  // 1 ... 46
     const std::uint64_t one = std::uint64_t{1} << shift;
@@ -222,7 +247,7 @@ char* WriteShortSingleFast(char* out, float value) {
     // Both are tried at once and the shorter kept if it reads back: that
     // stands for the whole walk up from 0 decimals, without a branch on it.
     const int wide = kWideDecimals[static_cast<std::size_t>(shift)];
-    if (wide >= 12) return nullptr;
+    if (wide >= 12) return false;
     // D - 1 decimals: the nearest candidate, and whether it lies inside.
     const std::uint64_t shortPower = kIntegerPowers[wide - 1];
     const std::uint64_t shortT = n * shortPower;
@@ -237,7 +262,7 @@ char* WriteShortSingleFast(char* out, float value) {
     const std::uint64_t longDistance = 2 * (longUp ? one - longRest : longRest);
     // Ties and candidates on the interval's edge go to the general conversion.
     if (shortRest == half || shortDistance == shortPower || longRest == half || longDistance >= longPower) {
-        return nullptr;
+        return false;
     }
     const bool isShort = shortDistance < shortPower;
     const int decimals = isShort ? wide - 1 : wide;
@@ -258,33 +283,51 @@ char* WriteShortSingleFast(char* out, float value) {
     // no whole part. Only those are looked at closely.
     if (fraction < 10 || whole == 0) {
         const std::uint64_t leading = kIntegerPowers[DigitCount(m) - 1];
-        if (2 * (leading << shift) > 2 * t - power) return nullptr;
+        if (2 * (leading << shift) > 2 * t - power) return false;
     }
-    return WriteParts(out, whole, fraction, decimals, value < 0, true);
+    pieces = MakePieces(whole, fraction, decimals, value < 0);
+    return true;
+}
+
+// The pieces of a value's text where a quick path finds them: 0 for zero,
+// NaN and infinities, the shortest text of a single, a double's few decimals.
+[[gnu::always_inline]] inline bool QuickPieces(float value, PlainPieces& pieces) {
+    if (value == 0 || !std::isfinite(value)) {
+        pieces = PlainPieces{};
+        return true;
+    }
+    return ShortSinglePieces(value, pieces);
+}
+
+[[gnu::always_inline]] inline bool QuickPieces(double value, PlainPieces& pieces) {
+    if (value == 0 || !std::isfinite(value)) {
+        pieces = PlainPieces{};
+        return true;
+    }
+    // Singles go straight to the shortest form: a few decimals rarely fit them.
+    if (IsSingle(value)) return ShortSinglePieces(static_cast<float>(value), pieces);
+    return FewDecimalPieces(value, pieces);
 }
 
 }  // namespace
 
 char* WriteShortestSingle(char* out, float value) {
-    if (char* end = WriteShortSingleFast(out, value)) return end;
+    PlainPieces pieces;
+    if (ShortSinglePieces(value, pieces)) return StorePieces(out, pieces);
     return std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
 }
 
 // The plain text of `value` at `out` (room for kNumberTextMax); returns its end.
 char* WritePlain(char* out, double value) {
-    if (!std::isfinite(value) || value == 0.0) {
-        *out = '0';
-        return out + 1;
-    }
-    const bool single = IsSingle(value);
-    // Singles go straight to the shortest form: a few decimals rarely fit them.
-    if (!single) {
-        if (char* end = WriteFewDecimals(out, value)) return end;
-    }
+    PlainPieces pieces;
+    if (QuickPieces(value, pieces)) return StorePieces(out, pieces);
     // Shortest fixed form: reads back exactly, and never an "E" that the
     // readers' exponential check would refuse.
-    return single ? WriteShortestSingle(out, static_cast<float>(value))
-                  : std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
+    if (IsSingle(value)) {
+        return std::to_chars(out, out + kNumberTextMax, static_cast<float>(value), std::chars_format::fixed).ptr;
+    }
+    if (char* end = WriteFewDecimals(out, value)) return end;
+    return std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
 }
 
 void AppendPlainNumber(std::string& out, double value) {
@@ -308,45 +351,36 @@ std::string PlainNumber(double value) {
 
 template <class T>
 void AppendNumberLines(std::string& out, const std::vector<T>& values, std::size_t width) {
-    // Numbers are written straight into the string's own storage.
+    // Numbers are written straight into the string's own storage: the
+    // length of a number's text is known before it is stored, so the blank
+    // or line end goes first and the digits straight after it.
     std::size_t used = out.size();
     out.resize(used + values.size() * 16 + kNumberTextMax + 36);
     std::size_t lineLength = 0;
-    // Each number goes two places on, room for a line end before it; where
-    // it needs less, it moves back by a copy of fixed size, which compiles
-    // to a few register moves instead of a library call.
-    constexpr std::size_t kShort = 32;
+    char slow[kNumberTextMax];
     for (const T value : values) {
-        if (out.size() - used < kNumberTextMax + kShort + 4) out.resize(out.size() * 2);
-        char* start = out.data() + used;
-        char* number = start + 2;
-        const auto length = static_cast<std::size_t>(WritePlain(number, static_cast<double>(value)) - number);
-        char* to = number;
-        std::size_t advance = 2 + length;
+        if (out.size() - used < kNumberTextMax + 36) out.resize(out.size() * 2);
+        PlainPieces pieces;
+        const bool quick = QuickPieces(value, pieces);
+        const std::size_t length =
+            quick ? pieces.length() : static_cast<std::size_t>(WritePlain(slow, static_cast<double>(value)) - slow);
+        char* at = out.data() + used;
         if (lineLength == 0) {
-            to = start;
-            advance = length;
             lineLength = length;
         } else if (lineLength + 1 + length > width) {
-            start[0] = '\r';
-            start[1] = '\n';
+            *at++ = '\r';
+            *at++ = '\n';
             lineLength = length;
         } else {
-            start[0] = ' ';
-            to = start + 1;
-            advance = 1 + length;
+            *at++ = ' ';
             lineLength += 1 + length;
         }
-        if (to != number) {
-            if (length <= kShort) {
-                char moved[kShort];
-                std::memcpy(moved, number, kShort);
-                std::memcpy(to, moved, kShort);
-            } else {
-                std::memmove(to, number, length);
-            }
+        if (quick) {
+            StorePieces(at, pieces);
+        } else {
+            std::memcpy(at, slow, length);
         }
-        used += advance;
+        used = static_cast<std::size_t>(at - out.data()) + length;
     }
     out.resize(used);
     out.append(kCrLf);

@@ -106,30 +106,35 @@ struct PlainPieces {
 }
 
 // `whole` (< 10^8), then `decimals` (at most 16) digits of `fraction`, the
-// zeros at the end dropped (and the point with them when none are left).
-[[gnu::always_inline]] inline PlainPieces MakePieces(std::uint64_t whole, std::uint64_t fraction, int decimals, bool negative) {
+// zeros at the end dropped (and the point with them when none are left);
+// m is both together, whole 10^decimals + fraction.
+[[gnu::always_inline]] inline PlainPieces MakePieces(std::uint64_t m, std::uint64_t whole, std::uint64_t fraction,
+                                                     int decimals, bool negative) {
     PlainPieces p;
     p.negative = negative;
     p.decimals = decimals;
-    const std::uint64_t power = kIntegerPowers[decimals];
     int trailingZeros = 0;
-    if (decimals <= 7 && whole < 100000000 / power) {
+    if (decimals <= 7 && m < 100000000) {
         // All of it in one set of eight digits, shifted to where each part begins.
-        const std::uint64_t digits = EightDigits(whole * power + fraction);
+        const std::uint64_t digits = EightDigits(m);
         // The first digit shown: the first that is not a leading zero, or
         // the '0' before the point when there is no whole part.
-        const int first = std::min(std::countr_zero(digits) / 8, 7 - decimals);
+        // Both counts come from m itself where they can, which is known
+        // long before its digits are.
+        const int first = std::min(8 - DigitCount(m), 7 - decimals);
         p.whole = digits >> (8 * first);
         p.wholeLength = 8 - decimals - first;
         p.first = decimals > 0 ? digits >> (8 * (8 - decimals)) : 0;
-        trailingZeros = std::min(std::countl_zero(digits) / 8, decimals);
+        trailingZeros = m % 10 != 0 ? 0 : std::min(std::countl_zero(digits) / 8, decimals);
     } else {
         const std::uint64_t wholeDigits = EightDigits(whole);
         // The leading zeros shifted out; a zero whole part keeps its last '0'.
         const int leadingZeros = whole == 0 ? 7 : std::countr_zero(wholeDigits) / 8;
         p.whole = wholeDigits >> (8 * leadingZeros);
         p.wholeLength = 8 - leadingZeros;
-        if (decimals <= 8) {
+        if (decimals == 0) {
+            p.first = 0;
+        } else if (decimals <= 8) {
             p.first = EightDigits(fraction) >> (8 * (8 - decimals));
             trailingZeros = std::countl_zero(p.first) / 8 - (8 - decimals);
         } else {
@@ -189,9 +194,9 @@ char* WriteDecimal(char* out, std::uint64_t m, int decimals, bool negative) {
     // Most have three decimals or fewer: then the whole text fits in one
     // set of eight digits for values up to 10^5.
     if (fraction % 1000 == 0) {
-        pieces = MakePieces(whole, fraction / 1000, 3, value < 0);
+        pieces = MakePieces(static_cast<std::uint64_t>(m) / 1000, whole, fraction / 1000, 3, value < 0);
     } else {
-        pieces = MakePieces(whole, fraction, 6, value < 0);
+        pieces = MakePieces(static_cast<std::uint64_t>(m), whole, fraction, 6, value < 0);
     }
     return true;
 }
@@ -285,18 +290,19 @@ constexpr auto kWideDecimals = [] {
         const std::uint64_t leading = kIntegerPowers[DigitCount(m) - 1];
         if (2 * (leading << shift) > 2 * t - power) return false;
     }
-    pieces = MakePieces(whole, fraction, decimals, value < 0);
+    pieces = MakePieces(m, whole, fraction, decimals, value < 0);
     return true;
 }
 
 // The pieces of a value's text where a quick path finds them: 0 for zero,
 // NaN and infinities, the shortest text of a single, a double's few decimals.
 [[gnu::always_inline]] inline bool QuickPieces(float value, PlainPieces& pieces) {
+    if (ShortSinglePieces(value, pieces)) return true;
     if (value == 0 || !std::isfinite(value)) {
         pieces = PlainPieces{};
         return true;
     }
-    return ShortSinglePieces(value, pieces);
+    return false;
 }
 
 [[gnu::always_inline]] inline bool QuickPieces(double value, PlainPieces& pieces) {

@@ -51,6 +51,9 @@ int DigitCount(std::uint64_t m) {
     return estimate + (m >= kIntegerPowers[estimate] ? 1 : 0);
 }
 
+// The number texts' hot path is kept inline (the attribute is a hint other
+// compilers ignore): as separate calls it cost a third of the writing time.
+
 // Eight decimal digits of x < 10^8 at once, '0' to '9', one to a byte: the
 // most significant digit in the lowest byte. The value is split into halves
 // of four digits, those into pairs, the pairs into digits, each step done
@@ -118,9 +121,8 @@ struct PlainPieces {
         // All of it in one set of eight digits, shifted to where each part begins.
         const std::uint64_t digits = EightDigits(m);
         // The first digit shown: the first that is not a leading zero, or
-        // the '0' before the point when there is no whole part.
-        // Both counts come from m itself where they can, which is known
-        // long before its digits are.
+        // the '0' before the point when there is no whole part. Both counts
+        // come from m itself where they can: it is known long before its digits.
         const int first = std::min(8 - DigitCount(m), 7 - decimals);
         p.whole = digits >> (8 * first);
         p.wholeLength = 8 - decimals - first;

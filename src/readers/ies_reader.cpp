@@ -50,6 +50,24 @@ std::string* KnownKeywordField(PhotometricRecord& record, std::string_view tag) 
     return nullptr;
 }
 
+// The largest of `count` (at least one) values; four partial maxima keep the
+// comparisons from waiting on each other.
+double LargestOf(const double* values, std::size_t count) {
+    double m0 = values[0];
+    double m1 = m0;
+    double m2 = m0;
+    double m3 = m0;
+    std::size_t k = 0;
+    for (; k + 4 <= count; k += 4) {
+        m0 = std::max(m0, values[k]);
+        m1 = std::max(m1, values[k + 1]);
+        m2 = std::max(m2, values[k + 2]);
+        m3 = std::max(m3, values[k + 3]);
+    }
+    for (; k < count; ++k) m0 = std::max(m0, values[k]);
+    return std::max(std::max(m0, m1), std::max(m2, m3));
+}
+
 class IesParser {
 public:
     IesParser(std::string_view text, PhotometricRecord& record, ReaderMessages& message)
@@ -306,22 +324,25 @@ private:
                     }
                     row[i] = value;
                 }
-                for (const std::size_t last = std::max(stop, i + 1); i < last; ++i) {
-                    const double value = row[i];
-                    if (value > record_.MaxCandela) {
-                        record_.MaxCandela = value;
-                        record_.MaxCandelaVertAngle = record_.VertAngles[i];
-                        record_.MaxCandelaHorAngle = record_.HorAngles[j];
-                    }
-                    if (typeC && i == pole_) {
-                        const auto single = static_cast<float>(value);
-                        if (j == 0) {
-                            poleReference = single;
-                        } else if (single != poleReference && poleLine == 0) {
-                            poleLine = reader_.lastLine();
-                        }
+                const std::size_t last = std::max(stop, i + 1);
+                // The first place of the run's largest value is where a scan
+                // in order would last raise the maximum.
+                const double largest = LargestOf(row.data() + i, last - i);
+                if (largest > record_.MaxCandela) {
+                    const std::size_t at = static_cast<std::size_t>(std::find(row.begin() + i, row.begin() + last, largest) - row.begin());
+                    record_.MaxCandela = largest;
+                    record_.MaxCandelaVertAngle = record_.VertAngles[at];
+                    record_.MaxCandelaHorAngle = record_.HorAngles[j];
+                }
+                if (typeC && pole_ >= i && pole_ < last) {
+                    const auto single = static_cast<float>(row[pole_]);
+                    if (j == 0) {
+                        poleReference = single;
+                    } else if (single != poleReference && poleLine == 0) {
+                        poleLine = reader_.lastLine();
                     }
                 }
+                i = last;
             }
         }
         if (poleLine != 0) add(kPoleNotEqual, poleLine);

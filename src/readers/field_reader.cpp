@@ -340,10 +340,13 @@ std::size_t TakePlainBlock(PlainRun& run, double* out, std::size_t room, double 
     // is the first character after a number, or after a run of blanks that
     // starts right after one (found by the carry of an addition that runs
     // through the blanks).
-    const std::uint64_t afterNumeric = (numeric << 1) | (afterNumber ? 1 : 0);
-    const std::uint64_t followsNumber =
-        (afterNumeric & ~c.blanks) | ((c.blanks + (afterNumeric & c.blanks)) & ~c.blanks);
-    const std::uint64_t separators = c.blanks | c.returns | c.lineFeeds | (c.commas & followsNumber);
+    std::uint64_t separators = c.blanks | c.returns | c.lineFeeds;
+    if (c.commas != 0) {
+        const std::uint64_t afterNumeric = (numeric << 1) | (afterNumber ? 1 : 0);
+        const std::uint64_t followsNumber =
+            (afterNumeric & ~c.blanks) | ((c.blanks + (afterNumeric & c.blanks)) & ~c.blanks);
+        separators |= c.commas & followsNumber;
+    }
     const std::uint64_t untaken = UntakenInBlock(c, numeric, separators);
     const std::uint64_t region = untaken == 0 ? ~std::uint64_t{0} : LowBits(FirstBit(untaken));
     std::uint64_t starts = numeric & ~(numeric << 1);
@@ -384,8 +387,12 @@ std::size_t TakePlainBlock(PlainRun& run, double* out, std::size_t room, double 
     if (taken > 0) {
         // CR LF is one line end; a lone CR and a lone LF are one each. Every
         // character before a number's start has its follower in the block.
-        const std::uint64_t lineEnds = (c.lineFeeds | (c.returns & ~(c.lineFeeds >> 1))) & LowBits(lastStart);
-        if (lineEnds != 0) run.line += std::popcount(lineEnds);
+        // A block holds a line end or two: counted bit by bit, cheaper than
+        // the library's population count.
+        for (std::uint64_t lineEnds = (c.lineFeeds | (c.returns & ~(c.lineFeeds >> 1))) & LowBits(lastStart);
+             lineEnds != 0; lineEnds &= lineEnds - 1) {
+            ++run.line;
+        }
         run.lastBegin = p + lastStart;
         run.p = p + lastEnd;
     }

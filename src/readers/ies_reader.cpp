@@ -15,6 +15,10 @@
 #include "readers/line_delimiters.h"
 #include "readers/text_decoding.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lumibench {
 
 namespace {
@@ -50,22 +54,30 @@ std::string* KnownKeywordField(PhotometricRecord& record, std::string_view tag) 
     return nullptr;
 }
 
-// The largest of `count` (at least one) values; four partial maxima keep the
-// comparisons from waiting on each other.
+// The largest of `count` (at least one) values, without NaN; several partial
+// maxima keep the comparisons from waiting on each other.
 double LargestOf(const double* values, std::size_t count) {
-    double m0 = values[0];
-    double m1 = m0;
-    double m2 = m0;
-    double m3 = m0;
     std::size_t k = 0;
-    for (; k + 4 <= count; k += 4) {
-        m0 = std::max(m0, values[k]);
-        m1 = std::max(m1, values[k + 1]);
-        m2 = std::max(m2, values[k + 2]);
-        m3 = std::max(m3, values[k + 3]);
+    double largest = values[0];
+#if defined(__SSE2__)
+    if (count >= 8) {
+        __m128d m0 = _mm_loadu_pd(values);
+        __m128d m1 = m0;
+        __m128d m2 = m0;
+        __m128d m3 = m0;
+        for (; k + 8 <= count; k += 8) {
+            m0 = _mm_max_pd(m0, _mm_loadu_pd(values + k));
+            m1 = _mm_max_pd(m1, _mm_loadu_pd(values + k + 2));
+            m2 = _mm_max_pd(m2, _mm_loadu_pd(values + k + 4));
+            m3 = _mm_max_pd(m3, _mm_loadu_pd(values + k + 6));
+        }
+        double lanes[2];
+        _mm_storeu_pd(lanes, _mm_max_pd(_mm_max_pd(m0, m1), _mm_max_pd(m2, m3)));
+        largest = std::max(lanes[0], lanes[1]);
     }
-    for (; k < count; ++k) m0 = std::max(m0, values[k]);
-    return std::max(std::max(m0, m1), std::max(m2, m3));
+#endif
+    for (; k < count; ++k) largest = std::max(largest, values[k]);
+    return largest;
 }
 
 class IesParser {

@@ -1,10 +1,15 @@
 #include "readers/field_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <system_error>
 #include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/number_text.h"
 
@@ -143,6 +148,255 @@ std::optional<F> ParseFloating(std::string_view text, bool* outOfRange) {
     }
     if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
     return value;
+}
+
+
+// One plain decimal of a value list: its text, the line it starts on, its value.
+struct PlainField {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    int line = 0;
+    double value = 0;
+};
+
+// The next plain decimal after `p`, one character at a time. `afterNumber`:
+// `p` sits right after a number, so its field end (with a comma) comes first.
+inline bool NextPlainField(const char* p, const char* end, bool afterNumber, int line, PlainField& field) {
+    if (afterNumber) p = SkipFieldEnd(p, end, line);
+    const char* q = SkipBeforeField(p, end, line);
+    const char* const begin = q;
+    std::uint64_t mantissa = 0;
+    unsigned digits = 0;
+    unsigned fraction = 0;
+    bool point = false;
+    for (; q < end; ++q) {
+        const auto d = static_cast<unsigned>(*q - '0');
+        if (d < 10) {
+            mantissa = mantissa * 10 + d;
+            ++digits;
+            fraction += point;
+        } else if (*q == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    // Up to 15 digits the mantissa is exact in a double, and one correctly
+    // rounded division gives what the general conversion gives.
+    if (digits == 0 || digits > 15 || (q < end && !EndsField(*q))) return false;
+    field = {begin, q, line, static_cast<double>(mantissa) / kPowersOfTen[fraction]};
+    return true;
+}
+
+// The same a block of 64 characters at a time. Going number by number, each
+// number's place depends on the one before through a chain of branches whose
+// outcome follows the lengths of the numbers; classifying a block's
+// characters at once into bit sets (bit i: character i) leaves only a short
+// walk over the bits, and the numbers are converted independently of each
+// other. Blocks take blanks, line ends and a number's comma between numbers;
+// anything else (a sign, a letter, a comma out of place) ends the block's work
+// there, and the number there goes one character at a time.
+struct BlockClasses {
+    std::uint64_t digits = 0;
+    std::uint64_t points = 0;
+    std::uint64_t blanks = 0;
+    std::uint64_t returns = 0;
+    std::uint64_t lineFeeds = 0;
+    std::uint64_t commas = 0;
+};
+
+constexpr std::ptrdiff_t kBlock = 64;
+// A number of the block may be read as a word from its start.
+constexpr std::ptrdiff_t kBlockTail = kBlock + 8;
+
+#if defined(__SSE2__)
+inline std::uint64_t Bits16(__m128i set, int at) {
+    return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(set))} << at;
+}
+
+inline BlockClasses ClassifyBlock(const char* p) {
+    BlockClasses c;
+    for (int at = 0; at < kBlock; at += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        const __m128i fromZero = _mm_sub_epi8(x, _mm_set1_epi8('0'));
+        c.digits |= Bits16(_mm_cmpeq_epi8(_mm_min_epu8(fromZero, _mm_set1_epi8(9)), fromZero), at);
+        c.points |= Bits16(_mm_cmpeq_epi8(x, _mm_set1_epi8('.')), at);
+        c.blanks |= Bits16(_mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\t'))), at);
+        c.returns |= Bits16(_mm_cmpeq_epi8(x, _mm_set1_epi8(kCr)), at);
+        c.lineFeeds |= Bits16(_mm_cmpeq_epi8(x, _mm_set1_epi8(kLf)), at);
+        c.commas |= Bits16(_mm_cmpeq_epi8(x, _mm_set1_epi8(',')), at);
+    }
+    return c;
+}
+#else
+inline BlockClasses ClassifyBlock(const char* p) {
+    BlockClasses c;
+    for (int i = 0; i < kBlock; ++i) {
+        const std::uint64_t bit = std::uint64_t{1} << i;
+        const char ch = p[i];
+        if (IsDigit(ch)) c.digits |= bit;
+        if (ch == '.') c.points |= bit;
+        if (IsBlank(ch)) c.blanks |= bit;
+        if (ch == kCr) c.returns |= bit;
+        if (ch == kLf) c.lineFeeds |= bit;
+        if (ch == ',') c.commas |= bit;
+    }
+    return c;
+}
+#endif
+
+// The bytes below `count` (0..8), and the factor that moves `count` bytes up to byte 7.
+constexpr std::uint64_t kLowBytes[9] = {0,
+                                        0xFF,
+                                        0xFFFF,
+                                        0xFFFFFF,
+                                        0xFFFFFFFF,
+                                        0xFFFFFFFFFF,
+                                        0xFFFFFFFFFFFF,
+                                        0xFFFFFFFFFFFFFF,
+                                        0xFFFFFFFFFFFFFFFF};
+constexpr std::uint64_t kByteShifts[9] = {0,
+                                          std::uint64_t{1} << 56,
+                                          std::uint64_t{1} << 48,
+                                          std::uint64_t{1} << 40,
+                                          std::uint64_t{1} << 32,
+                                          std::uint64_t{1} << 24,
+                                          std::uint64_t{1} << 16,
+                                          std::uint64_t{1} << 8,
+                                          1};
+
+// The bits below `count` (0..64).
+inline std::uint64_t LowBits(unsigned count) { return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1; }
+
+// The lowest set bit's place; `set` is not empty.
+inline unsigned FirstBit(std::uint64_t set) { return static_cast<unsigned>(__builtin_ctzll(set)); }
+
+// The value of up to eight digit values (0..9), the first in byte 0 and
+// missing leading digits as zero bytes: pairs, then fours, by multiplication.
+inline std::uint32_t EightDigits(std::uint64_t digits) {
+    digits = digits * 10 + (digits >> 8);
+    constexpr std::uint64_t kPairs = 0x000000FF000000FFULL;
+    constexpr std::uint64_t kFirstPairs = 100 + (1000000ULL << 32);
+    constexpr std::uint64_t kSecondPairs = 1 + (10000ULL << 32);
+    return static_cast<std::uint32_t>(
+        (((digits & kPairs) * kFirstPairs) + (((digits >> 16) & kPairs) * kSecondPairs)) >> 32);
+}
+
+// The integer as a double, built from its bits: the integer conversion
+// instruction keeps the register's previous value (the last division) as an
+// input, which would chain every value's division to the one before.
+inline double ExactDouble(std::uint64_t integer) {
+    constexpr std::uint64_t kTwoTo52Bits = 0x4330000000000000ULL;
+    return std::bit_cast<double>(kTwoTo52Bits | integer) - 4503599627370496.0;
+}
+
+// The mantissa of a number of up to eight characters, digits and at most
+// one point, at `begin` (the point at `point`, or `point` == `length`), read
+// as one little-endian word: eight bytes from `begin` must be readable.
+inline std::uint64_t EightOrFewerDigits(const char* begin, unsigned length, unsigned point, unsigned hasPoint) {
+    std::uint64_t word;
+    std::memcpy(&word, begin, sizeof word);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    // The point taken out: the characters after it move down a byte.
+    const std::uint64_t below = kLowBytes[point];
+    const std::uint64_t joined = (word & below) | ((word >> 8) & ~below);
+    // Moved up to end at byte 7 by a multiplication, which stands for the
+    // shift and drops the characters after the number.
+    return EightDigits((joined ^ 0x3030303030303030ULL) * kByteShifts[length - hasPoint]);
+}
+
+struct PlainRun {
+    const char* p;  // after the last number taken
+    int line;       // the line of the last number taken, or of `p`
+    const char* lastBegin;
+};
+
+// The characters of the block that the word-at-a-time conversion cannot
+// take: a number of nine characters or more, a second point in a number, a
+// point alone, and anything that is neither a separator nor part of a number.
+inline std::uint64_t UntakenInBlock(const BlockClasses& c, std::uint64_t numeric, std::uint64_t separators) {
+    // Characters with 1, 2, 4 numeric characters ending at them, by doubling.
+    const std::uint64_t two = numeric & (numeric << 1);
+    const std::uint64_t four = two & (two << 2);
+    const std::uint64_t ninth = four & (four << 4) & (numeric << 8);
+    // Characters after a point in its number, spread the same way.
+    std::uint64_t afterPoint = (c.points << 1) & numeric;
+    afterPoint |= (afterPoint << 1) & numeric;
+    afterPoint |= (afterPoint << 2) & two;
+    afterPoint |= (afterPoint << 4) & four;
+    const std::uint64_t pointAlone = c.points & ~(numeric << 1) & ~(numeric >> 1);
+    return ninth | (afterPoint & c.points) | pointAlone | ~(numeric | separators);
+}
+
+// Takes up to `room` plain decimals that lie wholly in the block at `run.p`
+// (kBlockTail bytes readable) into `out`; returns how many. `Limited`: only
+// values up to `limit`. `afterNumber`: `run.p` is right after a number.
+template <bool Limited>
+std::size_t TakePlainBlock(PlainRun& run, double* out, std::size_t room, double limit, bool afterNumber) {
+    const char* const p = run.p;
+    const BlockClasses c = ClassifyBlock(p);
+    const std::uint64_t numeric = c.digits | c.points;
+    // A comma belongs to the number before it, with only blanks between: it
+    // is the first character after a number, or after a run of blanks that
+    // starts right after one (found by the carry of an addition that runs
+    // through the blanks).
+    std::uint64_t separators = c.blanks | c.returns | c.lineFeeds;
+    if (c.commas != 0) {
+        const std::uint64_t afterNumeric = (numeric << 1) | (afterNumber ? 1 : 0);
+        const std::uint64_t followsNumber =
+            (afterNumeric & ~c.blanks) | ((c.blanks + (afterNumeric & c.blanks)) & ~c.blanks);
+        separators |= c.commas & followsNumber;
+    }
+    const std::uint64_t untaken = UntakenInBlock(c, numeric, separators);
+    const std::uint64_t region = untaken == 0 ? ~std::uint64_t{0} : LowBits(FirstBit(untaken));
+    std::uint64_t starts = numeric & ~(numeric << 1);
+    // A number is whole when a separator of the block follows it; a number
+    // that the region cuts keeps its start but loses its end, and so is the
+    // last start, after every end.
+    std::uint64_t lasts = numeric & (separators >> 1) & region;
+    // At most 32 numbers fit a block: fewer room keeps only the first ends.
+    for (std::size_t kept = 0, rest = lasts; room < 32 && rest != 0; ++kept, rest &= rest - 1) {
+        if (kept == room) {
+            lasts &= LowBits(FirstBit(rest));
+            break;
+        }
+    }
+    std::size_t taken = 0;
+    unsigned lastStart = 0;
+    unsigned lastEnd = 0;
+    while (lasts != 0) {
+        const std::uint64_t startBit = starts & (0 - starts);
+        const std::uint64_t afterBit = (lasts & (0 - lasts)) << 1;  // the separator after the number
+        const unsigned start = FirstBit(startBit);
+        const unsigned end = FirstBit(lasts) + 1;
+        const unsigned length = end - start;
+        // The point's place in the number, or its length without one.
+        const unsigned point = FirstBit((c.points & (afterBit - startBit)) | afterBit) - start;
+        const unsigned hasPoint = point < length ? 1 : 0;
+        const double value = ExactDouble(EightOrFewerDigits(p + start, length, point, hasPoint)) /
+                             kPowersOfTen[length - point - hasPoint];
+        if constexpr (Limited) {
+            if (!(value <= limit)) break;
+        }
+        out[taken++] = value;
+        lastStart = start;
+        lastEnd = end;
+        starts &= starts - 1;
+        lasts &= lasts - 1;
+    }
+    if (taken > 0) {
+        // CR LF is one line end; a lone CR and a lone LF are one each. Every
+        // character before a number's start has its follower in the block.
+        // A block holds a line end or two: counted bit by bit, cheaper than
+        // the library's population count.
+        for (std::uint64_t lineEnds = (c.lineFeeds | (c.returns & ~(c.lineFeeds >> 1))) & LowBits(lastStart);
+             lineEnds != 0; lineEnds &= lineEnds - 1) {
+            ++run.line;
+        }
+        run.lastBegin = p + lastStart;
+        run.p = p + lastEnd;
+    }
+    return taken;
 }
 
 }  // namespace
@@ -315,53 +569,30 @@ std::size_t FieldReader::readPlainNumbers(double* out, std::size_t count, double
     // The state lives in locals for the whole run and is stored once at the end.
     const char* const data = text_.data();
     const char* const end = data + text_.size();
-    const char* p = data + pos_;
-    int line = line_;
-    const char* lastBegin = nullptr;
-    const char* lastEnd = nullptr;
-    int lastLine = lastLine_;
+    PlainRun run{data + pos_, line_, nullptr};  // `p` is before the taken numbers' field end
     std::size_t n = 0;
     while (n < count) {
-        int fieldLine = line;
-        const char* q = SkipBeforeField(p, end, fieldLine);
-        const char* const begin = q;
-        std::uint64_t mantissa = 0;
-        unsigned digits = 0;
-        unsigned fraction = 0;
-        // One loop over digits and the point: a single exit per number keeps
-        // the branch predictor's misses to one.
-        bool point = false;
-        for (; q < end; ++q) {
-            const auto d = static_cast<unsigned>(*q - '0');
-            if (d < 10) {
-                mantissa = mantissa * 10 + d;
-                ++digits;
-                fraction += point;
-            } else if (*q == '.' && !point) {
-                point = true;
-            } else {
-                break;
+        if (end - run.p >= kBlockTail) {
+            // Fifteen digits stay below 1e15: only a lower limit needs the test.
+            const std::size_t taken = limit < 1e15 ? TakePlainBlock<true>(run, out + n, count - n, limit, n > 0)
+                                                   : TakePlainBlock<false>(run, out + n, count - n, limit, n > 0);
+            if (taken > 0) {
+                n += taken;
+                continue;
             }
         }
-        // Up to 15 digits the mantissa is exact in a double, and one correctly
-        // rounded division gives what the general conversion gives.
-        if (digits == 0 || digits > 15 || (q < end && !EndsField(*q))) break;
-        const double value = fraction == 0 ? static_cast<double>(mantissa)
-                                           : static_cast<double>(mantissa) / kPowersOfTen[fraction];
-        // Fifteen digits stay below 1e15: only a lower limit needs the test,
-        // which then waits for the division.
-        if (limit < 1e15 && !(value <= limit)) break;
-        lastBegin = begin;
-        lastEnd = q;
-        lastLine = fieldLine;
-        p = SkipFieldEnd(q, end, fieldLine);
-        line = fieldLine;
-        out[n++] = value;
+        PlainField field;
+        if (!NextPlainField(run.p, end, n > 0, run.line, field)) break;
+        if (limit < 1e15 && !(field.value <= limit)) break;
+        run = {field.end, field.line, field.begin};
+        out[n++] = field.value;
     }
     if (n > 0) {
-        pos_ = static_cast<std::size_t>(p - data);
-        line_ = line;
-        lastLine_ = lastLine;
+        const char* lastBegin = run.lastBegin;
+        const char* lastEnd = run.p;
+        lastLine_ = run.line;
+        pos_ = static_cast<std::size_t>(SkipFieldEnd(run.p, end, run.line) - data);
+        line_ = run.line;
         lastValue_ = std::string_view(lastBegin, static_cast<std::size_t>(lastEnd - lastBegin));
         failure_ = ReadFailure::None;
     }

@@ -15,6 +15,10 @@
 #include "readers/line_delimiters.h"
 #include "readers/text_decoding.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lumibench {
 
 namespace {
@@ -48,6 +52,32 @@ std::string* KnownKeywordField(PhotometricRecord& record, std::string_view tag) 
     if (tag == "[LAMP]") return &record.LampKeyword;
     if (tag == "[BALLAST]") return &record.BallastKeyword;
     return nullptr;
+}
+
+// The largest of `count` (at least one) values, without NaN; several partial
+// maxima keep the comparisons from waiting on each other.
+double LargestOf(const double* values, std::size_t count) {
+    std::size_t k = 0;
+    double largest = values[0];
+#if defined(__SSE2__)
+    if (count >= 8) {
+        __m128d m0 = _mm_loadu_pd(values);
+        __m128d m1 = m0;
+        __m128d m2 = m0;
+        __m128d m3 = m0;
+        for (; k + 8 <= count; k += 8) {
+            m0 = _mm_max_pd(m0, _mm_loadu_pd(values + k));
+            m1 = _mm_max_pd(m1, _mm_loadu_pd(values + k + 2));
+            m2 = _mm_max_pd(m2, _mm_loadu_pd(values + k + 4));
+            m3 = _mm_max_pd(m3, _mm_loadu_pd(values + k + 6));
+        }
+        double lanes[2];
+        _mm_storeu_pd(lanes, _mm_max_pd(_mm_max_pd(m0, m1), _mm_max_pd(m2, m3)));
+        largest = std::max(lanes[0], lanes[1]);
+    }
+#endif
+    for (; k < count; ++k) largest = std::max(largest, values[k]);
+    return largest;
 }
 
 class IesParser {
@@ -306,22 +336,25 @@ private:
                     }
                     row[i] = value;
                 }
-                for (const std::size_t last = std::max(stop, i + 1); i < last; ++i) {
-                    const double value = row[i];
-                    if (value > record_.MaxCandela) {
-                        record_.MaxCandela = value;
-                        record_.MaxCandelaVertAngle = record_.VertAngles[i];
-                        record_.MaxCandelaHorAngle = record_.HorAngles[j];
-                    }
-                    if (typeC && i == pole_) {
-                        const auto single = static_cast<float>(value);
-                        if (j == 0) {
-                            poleReference = single;
-                        } else if (single != poleReference && poleLine == 0) {
-                            poleLine = reader_.lastLine();
-                        }
+                const std::size_t last = std::max(stop, i + 1);
+                // The first place of the run's largest value is where a scan
+                // in order would last raise the maximum.
+                const double largest = LargestOf(row.data() + i, last - i);
+                if (largest > record_.MaxCandela) {
+                    const std::size_t at = static_cast<std::size_t>(std::find(row.begin() + i, row.begin() + last, largest) - row.begin());
+                    record_.MaxCandela = largest;
+                    record_.MaxCandelaVertAngle = record_.VertAngles[at];
+                    record_.MaxCandelaHorAngle = record_.HorAngles[j];
+                }
+                if (typeC && pole_ >= i && pole_ < last) {
+                    const auto single = static_cast<float>(row[pole_]);
+                    if (j == 0) {
+                        poleReference = single;
+                    } else if (single != poleReference && poleLine == 0) {
+                        poleLine = reader_.lastLine();
                     }
                 }
+                i = last;
             }
         }
         if (poleLine != 0) add(kPoleNotEqual, poleLine);

@@ -39,11 +39,12 @@ constexpr char16_t kWindows1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// True when none of the 32 bytes at `p` has its high bit set.
-bool AllAscii32(const char* p) {
-    std::uint64_t words[4];
+// True when none of the 64 bytes at `p` has its high bit set.
+bool AllAscii64(const char* p) {
+    std::uint64_t words[8];
     std::memcpy(words, p, sizeof words);
-    return ((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ULL) == 0;
+    return ((words[0] | words[1] | words[2] | words[3] | words[4] | words[5] | words[6] | words[7]) &
+            0x8080808080808080ULL) == 0;
 }
 
 }  // namespace
@@ -90,8 +91,8 @@ bool IsValidUtf8(std::string_view bytes) {
     const std::size_t n = bytes.size();
     std::size_t i = 0;
     while (i < n) {
-        if (i + 32 <= n && AllAscii32(bytes.data() + i)) {
-            i += 32;
+        if (i + 64 <= n && AllAscii64(bytes.data() + i)) {
+            i += 64;
             continue;
         }
         const unsigned char c = s[i];

@@ -130,6 +130,74 @@ TEST(FieldReader, ConversionsMatchCorrectRounding) {
     }
 }
 
+// Long value lists are read a block of characters at a time; every run must
+// end where reading field by field would stop, with the same values, the
+// same position and the same lines. Texts mix plain values of every length
+// with what the run must stop at, and every kind of separator.
+TEST(FieldReader, PlainRunsReadAsFieldByField) {
+    const std::vector<std::string> odd = {".", "..", "1.2.3", "1.2345.6", "-5", "+5", "1e5", "x", ",", ", ,", "12345678901234567", "0.000000000000001"};
+    const std::vector<std::string> gaps = {" ", "  ", "\t", "\r\n", "\n", "\r", " \r\n ", ", ", " ,\r\n", "\r\n\r\n"};
+    std::mt19937_64 random(11);
+    auto plainNumber = [&] {
+        std::string digits = std::to_string(random());
+        digits.resize(1 + random() % 16);
+        if (random() % 4 != 0) digits.insert(random() % (digits.size() + 1), ".");
+        return digits;
+    };
+    auto isPlain = [](std::string_view text) {
+        std::size_t digits = 0;
+        std::size_t points = 0;
+        for (const char c : text) {
+            if (c == '.') {
+                ++points;
+            } else if (c >= '0' && c <= '9') {
+                ++digits;
+            } else {
+                return false;
+            }
+        }
+        return digits > 0 && digits <= 15 && points <= 1;
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (int k = 0; k < 400; ++k) {
+            text += random() % 40 == 0 ? odd[random() % odd.size()] : plainNumber();
+            text += random() % 6 == 0 ? gaps[random() % gaps.size()] : " ";
+        }
+        const double limit = round % 3 == 0 ? 5000.0 : 1e300;
+        FieldReader run(text);
+        FieldReader fieldByField(text);
+        while (!run.atEnd()) {
+            const std::size_t count = 1 + random() % 60;
+            std::vector<double> values(count);
+            const std::size_t taken = run.readPlainNumbers(values.data(), count, limit);
+            std::size_t expected = 0;
+            for (; expected < count; ++expected) {
+                FieldReader probe = fieldByField;
+                const std::optional<std::string_view> field = probe.readFieldText();
+                if (!field || !isPlain(*field)) break;
+                FieldReader next = fieldByField;
+                double value = 0;
+                ASSERT_TRUE(next.readNumber(value)) << *field;
+                if (!(value <= limit)) break;
+                ASSERT_LT(expected, taken) << "run stopped before " << *field << " at " << fieldByField.position();
+                ASSERT_EQ(values[expected], value) << *field;
+                fieldByField = next;
+            }
+            ASSERT_EQ(taken, expected) << "at " << fieldByField.position();
+            ASSERT_EQ(run.position(), fieldByField.position());
+            ASSERT_EQ(run.line(), fieldByField.line());
+            ASSERT_EQ(run.lastLine(), fieldByField.lastLine());
+            ASSERT_EQ(run.lastValue(), fieldByField.lastValue());
+            // Past whatever stopped the run, on both.
+            if (taken == 0) {
+                run.readFieldText();
+                fieldByField.readFieldText();
+            }
+        }
+    }
+}
+
 TEST(FieldReader, PhysicalLinesCountEveryKindOfLineEnd) {
     const std::string_view text = "a\r\nb\nc\rd\r\n\r\ne";
     EXPECT_EQ(PhysicalLineAt(text, 0), 1);

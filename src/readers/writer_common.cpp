@@ -60,8 +60,9 @@ int DigitCount(std::uint64_t m) {
 // for every part together by a multiplication that stands for a division
 // (exact for the ranges the parts can hold).
 [[gnu::always_inline]] inline std::uint64_t EightDigits(std::uint64_t x) {
-    const std::uint64_t upper = x / 10000;
-    std::uint64_t w = upper | ((x - upper * 10000) << 32);  // 32-bit lanes of 4 digits
+    const auto x32 = static_cast<std::uint32_t>(x);  // below 2^27: the first split needs no wide product
+    const std::uint32_t upper = x32 / 10000;
+    std::uint64_t w = upper | (static_cast<std::uint64_t>(x32 - upper * 10000) << 32);  // 32-bit lanes of 4 digits
     std::uint64_t q = ((w * 10486) >> 20) & 0x0000007F0000007Fu;  // lane / 100
     w = q | ((w - q * 100) << 16);                                // 16-bit lanes of 2 digits
     q = ((w * 103) >> 10) & 0x000F000F000F000Fu;                  // lane / 10
@@ -121,13 +122,12 @@ struct PlainPieces {
         // All of it in one set of eight digits, shifted to where each part begins.
         const std::uint64_t digits = EightDigits(m);
         // The first digit shown: the first that is not a leading zero, or
-        // the '0' before the point when there is no whole part. Both counts
-        // come from m itself where they can: it is known long before its digits.
-        const int first = std::min(8 - DigitCount(m), 7 - decimals);
+        // the '0' before the point when there is no whole part (m > 0).
+        const int first = std::min(std::countr_zero(digits) / 8, 7 - decimals);
         p.whole = digits >> (8 * first);
         p.wholeLength = 8 - decimals - first;
         p.first = decimals > 0 ? digits >> (8 * (8 - decimals)) : 0;
-        trailingZeros = m % 10 != 0 ? 0 : std::min(std::countl_zero(digits) / 8, decimals);
+        trailingZeros = std::min(std::countl_zero(digits) / 8, decimals);
     } else {
         const std::uint64_t wholeDigits = EightDigits(whole);
         // The leading zeros shifted out; a zero whole part keeps its last '0'.

@@ -227,6 +227,15 @@ constexpr auto kWideDecimals = [] {
     return decimals;
 }();
 
+// 10^(D - 1) for each s: the first power tried, found in one look-up.
+constexpr auto kShortPowers = [] {
+    std::array<std::uint64_t, 47> powers{};
+    for (std::size_t s = 1; s < powers.size(); ++s) {
+        powers[s] = kIntegerPowers[static_cast<std::size_t>(kWideDecimals[s] - 1)];
+    }
+    return powers;
+}();
+
 // The shortest fixed text of a single, found in integers. The single is
 // N / 2^s exactly; at d decimals the nearest candidate is m = round(N 10^d / 2^s),
 // and it reads back as the single when it lies strictly within half a step
@@ -256,7 +265,7 @@ constexpr auto kWideDecimals = [] {
     const int wide = kWideDecimals[static_cast<std::size_t>(shift)];
     if (wide >= 12) return false;
     // D - 1 decimals: the nearest candidate, and whether it lies inside.
-    const std::uint64_t shortPower = kIntegerPowers[wide - 1];
+    const std::uint64_t shortPower = kShortPowers[static_cast<std::size_t>(shift)];
     const std::uint64_t shortT = n * shortPower;
     const std::uint64_t shortRest = shortT & (one - 1);
     const bool shortUp = shortRest > half;

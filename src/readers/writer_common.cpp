@@ -184,23 +184,25 @@ char* WriteDecimal(char* out, std::uint64_t m, int decimals, bool negative) {
 [[gnu::always_inline]] inline bool FewDecimalPieces(double value, PlainPieces& pieces) {
     const double magnitude = std::fabs(value);
     if (!(magnitude < kSixDecimalsBelow)) return false;
-    const auto m = static_cast<std::int64_t>(magnitude * kPowersOfTen[6] + 0.5);
-    if (static_cast<double>(m) / kPowersOfTen[6] != magnitude) return false;
     // The text's whole part is the value's, or one more where m rounded up to it.
-    std::uint64_t whole = static_cast<std::uint64_t>(magnitude);
-    std::uint64_t fraction = static_cast<std::uint64_t>(m) - whole * 1000000;
-    if (fraction == 1000000) {
-        ++whole;
-        fraction = 0;
-    }
-    // Most have three decimals or fewer: then the whole text fits in one
-    // set of eight digits for values up to 10^5.
-    if (fraction % 1000 == 0) {
-        pieces = MakePieces(static_cast<std::uint64_t>(m) / 1000, whole, fraction / 1000, 3, value < 0);
-    } else {
-        pieces = MakePieces(static_cast<std::uint64_t>(m), whole, fraction, 6, value < 0);
-    }
-    return true;
+    auto split = [&](std::uint64_t m, std::uint64_t power, int decimals) {
+        std::uint64_t whole = static_cast<std::uint64_t>(magnitude);
+        std::uint64_t fraction = m - whole * power;
+        if (fraction == power) {
+            ++whole;
+            fraction = 0;
+        }
+        pieces = MakePieces(m, whole, fraction, decimals, value < 0);
+        return true;
+    };
+    // Most have three decimals or fewer: the same test at 3 decimals finds
+    // them sooner (a candidate there is the one at 6 without its last zeros),
+    // and the whole text then fits in one set of eight digits up to 10^5.
+    const auto m3 = static_cast<std::int64_t>(magnitude * kPowersOfTen[3] + 0.5);
+    if (static_cast<double>(m3) / kPowersOfTen[3] == magnitude) return split(static_cast<std::uint64_t>(m3), 1000, 3);
+    const auto m6 = static_cast<std::int64_t>(magnitude * kPowersOfTen[6] + 0.5);
+    if (static_cast<double>(m6) / kPowersOfTen[6] != magnitude) return false;
+    return split(static_cast<std::uint64_t>(m6), 1000000, 6);
 }
 
 // Larger values: the fewest decimals whose nearest candidate reads back.

@@ -22,6 +22,7 @@
 #include "exchange/exchange_records.h"
 #include "photometry/photometry.h"
 #include "platform/sqlite_settings_store.h"
+#include "../toolhost/test_host.h"
 #include "screen_capture.h"
 #include "shell/frm_lumibench.h"
 #include "shell/lumibench_main.h"
@@ -91,14 +92,7 @@ protected:
     }
     void startHost(const std::string& commandLine) {
         session_ = std::make_unique<HostSession>(*store_, messages_);
-        session_->exchangeSection = "Data Exchange";
-        session_->programFolder = root_;
-        session_->userDataFolder = root_ / "data";
-        session_->pauseIntervalSeconds = 0.05f;
-        session_->welcomeFlag = false;
-        ShellExtensions extensions;
-        extensions.buildToolHost = StandardShellExtensions().buildToolHost;
-        window_ = StartLumibench(*session_, extensions, commandLine);
+        window_ = testing::StartTestHost(*session_, root_, commandLine);
     }
     std::string file(const char* name) const { return (root_ / name).string(); }
     // The host, offscreen, starts a tool (`flag` of its command line) on both

@@ -15,7 +15,9 @@ int main(int argc, char** argv) {
     const bool feet = session->setting("Lumibench_PE", "InputUnits", "0") != "2";
 
     lumibench::template_tool::TemplateWindow window(*session, feet);
-    lumibench::WindowToolDriver driver(*session, window, {.started = [&] { window.dialogs().runClicks(); }});
+    lumibench::WindowToolHooks hooks;
+    hooks.started = [&] { window.dialogs().runClicks(); };
+    lumibench::WindowToolDriver driver(*session, window, hooks);
     window.show();
     return app.exec();
 }

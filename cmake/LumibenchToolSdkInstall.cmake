@@ -15,10 +15,12 @@ foreach(folder sdk model photometry diagrams)
             DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/lumibench/${folder}
             COMPONENT sdk
             FILES_MATCHING PATTERN "*.h"
-            # The Qt helper of lumibench_sdk_window is not in the installed library.
+            # The Qt helpers of lumibench_sdk_window are not in the installed library.
             PATTERN "tool_window.h" EXCLUDE
             PATTERN "diagram_view.h" EXCLUDE
-            PATTERN "data_tool.h" EXCLUDE)
+            PATTERN "data_tool.h" EXCLUDE
+            PATTERN "tool_start.h" EXCLUDE
+            PATTERN "window_tool.h" EXCLUDE)
   endif()
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/src/sdk/include/sdk/sdk_version.h

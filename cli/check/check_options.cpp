@@ -1,32 +1,19 @@
 #include "check_options.h"
 
+#include "file_arguments.h"
+
 namespace lumibench {
 
 CheckOptions ParseCheckArguments(const std::vector<std::string>& args) {
     CheckOptions options;
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--repair") {
-            options.repair = true;
-        } else if (arg == "--fix") {
-            options.fix = true;
-        } else if (arg == "--json") {
-            options.json = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else if (options.error.empty()) {
-            options.error = "unknown option '" + arg + "'";
-        }
-    }
-    if (options.error.empty() && !options.help && !options.version && options.files.empty()) {
-        options.error = "no FILE given";
-    }
+    ParseFileArguments(args, options, [&](const std::string& arg, std::size_t&) {
+        if (arg == "--repair") options.repair = true;
+        else if (arg == "--fix") options.fix = true;
+        else if (arg == "--json") options.json = true;
+        else return false;
+        return true;
+    });
+    RequireFiles(options);
     return options;
 }
 

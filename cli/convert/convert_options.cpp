@@ -2,26 +2,22 @@
 
 #include <filesystem>
 
+#include "file_arguments.h"
+
 namespace lumibench {
 
 ConvertOptions ParseConvertArguments(const std::vector<std::string>& args) {
     ConvertOptions options;
-    bool optionsEnded = false;
     auto fail = [&](std::string text) {
         if (options.error.empty()) options.error = std::move(text);
     };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--to" || arg.starts_with("--to=")) {
+    ParseFileArguments(args, options, [&](const std::string& arg, std::size_t& i) {
+        if (arg == "--to" || arg.starts_with("--to=")) {
             std::string value;
             if (arg == "--to") {
                 if (i + 1 >= args.size()) {
                     fail("--to needs a format");
-                    continue;
+                    return true;
                 }
                 value = args[++i];
             } else {
@@ -43,21 +39,13 @@ ConvertOptions ParseConvertArguments(const std::vector<std::string>& args) {
             options.repair = true;
         } else if (arg == "--fix") {
             options.fix = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
         } else {
-            fail("unknown option '" + arg + "'");
+            return false;
         }
-    }
-    if (options.error.empty() && !options.help && !options.version) {
-        if (!options.to) {
-            options.error = "--to is required";
-        } else if (options.files.empty()) {
-            options.error = "no FILE given";
-        }
-    }
+        return true;
+    });
+    if (options.error.empty() && !options.help && !options.version && !options.to) options.error = "--to is required";
+    RequireFiles(options);
     return options;
 }
 

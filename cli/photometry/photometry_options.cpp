@@ -4,6 +4,8 @@
 #include <functional>
 #include <map>
 
+#include "file_arguments.h"
+
 namespace lumibench {
 namespace {
 
@@ -41,20 +43,11 @@ const std::map<std::string, NumberSetter>& NumberOptions() {
 
 PhotometryOptions ParsePhotometryArguments(const std::vector<std::string>& args) {
     PhotometryOptions options;
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--repair") {
+    ParseFileArguments(args, options, [&](const std::string& arg, std::size_t&) {
+        if (arg == "--repair") {
             options.repair = true;
         } else if (arg == "--json") {
             options.json = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
         } else if (arg == "--compare") {
             options.compare = true;
         } else if (arg.rfind("--compare=", 0) == 0) {
@@ -79,14 +72,13 @@ PhotometryOptions ParsePhotometryArguments(const std::vector<std::string>& args)
             if ((!number || !NumberOptions().at(arg.substr(0, eq))(options.inputs, value)) && options.error.empty()) {
                 options.error = "value out of range in '" + arg + "'";
             }
-        } else if (options.error.empty()) {
-            options.error = "unknown option '" + arg + "'";
+        } else {
+            return false;
         }
-    }
+        return true;
+    });
     if (options.inputs.feet) options.inputs.road.metresPerUnit = 0.3048;
-    if (options.error.empty() && !options.help && !options.version && options.files.empty()) {
-        options.error = "no FILE given";
-    }
+    RequireFiles(options);
     return options;
 }
 

@@ -361,30 +361,30 @@ std::size_t TakePlainBlock(PlainRun& run, double* out, std::size_t room, double 
             break;
         }
     }
+    const std::uint64_t startsBefore = starts;
+    const std::uint64_t lastsBefore = lasts;
     std::size_t taken = 0;
-    unsigned lastStart = 0;
-    unsigned lastEnd = 0;
     while (lasts != 0) {
         const std::uint64_t startBit = starts & (0 - starts);
         const std::uint64_t afterBit = (lasts & (0 - lasts)) << 1;  // the separator after the number
         const unsigned start = FirstBit(startBit);
-        const unsigned end = FirstBit(lasts) + 1;
-        const unsigned length = end - start;
-        // The point's place in the number, or its length without one.
-        const unsigned point = FirstBit((c.points & (afterBit - startBit)) | afterBit) - start;
-        const unsigned hasPoint = point < length ? 1 : 0;
-        const double value = ExactDouble(EightOrFewerDigits(p + start, length, point, hasPoint)) /
-                             kPowersOfTen[length - point - hasPoint];
+        const unsigned end = FirstBit(afterBit);
+        // The point's place, or the number's end without one.
+        const unsigned point = FirstBit((c.points & (afterBit - startBit)) | afterBit);
+        const unsigned hasPoint = point < end ? 1 : 0;
+        const double value = ExactDouble(EightOrFewerDigits(p + start, end - start, point - start, hasPoint)) /
+                             kPowersOfTen[end - point - hasPoint];
         if constexpr (Limited) {
             if (!(value <= limit)) break;
         }
         out[taken++] = value;
-        lastStart = start;
-        lastEnd = end;
         starts &= starts - 1;
         lasts &= lasts - 1;
     }
     if (taken > 0) {
+        // The last number taken: the highest start and end gone from the sets.
+        const auto lastStart = static_cast<unsigned>(63 - __builtin_clzll(startsBefore & ~starts));
+        const auto lastEnd = static_cast<unsigned>(64 - __builtin_clzll(lastsBefore & ~lasts));
         // CR LF is one line end; a lone CR and a lone LF are one each. Every
         // character before a number's start has its follower in the block.
         // A block holds a line end or two: counted bit by bit, cheaper than

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "model/photometric_record.h"
 
@@ -30,6 +31,18 @@ struct DataToolHooks {
     // After the window was shown.
     std::function<void()> shown;
 };
+
+// The hooks of a tool whose data sets live in `model` (markFirstUnsaved(), and
+// takeRefreshed(records) and removeFile(path) counting the data sets they
+// changed) and whose `window` redraws them on refresh().
+template <class Model, class Window>
+DataToolHooks ModelToolHooks(Model& model, Window& window, std::function<void()> shown) {
+    return {.markFirstUnsaved = [&model] { model.markFirstUnsaved(); },
+            .takeRefreshed = [&model](const WorkRecordTable& records) { return model.takeRefreshed(records) > 0; },
+            .removeFile = [&model](const std::string& path) { return model.removeFile(path) > 0; },
+            .dataChanged = [&window] { window.refresh(); },
+            .shown = std::move(shown)};
+}
 
 class DataToolDriver : public QObject {
 public:

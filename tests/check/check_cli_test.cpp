@@ -15,6 +15,7 @@
 
 #include "core/path_text.h"
 #include "readers/load_dispatch.h"
+#include "program_run.h"
 #include "test_files.h"
 
 namespace lumibench {
@@ -23,29 +24,11 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempFolder;
 
-struct CheckRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CheckRun = testing::ProgramRun;
 
 CheckRun RunCheck(const std::vector<std::string>& args) {
-    const char* bin = std::getenv("LUMIBENCH_BIN_DIR");
-    const std::string program =
-        std::string(bin && *bin ? bin : LUMIBENCH_BIN_DIR_DEFAULT) + "/lumibench-check";
-    QStringList arguments;
-    for (const std::string& arg : args) arguments << QString::fromStdString(arg);
-    QProcess process;
-    process.start(QString::fromStdString(program), arguments);
-    CheckRun run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << program << " did not finish normally";
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return testing::RunProgram(QString::fromStdString(testing::BuiltProgram("lumibench-check")), testing::Arguments(args),
+                               120000);
 }
 
 bool HasReader(const std::string& name) {

@@ -16,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "program_run.h"
 #include "test_files.h"
 
 namespace lumibench {
@@ -27,39 +28,19 @@ using testing::TempFolder;
 // An account without rights to the test's folders, for runs started as root.
 constexpr int kNobody = 65534;
 
-struct ProcessRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string CheckProgram() {
-    const char* bin = std::getenv("LUMIBENCH_BIN_DIR");
-    return std::string(bin && *bin ? bin : LUMIBENCH_BIN_DIR_DEFAULT) + "/lumibench-check";
-}
+using ProcessRun = testing::ProgramRun;
 
 ProcessRun RunCheck(const std::vector<std::string>& args, const fs::path& dataHome, bool asNobody = false) {
     QStringList arguments;
-    QString program = QString::fromStdString(CheckProgram());
+    QString program = QString::fromStdString(testing::BuiltProgram("lumibench-check"));
     if (asNobody) {
         arguments << "--reuid=65534" << "--regid=65534" << "--clear-groups" << program;
         program = "/usr/bin/setpriv";
     }
-    for (const std::string& arg : args) arguments << QString::fromStdString(arg);
-    QProcess process;
+    arguments << testing::Arguments(args);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome.string()));
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    ProcessRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "lumibench-check did not finish normally";
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return testing::RunProgram(program, arguments, 60000, environment);
 }
 
 std::string LfOnlyIes() {

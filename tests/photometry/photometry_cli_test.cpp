@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "analytic_records.h"
+#include "program_run.h"
 
 namespace lumibench {
 namespace {
@@ -23,28 +24,11 @@ namespace fs = std::filesystem;
 using testing::Layout;
 constexpr double kPi = std::numbers::pi;
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using testing::ProgramRun;
 
 ProgramRun RunPhotometry(const std::vector<std::string>& args) {
-    const char* bin = std::getenv("LUMIBENCH_BIN_DIR");
-    const std::string program = std::string(bin && *bin ? bin : LUMIBENCH_BIN_DIR_DEFAULT) + "/lumibench-photometry";
-    QStringList arguments;
-    for (const std::string& arg : args) arguments << QString::fromStdString(arg);
-    QProcess process;
-    process.start(QString::fromStdString(program), arguments);
-    ProgramRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << program << " did not finish normally";
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return testing::RunProgram(QString::fromStdString(testing::BuiltProgram("lumibench-photometry")),
+                               testing::Arguments(args), 60000);
 }
 
 class Folder {

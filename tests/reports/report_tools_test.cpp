@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "platform/sqlite_settings_store.h"
+#include "../toolhost/test_host.h"
 #include "screen_capture.h"
 #include "shell/frm_lumibench.h"
 #include "shell/lumibench_main.h"
@@ -200,19 +201,12 @@ TEST_P(ReportTools, StartedByTheHostWritesThePdfOfItsDataSet) {
 
     RecordingMessageSink messages;
     HostSession session(*store_, messages);
-    session.exchangeSection = "Data Exchange";
-    session.programFolder = root_;
-    session.userDataFolder = root_ / "data";
-    session.pauseIntervalSeconds = 0.05f;
-    session.welcomeFlag = false;
-    ShellExtensions extensions;
-    extensions.buildToolHost = StandardShellExtensions().buildToolHost;
     const std::string tool = GetParam().tool;
     const char* letter = tool == "Tool_IndoorReportPE" ? "/I" : tool == "Tool_RoadReportPE" ? "/R" : "/F";
     // The tool process draws on the X server; this host stays offscreen.
     ::setenv("DISPLAY", server.display().c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    auto window = StartLumibench(session, extensions, file.string() + "," + letter);
+    auto window = testing::StartTestHost(session, root_, file.string() + "," + letter);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Whatever fails below, the tool process ends with the test.
     struct CloseTools {

@@ -15,6 +15,7 @@
 #include "shell/lumibench_main.h"
 #include "shell/tool_host_wiring.h"
 #include "temp_folder.h"
+#include "test_host.h"
 
 namespace lumibench {
 namespace {
@@ -65,14 +66,7 @@ TEST(EndToEnd, ToolbarStartHandsDataOverAndTakesItBack) {
     ASSERT_TRUE(store);
     RecordingMessageSink messages;
     HostSession session(*store, messages);
-    session.exchangeSection = "Data Exchange";
-    session.programFolder = folder.path();
-    session.userDataFolder = folder / "data";
-    session.pauseIntervalSeconds = 0.05f;
-    session.welcomeFlag = false;
-    ShellExtensions extensions;
-    extensions.buildToolHost = StandardShellExtensions().buildToolHost;
-    auto window = StartLumibench(session, extensions, sample);
+    auto window = testing::StartTestHost(session, folder.path(), sample);
     ASSERT_EQ(session.loaded.size(), 1u);
 
     QAction* probe = window->findChild<QAction*>("lumibench_probe");

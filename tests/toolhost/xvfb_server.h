@@ -16,14 +16,16 @@ namespace lumibench::testing {
 inline constexpr const char* kXvfb = "/usr/bin/Xvfb";
 
 // An X server of its own for the test; it reports its display number itself.
+// display() is empty when Xvfb is not installed or did not start.
 class Xvfb {
 public:
-    Xvfb() {
+    explicit Xvfb(int width = 800, int height = 600) {
         int fds[2];
         if (::access(kXvfb, X_OK) != 0 || ::pipe(fds) != 0) return;
+        // The server writes its display number to the pipe once it accepts clients.
         const std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {kXvfb, "-displayfd", fd.c_str(), "-screen", "0", "800x600x24",
-                              "-nolisten", "tcp", nullptr};
+        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        const char* argv[] = {kXvfb, "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
@@ -42,6 +44,8 @@ public:
         ::close(fds[0]);
         if (!number.empty()) display_ = ":" + number;
     }
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
     ~Xvfb() {
         if (pid_ > 0) {
             ::kill(pid_, SIGTERM);

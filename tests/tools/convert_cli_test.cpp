@@ -14,26 +14,17 @@
 
 #include "file_check.h"
 #include "photometry/photometry.h"
+#include "program_run.h"
 
 namespace lumibench {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ConvertRun {
-    int status = -1;
-    std::string out;
-};
+using ConvertRun = testing::ProgramRun;
 
 ConvertRun Convert(const QStringList& arguments) {
-    QProcess process;
-    process.start(QString::fromStdString(fs::path(std::getenv("LUMIBENCH_BIN_DIR")) / "lumibench-convert"),
-                  arguments);
-    ConvertRun run;
-    if (!process.waitForFinished(20000)) return run;
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    return run;
+    return testing::RunProgram(QString::fromStdString(testing::BuiltProgram("lumibench-convert")), arguments, 20000);
 }
 
 class ConvertCli : public ::testing::Test {

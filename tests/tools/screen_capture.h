@@ -6,23 +6,14 @@
 
 #include <string>
 
-#include <sys/types.h>
+#include "xvfb_server.h"
 
 namespace lumibench::testing {
 
-// An X server of the test's own, gone with the object. display() is empty
-// when Xvfb is not installed or did not start.
-class XvfbServer {
+// An X server of the test's own at a size that fits the tools' windows.
+class XvfbServer : public Xvfb {
 public:
-    XvfbServer(int width = 1280, int height = 800);
-    ~XvfbServer();
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
-    const std::string& display() const { return display_; }
-
-private:
-    pid_t pid_ = 0;
-    std::string display_;
+    XvfbServer(int width = 1280, int height = 800) : Xvfb(width, height) {}
 };
 
 // A null image when the display cannot be opened or read.

@@ -4,7 +4,6 @@
 // written file loads without a message.
 
 #include <QAction>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,6 +11,8 @@
 
 #include "../toolhost/process_helpers.h"
 #include "../toolhost/temp_folder.h"
+#include "../toolhost/test_host.h"
+#include "../toolhost/xvfb_server.h"
 #include "core/message_sink.h"
 #include "platform/sqlite_settings_store.h"
 #include "readers/ies_reader.h"
@@ -26,38 +27,13 @@ using namespace std::chrono_literals;
 using testing::TempFolder;
 using testing::WaitFor;
 
-// An X server for the tool processes, on a display number it picks itself.
-class XServer {
-public:
-    XServer() {
-        if (!std::filesystem::exists("/usr/bin/Xvfb")) return;
-        server_.setProgram("/usr/bin/Xvfb");
-        server_.setArguments({"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-        server_.start();
-        if (!server_.waitForStarted(5000)) return;
-        // Xvfb writes its display number once it accepts clients.
-        if (WaitFor([&] { return server_.canReadLine(); }, 5s)) {
-            display_ = ":" + server_.readLine().trimmed().toStdString();
-        }
-    }
-    ~XServer() {
-        server_.terminate();
-        server_.waitForFinished(3000);
-    }
-    const std::string& display() const { return display_; }
-
-private:
-    QProcess server_;
-    std::string display_;
-};
-
 TEST(TemplateAndSave, NewDataIsListedUnsavedThenSavedToALoadableFile) {
     const char* bin = std::getenv("LUMIBENCH_BIN_DIR");
     ASSERT_NE(bin, nullptr);
     for (const char* tool : {"Tool_TemplatePE", "Tool_SaveEXPE"}) {
         if (!std::filesystem::exists(std::filesystem::path(bin) / tool)) GTEST_SKIP() << tool << " is not built";
     }
-    XServer x;
+    testing::Xvfb x(1280, 800);
     if (x.display().empty()) GTEST_SKIP() << "no Xvfb";
     ::setenv("DISPLAY", x.display().c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);  // for the tools; this process keeps its own platform
@@ -75,14 +51,7 @@ TEST(TemplateAndSave, NewDataIsListedUnsavedThenSavedToALoadableFile) {
     ASSERT_TRUE(store);
     RecordingMessageSink messages;
     HostSession session(*store, messages);
-    session.exchangeSection = "Data Exchange";
-    session.programFolder = folder.path();
-    session.userDataFolder = folder / "data";
-    session.pauseIntervalSeconds = 0.05f;
-    session.welcomeFlag = false;
-    ShellExtensions extensions;
-    extensions.buildToolHost = StandardShellExtensions().buildToolHost;
-    auto window = StartLumibench(session, extensions, "");
+    auto window = testing::StartTestHost(session, folder.path(), "");
     ASSERT_TRUE(session.loaded.empty());
 
     ::setenv("LUMIBENCH_TOOL_SCRIPT", "click cmdCreate", 1);

@@ -22,6 +22,7 @@
 #include "exchange/exchange_records.h"
 #include "photometry/photometry.h"
 #include "platform/sqlite_settings_store.h"
+#include "../toolhost/test_host.h"
 #include "screen_capture.h"
 #include "shell/frm_lumibench.h"
 #include "shell/lumibench_main.h"
@@ -91,16 +92,31 @@ protected:
     }
     void startHost(const std::string& commandLine) {
         session_ = std::make_unique<HostSession>(*store_, messages_);
-        session_->exchangeSection = "Data Exchange";
-        session_->programFolder = root_;
-        session_->userDataFolder = root_ / "data";
-        session_->pauseIntervalSeconds = 0.05f;
-        session_->welcomeFlag = false;
-        ShellExtensions extensions;
-        extensions.buildToolHost = StandardShellExtensions().buildToolHost;
-        window_ = StartLumibench(*session_, extensions, commandLine);
+        window_ = testing::StartTestHost(*session_, root_, commandLine);
     }
     std::string file(const char* name) const { return (root_ / name).string(); }
+    // The host, offscreen, starts a tool (`flag` of its command line) on both
+    // sample files; the tool draws on `server`, which `stateVariable` names a
+    // state file for.
+    void startWithBothFilesOn(const XvfbServer& server, const char* stateVariable, const fs::path& state,
+                              const char* flag) {
+        ::setenv(stateVariable, state.c_str(), 1);
+        ::setenv("DISPLAY", server.display().c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        startHost(file("downlight.ies") + "," + file("wall_washer.ies") + "," + flag);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ASSERT_EQ(session_->loaded.size(), 2u);
+    }
+    // The user closes the second file in the host's list (closing the first
+    // would end every tool).
+    void closeSecondFile() {
+        auto* list = window_->findChild<QListWidget*>("lstLoadedFilesList");
+        ASSERT_NE(list, nullptr);
+        list->item(0)->setCheckState(Qt::Unchecked);
+        messages_.scriptedAnswers = {MessageAnswer::Yes};
+        window_->CloseCheckedFiles();
+        ASSERT_EQ(session_->loaded.size(), 1u);
+    }
 
     QTemporaryDir folder_;
     fs::path root_;
@@ -111,6 +127,13 @@ protected:
     std::unique_ptr<frmLumibench> window_;
 };
 
+// A tool's state file; empty while there is none.
+QJsonObject ReadStateObject(const fs::path& path) {
+    QFile file(QString::fromStdString(path.string()));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
 // View's own account of what it shows (LUMIBENCH_VIEW_STATE).
 struct ViewState {
     std::vector<std::string> files;
@@ -118,10 +141,8 @@ struct ViewState {
     bool visible = false;
 };
 ViewState ReadViewState(const fs::path& path) {
-    QFile file(QString::fromStdString(path.string()));
     ViewState state;
-    if (!file.open(QIODevice::ReadOnly)) return state;
-    const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject object = ReadStateObject(path);
     for (const auto& d : object.value("datasets").toArray()) {
         state.files.push_back(d.toObject().value("file").toString().toStdString());
         state.peaks.push_back(d.toObject().value("peakCandela").toDouble());
@@ -143,19 +164,21 @@ std::size_t PixelsLike(const QImage& image, QRgb colour) {
     return n;
 }
 
+// The screen of `display` shows the curves of both data sets: red for the
+// first, blue for the second. The picture is kept in `screen`.
+bool BothCurvesOnScreen(const std::string& display, QImage& screen) {
+    screen = CaptureScreen(display);
+    return !screen.isNull() && PixelsLike(screen, qRgb(0xd0, 0x1c, 0x1c)) > 100 &&
+           PixelsLike(screen, qRgb(0x1f, 0x4e, 0xd8)) > 100;
+}
+
 TEST_F(ToolsEndToEnd, ViewDrawsTwoCheckedFilesAndDropsAClosedOne) {
     if (!installed("Tool_ViewPE")) GTEST_SKIP() << "Tool_ViewPE is not built";
     XvfbServer server;
     if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
     catalogue("Tool_ViewPE", 2);
     const fs::path state = root_ / "view-state.json";
-    ::setenv("LUMIBENCH_VIEW_STATE", state.c_str(), 1);
-    // The tool process draws on the X server; this host stays offscreen.
-    ::setenv("DISPLAY", server.display().c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    startHost(file("downlight.ies") + "," + file("wall_washer.ies") + ",/V");
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ASSERT_EQ(session_->loaded.size(), 2u);
+    ASSERT_NO_FATAL_FAILURE(startWithBothFilesOn(server, "LUMIBENCH_VIEW_STATE", state, "/V"));
 
     ASSERT_TRUE(WaitFor([&] {
         const ViewState s = ReadViewState(state);
@@ -166,11 +189,8 @@ TEST_F(ToolsEndToEnd, ViewDrawsTwoCheckedFilesAndDropsAClosedOne) {
     // On the screen: a diagram (many colours), with a red curve for the first
     // data set and a blue one for the second.
     QImage screen;
-    ASSERT_TRUE(WaitFor([&] {
-        screen = CaptureScreen(server.display());
-        return !screen.isNull() && PixelsLike(screen, qRgb(0xd0, 0x1c, 0x1c)) > 100 &&
-               PixelsLike(screen, qRgb(0x1f, 0x4e, 0xd8)) > 100;
-    })) << "no curves of both data sets on the screen";
+    ASSERT_TRUE(WaitFor([&] { return BothCurvesOnScreen(server.display(), screen); }))
+        << "no curves of both data sets on the screen";
     EXPECT_GT(testing::ColourCount(screen, screen.rect()), 50u);
     screen.save(QString::fromStdString((root_ / "view.png").string()));
 
@@ -188,14 +208,8 @@ TEST_F(ToolsEndToEnd, ViewDrawsTwoCheckedFilesAndDropsAClosedOne) {
     }))
         << "View did not take the updated data";
 
-    // The user closes the second file in the host's list (closing the first
-    // would end every tool): View drops it and keeps the other.
-    auto* list = window_->findChild<QListWidget*>("lstLoadedFilesList");
-    ASSERT_NE(list, nullptr);
-    list->item(0)->setCheckState(Qt::Unchecked);
-    messages_.scriptedAnswers = {MessageAnswer::Yes};
-    window_->CloseCheckedFiles();
-    ASSERT_EQ(session_->loaded.size(), 1u);
+    // The user closes the second file: View drops it and keeps the other.
+    ASSERT_NO_FATAL_FAILURE(closeSecondFile());
     EXPECT_TRUE(WaitFor([&] { return ReadViewState(state).files == std::vector<std::string>{file("downlight.ies")}; }));
 }
 
@@ -207,10 +221,8 @@ struct CompareState {
     bool visible = false;
 };
 CompareState ReadCompareState(const fs::path& path) {
-    QFile file(QString::fromStdString(path.string()));
     CompareState state;
-    if (!file.open(QIODevice::ReadOnly)) return state;
-    const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject object = ReadStateObject(path);
     for (const auto& d : object.value("datasets").toArray()) {
         state.files.push_back(d.toObject().value("file").toString().toStdString());
     }
@@ -230,12 +242,7 @@ TEST_F(ToolsEndToEnd, CompareShowsTwoCheckedFilesAgainstTheFirstAndDropsAClosedO
     if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
     catalogue("Tool_ComparePE", 2);
     const fs::path state = root_ / "compare-state.json";
-    ::setenv("LUMIBENCH_COMPARE_STATE", state.c_str(), 1);
-    ::setenv("DISPLAY", server.display().c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    startHost(file("downlight.ies") + "," + file("wall_washer.ies") + ",/C");
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ASSERT_EQ(session_->loaded.size(), 2u);
+    ASSERT_NO_FATAL_FAILURE(startWithBothFilesOn(server, "LUMIBENCH_COMPARE_STATE", state, "/C"));
 
     ASSERT_TRUE(WaitFor([&] {
         const CompareState s = ReadCompareState(state);
@@ -251,19 +258,11 @@ TEST_F(ToolsEndToEnd, CompareShowsTwoCheckedFilesAgainstTheFirstAndDropsAClosedO
 
     // Both curves on the screen: red for the first data set, blue for the second.
     QImage screen;
-    EXPECT_TRUE(WaitFor([&] {
-        screen = CaptureScreen(server.display());
-        return !screen.isNull() && PixelsLike(screen, qRgb(0xd0, 0x1c, 0x1c)) > 100 &&
-               PixelsLike(screen, qRgb(0x1f, 0x4e, 0xd8)) > 100;
-    })) << "no curves of both data sets on the screen";
+    EXPECT_TRUE(WaitFor([&] { return BothCurvesOnScreen(server.display(), screen); }))
+        << "no curves of both data sets on the screen";
 
-    // The user closes the second file in the host's list: Compare drops it.
-    auto* list = window_->findChild<QListWidget*>("lstLoadedFilesList");
-    ASSERT_NE(list, nullptr);
-    list->item(0)->setCheckState(Qt::Unchecked);
-    messages_.scriptedAnswers = {MessageAnswer::Yes};
-    window_->CloseCheckedFiles();
-    ASSERT_EQ(session_->loaded.size(), 1u);
+    // The user closes the second file: Compare drops it.
+    ASSERT_NO_FATAL_FAILURE(closeSecondFile());
     EXPECT_TRUE(WaitFor([&] {
         const CompareState s = ReadCompareState(state);
         return s.files == std::vector<std::string>{file("downlight.ies")} && s.reference == 0;

@@ -9,13 +9,11 @@
 // at pixels.
 
 #include <QApplication>
-#include <QJsonDocument>
-#include <QSaveFile>
 
 #include "compare_model.h"
 #include "compare_window.h"
 #include "sdk/data_tool.h"
-#include "sdk/tool_session.h"
+#include "sdk/tool_start.h"
 
 using namespace lumibench::compare;
 
@@ -27,48 +25,26 @@ constexpr const char* kActName = "Tool_ComparePE";
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    std::string error;
-    auto session = lumibench::ToolSession::Start(argc, argv, kActName, &error);
-    if (!session) {
-        qWarning("%s", error.c_str());
-        return 2;
-    }
+    auto session = lumibench::StartToolOrWarn(argc, argv, kActName);
+    if (!session) return 2;
 
-    // The host rewrites the slots for the next tool soon: read them first.
     CompareModel model;
-    if (session->commandLine().takesData) {
-        lumibench::WorkRecordTable records;
-        session->readData(records, error);
-        model.setDataSets(records);
-    }
+    model.setDataSets(lumibench::ReadHandedData(*session));
 
     CompareWindow window(model, QString::fromStdString(session->windowTitle()));
     // The host finds its tools by window title from the start, before Start
     // shows the window.
     window.winId();
 
-    const QString statePath = qEnvironmentVariable("LUMIBENCH_COMPARE_STATE");
-    auto writeState = [&] {
-        if (statePath.isEmpty()) return;
+    const auto writeState = lumibench::StateFileWriter("LUMIBENCH_COMPARE_STATE", [&] {
         QJsonObject state = model.describe(window.unitChoice());
         state.insert("visible", window.isVisible());
         state.insert("tab", window.currentTabName());
-        QSaveFile file(statePath);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(QJsonDocument(state).toJson());
-            file.commit();
-        }
-    };
+        return state;
+    });
     QObject::connect(&window, &CompareWindow::changed, writeState);
 
-    lumibench::DataToolDriver driver(*session, window,
-                                     {.markFirstUnsaved = [&] { model.markFirstUnsaved(); },
-                                      .takeRefreshed = [&](const lumibench::WorkRecordTable& records) {
-                                          return model.takeRefreshed(records) > 0;
-                                      },
-                                      .removeFile = [&](const std::string& path) { return model.removeFile(path) > 0; },
-                                      .dataChanged = [&] { window.refresh(); },
-                                      .shown = writeState});
+    lumibench::DataToolDriver driver(*session, window, lumibench::ModelToolHooks(model, window, writeState));
     writeState();
     return app.exec();
 }

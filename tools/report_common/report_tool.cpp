@@ -13,6 +13,7 @@
 #include "report_window.h"
 #include "sdk/photometric_files.h"
 #include "sdk/tool_session.h"
+#include "sdk/tool_start.h"
 #include "sdk/tool_window.h"
 
 namespace lumibench::reports {
@@ -122,13 +123,8 @@ int RunReportTool(int argc, char** argv, ReportKind kind) {
         Usage(ActNameOf(kind), 2);
         return 2;
     }
-    // The host rewrites the slots for the next tool soon: read them first.
     ReportDataSets dataSets;
-    if (session->commandLine().takesData) {
-        WorkRecordTable records;
-        session->readData(records, error);
-        dataSets.set(records);
-    }
+    dataSets.set(ReadHandedData(*session));
     ReportWindow window(kind, dataSets, AccessOf(*session), QString::fromStdString(session->windowTitle()));
     // The host finds its tools by window title from the start, before Start shows the window.
     window.winId();

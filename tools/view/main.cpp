@@ -7,12 +7,9 @@
 // scripts and tests can follow the tool without looking at pixels.
 
 #include <QApplication>
-#include <QFile>
-#include <QJsonDocument>
-#include <QSaveFile>
 
 #include "sdk/data_tool.h"
-#include "sdk/tool_session.h"
+#include "sdk/tool_start.h"
 #include "view_model.h"
 #include "view_window.h"
 
@@ -26,20 +23,11 @@ constexpr const char* kActName = "Tool_ViewPE";
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    std::string error;
-    auto session = lumibench::ToolSession::Start(argc, argv, kActName, &error);
-    if (!session) {
-        qWarning("%s", error.c_str());
-        return 2;
-    }
+    auto session = lumibench::StartToolOrWarn(argc, argv, kActName);
+    if (!session) return 2;
 
-    // The host rewrites the slots for the next tool soon: read them first.
     ViewModel model;
-    if (session->commandLine().takesData) {
-        lumibench::WorkRecordTable records;
-        session->readData(records, error);
-        model.setDataSets(records);
-    }
+    model.setDataSets(lumibench::ReadHandedData(*session));
 
     // Lengths and illuminance in the units of the host's Global System Settings.
     ViewWindow window(model, LengthUnitFromSetting(session->setting("Lumibench_PE", "InputUnits")),
@@ -48,28 +36,15 @@ int main(int argc, char** argv) {
     // shows the window.
     window.winId();
 
-    const QString statePath = qEnvironmentVariable("LUMIBENCH_VIEW_STATE");
-    auto writeState = [&] {
-        if (statePath.isEmpty()) return;
+    const auto writeState = lumibench::StateFileWriter("LUMIBENCH_VIEW_STATE", [&] {
         QJsonObject state = model.describe(window.unitChoice());
         state.insert("visible", window.isVisible());
         state.insert("diagram", window.currentDiagramName());
-        QSaveFile file(statePath);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(QJsonDocument(state).toJson());
-            file.commit();
-        }
-    };
+        return state;
+    });
     QObject::connect(&window, &ViewWindow::changed, writeState);
 
-    lumibench::DataToolDriver driver(*session, window,
-                                     {.markFirstUnsaved = [&] { model.markFirstUnsaved(); },
-                                      .takeRefreshed = [&](const lumibench::WorkRecordTable& records) {
-                                          return model.takeRefreshed(records) > 0;
-                                      },
-                                      .removeFile = [&](const std::string& path) { return model.removeFile(path) > 0; },
-                                      .dataChanged = [&] { window.refresh(); },
-                                      .shown = writeState});
+    lumibench::DataToolDriver driver(*session, window, lumibench::ModelToolHooks(model, window, writeState));
     writeState();
     return app.exec();
 }

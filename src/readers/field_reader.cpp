@@ -188,7 +188,7 @@ inline bool NextPlainField(const char* p, const char* end, bool afterNumber, int
     return true;
 }
 
-// The same a block of 64 characters at a time. Going number by number, each
+// The same, a block of 64 characters at a time. Going number by number, each
 // number's place depends on the one before through a chain of branches whose
 // outcome follows the lengths of the numbers; classifying a block's
 // characters at once into bit sets (bit i: character i) leaves only a short
@@ -245,7 +245,7 @@ inline BlockClasses ClassifyBlock(const char* p) {
 }
 #endif
 
-// The bytes below `count` (0..8), and the factor that moves `count` bytes up to byte 7.
+// The bytes below `count` (0..8).
 constexpr std::uint64_t kLowBytes[9] = {0,
                                         0xFF,
                                         0xFFFF,
@@ -255,6 +255,7 @@ constexpr std::uint64_t kLowBytes[9] = {0,
                                         0xFFFFFFFFFFFF,
                                         0xFFFFFFFFFFFFFF,
                                         0xFFFFFFFFFFFFFFFF};
+// The factor that moves `count` (1..8) bytes up to end at byte 7.
 constexpr std::uint64_t kByteShifts[9] = {0,
                                           std::uint64_t{1} << 56,
                                           std::uint64_t{1} << 48,

@@ -1,7 +1,8 @@
 # Install rules of the tool SDK (component "sdk"): the public headers, the
-# one archive, a CMake package (find_package(LumibenchToolSDK), target
-# Lumibench::ToolSDK), a pkg-config file (lumibench-tool-sdk) and the Python
-# module. Installing the rest of the program is not done here.
+# archive (and one more with the Qt window helpers), a CMake package
+# (find_package(LumibenchToolSDK), targets Lumibench::ToolSDK and
+# Lumibench::ToolSDKWidgets), a pkg-config file (lumibench-tool-sdk) and the
+# Python module. Installing the rest of the program is not done here.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -14,19 +15,13 @@ foreach(folder sdk model photometry diagrams)
     install(DIRECTORY ${CMAKE_SOURCE_DIR}/src/${folder}/
             DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/lumibench/${folder}
             COMPONENT sdk
-            FILES_MATCHING PATTERN "*.h"
-            # The Qt helpers of lumibench_sdk_window are not in the installed library.
-            PATTERN "tool_window.h" EXCLUDE
-            PATTERN "diagram_view.h" EXCLUDE
-            PATTERN "data_tool.h" EXCLUDE
-            PATTERN "tool_start.h" EXCLUDE
-            PATTERN "window_tool.h" EXCLUDE)
+            FILES_MATCHING PATTERN "*.h")
   endif()
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/src/sdk/include/sdk/sdk_version.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/lumibench/sdk COMPONENT sdk)
 
-install(TARGETS lumibench_tool_sdk EXPORT LumibenchToolSDKTargets
+install(TARGETS lumibench_tool_sdk lumibench_tool_sdk_widgets EXPORT LumibenchToolSDKTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sdk)
 install(EXPORT LumibenchToolSDKTargets
         NAMESPACE Lumibench::

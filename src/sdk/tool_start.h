@@ -1,7 +1,7 @@
 #pragma once
 // How a tool program with a Qt window begins: the session, the data sets read
 // before anything else, and the state file that lets scripts and tests follow
-// the window without looking at pixels. Link `lumibench_sdk_window`.
+// the window without looking at pixels. Link `Lumibench::ToolSDKWidgets`.
 
 #include <QJsonObject>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Placing a tool's window as the host asks: "MoveWin,x,y" gives pixels
 // relative to the host's main window, whose X11 id is field 1 of the
-// command line. Link `lumibench_sdk_window` for these.
+// command line. Link `Lumibench::ToolSDKWidgets` for these.
 
 #include <cstdint>
 

@@ -66,6 +66,8 @@ constexpr VerbRule kVerbRules[] = {
 // the text, whatever its lines and commas.
 struct ParsedCommand {
     std::string verb;
+    // Fields 1 to 4, and when there are more, a fifth entry: field 4 and
+    // everything after it with their commas.
     std::vector<std::string> fields;
     const VerbRule* rule = nullptr;
 };
@@ -86,6 +88,11 @@ ParsedCommand ParseCommand(std::string_view text) {
     const std::size_t kept = std::min<std::size_t>(views.size(), 4);
     parsed.fields.assign(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(kept));
     parsed.fields.resize(4);
+    if (views.size() > 4) {
+        // The fields are pieces of line 1, in order: the span runs from the fourth to the end of the last.
+        const char* const begin = views[3].data();
+        parsed.fields.emplace_back(begin, static_cast<std::size_t>(views.back().data() + views.back().size() - begin));
+    }
     return parsed;
 }
 
@@ -311,14 +318,19 @@ void CommandChannel::handleSendVerb(const std::string& verb, const std::vector<s
             }
         }
     } else {  // SENDRENAMEDDATA: field 4 names the file as it was loaded
-        const std::string oldName = TrimBlanks(fields[3]);
-        for (PhotometricRecord& loaded : s_.loaded) {
-            if (SameFilename(loaded.Filename, oldName)) {
-                loaded.Filename = read.front().Filename;
-                loaded.Saved = kTrue;
-                break;
+        auto rename = [&](const std::string& oldName) {
+            for (PhotometricRecord& loaded : s_.loaded) {
+                if (SameFilename(loaded.Filename, oldName)) {
+                    loaded.Filename = read.front().Filename;
+                    loaded.Saved = kTrue;
+                    return true;
+                }
             }
-        }
+            return false;
+        };
+        // A name may hold commas, which split it over the fields after the
+        // third: when field 4 alone names no file, the rest of the line does.
+        if (!rename(TrimBlanks(fields[3])) && fields.size() > 4) rename(TrimBlanks(fields[4]));
     }
     s_.host.refreshLoadedFilesList();
     closeStep();

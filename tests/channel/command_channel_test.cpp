@@ -201,6 +201,14 @@ TEST_F(ChannelTest, UpdatedSavedAndRenamedDataChangeTheMatchingFile) {
     EXPECT_EQ(loaded[1].Saved, kTrue);
     EXPECT_EQ(store.sent.back(), "Tool_ViewPE|1 <- Close");
     EXPECT_EQ(tools.at(1).InstanceId, "-99");
+
+    // A loaded name with commas arrives split over the last fields.
+    loaded[0].Filename = "/data/Downlight, 60W, 3000K.ies";
+    loaded[0].Saved = kFalse;
+    toolWrites({Record("/data/saved as.ldt")});
+    channel.handleCommand("SENDRENAMEDDATA,Tool_ViewPE,2,/data/Downlight, 60W, 3000K.ies");
+    EXPECT_EQ(loaded[0].Filename, "/data/saved as.ldt");
+    EXPECT_EQ(loaded[0].Saved, kTrue);
 }
 
 TEST_F(ChannelTest, FailedReadsSkipTheDataButStillClose) {

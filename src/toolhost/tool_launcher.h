@@ -68,7 +68,7 @@ struct LauncherServices {
     std::chrono::milliseconds firstCommandWait{30000};
     // Handles a command waiting in the host's mailbox; the slots are never
     // written for a tool while a tool's command there still needs them.
-    std::function<void()> takePendingCommand;
+    std::function<void()> takePendingCommand{};
 };
 
 // Shown when an instance of a batched start never took its first command:

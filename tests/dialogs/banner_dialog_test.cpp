@@ -118,7 +118,7 @@ TEST_F(BannerDialogTest, KeysAndEditMenu) {
     int menus = 0;
     QObject::connect(dialog.imageBox(), &dialogs::ImageBox::contextMenuAt, [&menus](QPoint) { ++menus; });
     QTest::keyClick(dialog.imageBox(), Qt::Key_F10, Qt::ShiftModifier);
-    QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+    QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(2, 2), dialog.imageBox()->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(dialog.imageBox(), &byKey);
     EXPECT_EQ(menus, 2);
     dialog.editMenu()->hide();

@@ -51,6 +51,15 @@ int DigitCount(std::uint64_t m) {
     return estimate + (m >= kIntegerPowers[estimate] ? 1 : 0);
 }
 
+// A value's text in parts: `whole`, then `decimals` digits of `fraction`
+// (fraction < 10^decimals).
+struct DecimalParts {
+    std::uint64_t whole = 0;
+    std::uint64_t fraction = 0;
+    int decimals = 0;
+    bool negative = false;
+};
+
 // The number texts' hot path is kept inline (the attribute is a hint other
 // compilers ignore): as separate calls it cost a third of the writing time.
 
@@ -69,109 +78,140 @@ int DigitCount(std::uint64_t m) {
     return q | ((w - q * 10) << 8);                               // byte lanes of 1 digit
 }
 
-[[gnu::always_inline]] inline void StoreDigits(char* at, std::uint64_t lanes) {
-    lanes += 0x3030303030303030u;
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr std::uint64_t kZeros = 0x3030303030303030u;  // '0' in every byte
+
+// Eight bytes at `at`, the lowest first.
+[[gnu::always_inline]] inline void StoreWord(char* at, std::uint64_t word) {
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(at, &lanes, sizeof lanes);
+        std::memcpy(at, &word, sizeof word);
     } else {
-        for (int i = 0; i < 8; ++i) at[i] = static_cast<char>((lanes >> (8 * i)) & 0xFFu);
+        for (int i = 0; i < 8; ++i) at[i] = static_cast<char>((word >> (8 * i)) & 0xFFu);
     }
 }
 
-// A number's text taken apart before it is stored, so that its length is
-// known first and its digits go from registers straight to their place:
-// the whole part's digits (from the lowest byte on), then the point and the
-// decimals. Digits are 0 to 9 here; '0' is added as they are stored.
-struct PlainPieces {
-    std::uint64_t whole = 0;
-    std::uint64_t first = 0;  // the first up to 8 decimals
-    std::uint64_t last = 0;   // the last 8 decimals where there are more than 8
-    int wholeLength = 1;
-    int decimals = 0;  // where `last` goes
-    int kept = 0;      // decimals shown; 0: no point
+// A number's text made in registers before anything is stored, so that its
+// length is known first: the whole part's digits from the lowest byte on,
+// and the point followed by the decimals, each in up to 16 bytes. Stored,
+// the point goes over what the whole part's bytes hold past its end, and
+// what is stored past the text's end is overwritten by what follows.
+struct NumberText {
+    std::uint64_t whole[2] = {'0', 0};
+    std::uint64_t point[2] = {0, 0};
+    std::size_t wholeLength = 1;
+    std::size_t pointLength = 0;  // the point and the decimals kept; 0 when none are
     bool negative = false;
 
-    std::size_t length() const {
-        return static_cast<std::size_t>((negative ? 1 : 0) + wholeLength + (kept > 0 ? kept + 1 : 0));
-    }
+    std::size_t length() const { return (negative ? 1 : 0) + wholeLength + pointLength; }
 };
 
-// The text at `out`, which needs room for 28 characters (what is stored past
-// the text's end is overwritten by whatever follows). Returns the end.
-[[gnu::always_inline]] inline char* StorePieces(char* out, const PlainPieces& p) {
-    if (p.negative) *out++ = '-';
-    StoreDigits(out, p.whole);
-    out += p.wholeLength;
-    if (p.kept == 0) return out;
-    *out = '.';
-    StoreDigits(out + 1, p.first);
-    if (p.decimals > 8) StoreDigits(out + 1 + (p.decimals - 8), p.last);
-    return out + 1 + p.kept;
-}
-
-// `whole` (< 10^8), then `decimals` (at most 16) digits of `fraction`, the
-// zeros at the end dropped (and the point with them when none are left);
-// m is both together, whole 10^decimals + fraction.
-[[gnu::always_inline]] inline PlainPieces MakePieces(std::uint64_t m, std::uint64_t whole, std::uint64_t fraction,
-                                                     int decimals, bool negative) {
-    PlainPieces p;
-    p.negative = negative;
-    p.decimals = decimals;
-    int trailingZeros = 0;
-    if (decimals <= 7 && m < 100000000) {
-        // All of it in one set of eight digits, shifted to where each part begins.
-        const std::uint64_t digits = EightDigits(m);
-        // The first digit shown: the first that is not a leading zero, or
-        // the '0' before the point when there is no whole part (m > 0).
-        const int first = std::min(std::countr_zero(digits) / 8, 7 - decimals);
-        p.whole = digits >> (8 * first);
-        p.wholeLength = 8 - decimals - first;
-        p.first = decimals > 0 ? digits >> (8 * (8 - decimals)) : 0;
-        trailingZeros = std::min(std::countl_zero(digits) / 8, decimals);
-    } else {
-        const std::uint64_t wholeDigits = EightDigits(whole);
-        // The leading zeros shifted out; a zero whole part keeps its last '0'.
-        const int leadingZeros = whole == 0 ? 7 : std::countr_zero(wholeDigits) / 8;
-        p.whole = wholeDigits >> (8 * leadingZeros);
-        p.wholeLength = 8 - leadingZeros;
-        if (decimals == 0) {
-            p.first = 0;
-        } else if (decimals <= 8) {
-            p.first = EightDigits(fraction) >> (8 * (8 - decimals));
-            trailingZeros = std::countl_zero(p.first) / 8 - (8 - decimals);
-        } else {
-            p.first = EightDigits(fraction / 100000000) >> (8 * (16 - decimals));
-            p.last = EightDigits(fraction % 100000000);
-            trailingZeros = p.last != 0 ? std::countl_zero(p.last) / 8
-                                        : 8 + std::countl_zero(p.first) / 8 - (16 - decimals);
-        }
+// Three-digit groups, looked up instead of divided out. kGroups[n]: n's
+// three digits with its leading zeros in the low bytes, and in the top byte
+// how many a decimal part shows (its zeros at the end dropped). kLeading[n]:
+// n's digits without leading zeros ("0" for 0), and their count on top.
+constexpr auto kGroups = [] {
+    std::array<std::uint32_t, 1000> groups{};
+    for (std::uint32_t n = 0; n < 1000; ++n) {
+        const std::uint32_t kept = n % 10 != 0 ? 3 : n % 100 != 0 ? 2 : n != 0 ? 1 : 0;
+        groups[n] = ('0' + n / 100) | (('0' + n / 10 % 10) << 8) | (('0' + n % 10) << 16) | (kept << 24);
     }
-    p.kept = decimals - trailingZeros;
-    return p;
+    return groups;
+}();
+constexpr auto kLeading = [] {
+    std::array<std::uint32_t, 1000> leading{};
+    for (std::uint32_t n = 0; n < 1000; ++n) {
+        const std::uint32_t length = n >= 100 ? 3 : n >= 10 ? 2 : 1;
+        leading[n] = ((kGroups[n] & 0xFFFFFFu) >> (8 * (3 - length))) | (length << 24);
+    }
+    return leading;
+}();
+constexpr std::uint32_t kToNineDigits[] = {0, 100000000, 10000000, 1000000, 100000, 10000, 1000, 100, 10, 1};
+
+// The parts' text where the whole part is below 10^6 and there are at most
+// 9 decimals (nearly every value): a few look-ups. With `fewDecimals` the
+// caller promises at most 3, and one group stands for the decimals.
+template <bool fewDecimals>
+[[gnu::always_inline]] inline NumberText PartsText(const DecimalParts& parts) {
+    NumberText text;
+    text.negative = parts.negative;
+    const auto whole = static_cast<std::uint32_t>(parts.whole);
+    if (whole < 1000) {
+        const std::uint32_t digits = kLeading[whole];
+        text.whole[0] = digits & 0xFFFFFFu;
+        text.wholeLength = digits >> 24;
+    } else {
+        const std::uint32_t high = whole / 1000;
+        const std::uint32_t digits = kLeading[high];
+        const std::uint32_t low = kGroups[whole - high * 1000] & 0xFFFFFFu;
+        text.whole[0] = (digits & 0xFFFFFFu) | (static_cast<std::uint64_t>(low) << (8 * (digits >> 24)));
+        text.wholeLength = (digits >> 24) + 3;
+    }
+    const auto fraction = static_cast<std::uint32_t>(parts.fraction);
+    std::size_t kept;
+    if constexpr (fewDecimals) {
+        const std::uint32_t group = kGroups[fraction * kToNineDigits[parts.decimals + 6]];
+        text.point[0] = '.' | (static_cast<std::uint64_t>(group & 0xFFFFFFu) << 8);
+        kept = group >> 24;
+    } else {
+        const std::uint32_t nine = fraction * kToNineDigits[parts.decimals];
+        const std::uint32_t first = nine / 1000000;
+        const std::uint32_t rest = nine - first * 1000000;
+        const std::uint32_t second = rest / 1000;
+        const std::uint32_t third = rest - second * 1000;
+        const std::uint32_t a = kGroups[first];
+        const std::uint32_t b = kGroups[second];
+        const std::uint32_t c = kGroups[third];
+        text.point[0] = '.' | (static_cast<std::uint64_t>(a & 0xFFFFFFu) << 8) |
+                        (static_cast<std::uint64_t>(b & 0xFFFFFFu) << 32) | (static_cast<std::uint64_t>(c & 0xFFu) << 56);
+        text.point[1] = (c >> 8) & 0xFFFFu;
+        kept = third != 0 ? 6 + (c >> 24) : second != 0 ? 3 + (b >> 24) : a >> 24;
+    }
+    text.pointLength = kept > 0 ? kept + 1 : 0;
+    return text;
 }
 
-// m < 10^16 at `out` with the point `decimals` (at most 15) places from the
-// right, "0" before the point when m has no more digits than decimals.
-// `out` must have room for 36 characters (what is copied past the text's
-// end is overwritten by whatever follows). Returns the end.
-char* WriteDecimal(char* out, std::uint64_t m, int decimals, bool negative) {
+// Any parts whose digits together stay below 10^16, with at most 15 decimals.
+NumberText WideText(const DecimalParts& parts) {
+    const std::uint64_t m = parts.whole * kIntegerPowers[parts.decimals] + parts.fraction;
+    // Sixteen digits, the first eight in the low word.
     const std::uint64_t high = EightDigits(m / 100000000);
     const std::uint64_t low = EightDigits(m % 100000000);
-    // The 16 digits, and room to copy 16 bytes from anywhere in them.
-    char digits[32] = {};
-    StoreDigits(digits, high);
-    StoreDigits(digits + 8, low);
-    const int leadingZeros = high != 0 ? std::countr_zero(high) / 8
-                                       : (low != 0 ? 8 + std::countr_zero(low) / 8 : 16);
-    const int integerDigits = std::max(16 - leadingZeros - decimals, 1);
-    const char* const point = digits + 16 - decimals;
-    if (negative) *out++ = '-';
-    std::memcpy(out, point - integerDigits, 16);
-    out += integerDigits;
-    if (decimals == 0) return out;
-    *out++ = '.';
-    std::memcpy(out, point, 16);
-    return out + decimals;
+    const Wide digits = high | (static_cast<Wide>(low) << 64);
+    const int before = high != 0 ? std::countr_zero(high) / 8 : 8 + std::countr_zero(low) / 8;
+    const int after = low != 0 ? std::countl_zero(low) / 8 : 8 + std::countl_zero(high) / 8;
+    // The first digit shown: the first that is not a leading zero, or the '0' before the point.
+    const int leadingZeros = std::min(before, 15 - parts.decimals);
+    const int kept = parts.decimals - std::min(after, parts.decimals);
+    const Wide zeros = (static_cast<Wide>(kZeros) << 64) | kZeros;
+    const Wide whole = (digits >> (8 * leadingZeros)) + zeros;
+    const Wide point = '.' | ((((digits >> (8 * (15 - parts.decimals))) >> 8) + zeros) << 8);
+    NumberText text;
+    text.negative = parts.negative;
+    text.whole[0] = static_cast<std::uint64_t>(whole);
+    text.whole[1] = static_cast<std::uint64_t>(whole >> 64);
+    text.point[0] = static_cast<std::uint64_t>(point);
+    text.point[1] = static_cast<std::uint64_t>(point >> 64);
+    text.wholeLength = static_cast<std::size_t>(16 - parts.decimals - leadingZeros);
+    text.pointLength = static_cast<std::size_t>(kept > 0 ? kept + 1 : 0);
+    return text;
+}
+
+[[gnu::always_inline]] inline NumberText TextOf(const DecimalParts& parts) {
+    if (parts.whole < 1000000 && parts.decimals <= 9) return PartsText<false>(parts);
+    return WideText(parts);
+}
+
+// The text at `at`, which needs room for 33 bytes; returns its end.
+[[gnu::always_inline]] inline char* StoreText(char* at, const NumberText& text) {
+    *at = '-';
+    at += text.negative ? 1 : 0;
+    StoreWord(at, text.whole[0]);
+    if (text.wholeLength > 8) StoreWord(at + 8, text.whole[1]);
+    at += text.wholeLength;
+    StoreWord(at, text.point[0]);
+    if (text.pointLength > 8) StoreWord(at + 8, text.point[1]);
+    return at + text.pointLength;
 }
 
 // Most values in photometric files have a few decimals. Below 2^26 a step
@@ -180,44 +220,34 @@ char* WriteDecimal(char* out, std::uint64_t m, int decimals, bool negative) {
 // zeros at its end, and the product is near enough to an integer that
 // rounding it finds that candidate. The candidate reads back when m / 10^6,
 // which is what a correctly rounding reader computes, is the value: one
-// division decides.
-[[gnu::always_inline]] inline bool FewDecimalPieces(double value, PlainPieces& pieces) {
+// division decides. Most have three decimals or fewer: the same test at 3
+// decimals finds them sooner (a candidate there is the one at 6 without its
+// last zeros). Larger values: the fewest decimals whose nearest candidate
+// reads back, up to 6.
+[[gnu::always_inline]] inline bool FewDecimals(double value, DecimalParts& parts) {
     const double magnitude = std::fabs(value);
-    if (!(magnitude < kSixDecimalsBelow)) return false;
-    // The text's whole part is the value's, or one more where m rounded up to it.
-    auto split = [&](std::uint64_t m, std::uint64_t power, int decimals) {
-        std::uint64_t whole = static_cast<std::uint64_t>(magnitude);
-        std::uint64_t fraction = m - whole * power;
-        if (fraction == power) {
-            ++whole;
-            fraction = 0;
+    const bool negative = value < 0;
+    if (magnitude < kSixDecimalsBelow) {
+        const auto m3 = static_cast<std::uint64_t>(magnitude * kPowersOfTen[3] + 0.5);
+        if (static_cast<double>(m3) / kPowersOfTen[3] == magnitude) {
+            parts = {m3 / 1000, m3 % 1000, 3, negative};
+            return true;
         }
-        pieces = MakePieces(m, whole, fraction, decimals, value < 0);
+        const auto m6 = static_cast<std::uint64_t>(magnitude * kPowersOfTen[6] + 0.5);
+        if (static_cast<double>(m6) / kPowersOfTen[6] != magnitude) return false;
+        parts = {m6 / 1000000, m6 % 1000000, 6, negative};
         return true;
-    };
-    // Most have three decimals or fewer: the same test at 3 decimals finds
-    // them sooner (a candidate there is the one at 6 without its last zeros),
-    // and the whole text then fits in one set of eight digits up to 10^5.
-    const auto m3 = static_cast<std::int64_t>(magnitude * kPowersOfTen[3] + 0.5);
-    if (static_cast<double>(m3) / kPowersOfTen[3] == magnitude) return split(static_cast<std::uint64_t>(m3), 1000, 3);
-    const auto m6 = static_cast<std::int64_t>(magnitude * kPowersOfTen[6] + 0.5);
-    if (static_cast<double>(m6) / kPowersOfTen[6] != magnitude) return false;
-    return split(static_cast<std::uint64_t>(m6), 1000000, 6);
-}
-
-// Larger values: the fewest decimals whose nearest candidate reads back.
-char* WriteFewDecimals(char* out, double value) {
-    const double magnitude = std::fabs(value);
-    if (magnitude < kSixDecimalsBelow) return nullptr;  // FewDecimalPieces has decided
+    }
     for (int decimals = 0; decimals < 7; ++decimals) {
         const double scaled = magnitude * kPowersOfTen[decimals] + 0.5;
-        if (scaled >= kExactIntegers) return nullptr;
-        const auto m = static_cast<std::int64_t>(scaled);
-        const double q = static_cast<double>(m) / kPowersOfTen[decimals];
-        if (q != magnitude) continue;
-        return WriteDecimal(out, static_cast<std::uint64_t>(m), decimals, value < 0);
+        if (!(scaled < kExactIntegers)) return false;
+        const auto m = static_cast<std::uint64_t>(scaled);
+        if (static_cast<double>(m) / kPowersOfTen[decimals] != magnitude) continue;
+        const std::uint64_t power = kIntegerPowers[decimals];
+        parts = {m / power, m % power, decimals, negative};
+        return true;
     }
-    return nullptr;
+    return false;
 }
 
 // Fewest decimals D with 10^D >= 2^s, for s = 0 ... 46.
@@ -246,7 +276,7 @@ constexpr auto kShortPowers = [] {
 // candidates, a candidate on the interval's edge, a power of two (whose
 // interval is lopsided) and a power of ten inside the interval go to the
 // general conversion (false).
-[[gnu::always_inline]] inline bool ShortSinglePieces(float value, PlainPieces& pieces) {
+[[gnu::always_inline]] inline bool ShortestSingle(float value, DecimalParts& parts) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const std::uint32_t stored = bits & 0x7FFFFFu;
@@ -303,50 +333,76 @@ constexpr auto kShortPowers = [] {
         const std::uint64_t leading = kIntegerPowers[DigitCount(m) - 1];
         if (2 * (leading << shift) > 2 * t - power) return false;
     }
-    pieces = MakePieces(m, whole, fraction, decimals, value < 0);
+    parts = {whole, fraction, decimals, value < 0};
     return true;
 }
 
-// The pieces of a value's text where a quick path finds them: 0 for zero,
-// NaN and infinities, the shortest text of a single, a double's few decimals.
-[[gnu::always_inline]] inline bool QuickPieces(float value, PlainPieces& pieces) {
-    if (ShortSinglePieces(value, pieces)) return true;
+// A value's text where a quick path finds it: "0" for zero, NaN and
+// infinities, the shortest text of a single, a double's few decimals.
+[[gnu::always_inline]] inline bool QuickText(float value, NumberText& text) {
+    DecimalParts parts;
     if (value == 0 || !std::isfinite(value)) {
-        pieces = PlainPieces{};
-        return true;
+        text = NumberText{};
+    } else if (ShortestSingle(value, parts)) {
+        text = TextOf(parts);
+    } else {
+        return false;
     }
-    return false;
+    return true;
 }
 
-[[gnu::always_inline]] inline bool QuickPieces(double value, PlainPieces& pieces) {
-    if (value == 0 || !std::isfinite(value)) {
-        pieces = PlainPieces{};
-        return true;
+// Below 2^17 a double that is exactly some m / 1000 has the same shortest
+// text whether it is a single or not (a single's interval there is narrower
+// than 0.005), so the most common values, zero among them, are tried first.
+constexpr double kThreeDecimalsFirstBelow = 131072.0;
+
+[[gnu::always_inline]] inline bool QuickText(double value, NumberText& text) {
+    const double magnitude = std::fabs(value);
+    if (magnitude < kThreeDecimalsFirstBelow) {
+        const auto m = static_cast<std::uint32_t>(magnitude * kPowersOfTen[3] + 0.5);
+        if (static_cast<double>(m) / kPowersOfTen[3] == magnitude) {
+            // Exactly m / 1000 in double precision: the whole part is the value's own.
+            const auto whole = static_cast<std::uint32_t>(magnitude);
+            text = PartsText<true>({whole, m - whole * 1000, 3, value < 0});
+            return true;
+        }
     }
-    // Singles go straight to the shortest form: a few decimals rarely fit them.
-    if (IsSingle(value)) return ShortSinglePieces(static_cast<float>(value), pieces);
-    return FewDecimalPieces(value, pieces);
+    DecimalParts parts;
+    if (value == 0 || !std::isfinite(value)) {
+        text = NumberText{};
+    } else if (IsSingle(value)) {
+        if (!ShortestSingle(static_cast<float>(value), parts)) return false;
+        text = TextOf(parts);
+    } else if (FewDecimals(value, parts)) {
+        text = parts.decimals <= 3 && parts.whole < 1000000 ? PartsText<true>(parts) : TextOf(parts);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The shortest fixed form where no quick path finds it: reads back exactly,
+// and never an "E" that the readers' exponential check would refuse.
+char* GeneralText(char* out, double value) {
+    if (IsSingle(value)) {
+        return std::to_chars(out, out + kNumberTextMax, static_cast<float>(value), std::chars_format::fixed).ptr;
+    }
+    return std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
 }
 
 }  // namespace
 
 char* WriteShortestSingle(char* out, float value) {
-    PlainPieces pieces;
-    if (ShortSinglePieces(value, pieces)) return StorePieces(out, pieces);
+    DecimalParts parts;
+    if (ShortestSingle(value, parts)) return StoreText(out, TextOf(parts));
     return std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
 }
 
 // The plain text of `value` at `out` (room for kNumberTextMax); returns its end.
 char* WritePlain(char* out, double value) {
-    PlainPieces pieces;
-    if (QuickPieces(value, pieces)) return StorePieces(out, pieces);
-    // Shortest fixed form: reads back exactly, and never an "E" that the
-    // readers' exponential check would refuse.
-    if (IsSingle(value)) {
-        return std::to_chars(out, out + kNumberTextMax, static_cast<float>(value), std::chars_format::fixed).ptr;
-    }
-    if (char* end = WriteFewDecimals(out, value)) return end;
-    return std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
+    NumberText text;
+    if (QuickText(value, text)) return StoreText(out, text);
+    return GeneralText(out, value);
 }
 
 void AppendPlainNumber(std::string& out, double value) {
@@ -370,38 +426,53 @@ std::string PlainNumber(double value) {
 
 template <class T>
 void AppendNumberLines(std::string& out, const std::vector<T>& values, std::size_t width) {
-    // Numbers are written straight into the string's own storage: the
-    // length of a number's text is known before it is stored, so the blank
-    // or line end goes first and the digits straight after it.
-    std::size_t used = out.size();
-    out.resize(used + values.size() * 16 + kNumberTextMax + 36);
+    // Numbers go straight into the string's own storage. A text is made in
+    // registers first, so its length is known: the blank or line end goes
+    // ahead of it and its bytes straight after. Room is kept for the longest
+    // quick text and its line end per value, and for what a text's stores
+    // leave past its end; a general text (rare) makes room for itself.
+    constexpr std::size_t kQuickRoom = 20;
+    constexpr std::size_t kStoreSlack = 36;
+    const T* const data = values.data();  // held here: stores through char pointers may alias anything
+    const std::size_t count = values.size();
+    const std::size_t start = out.size();
+    out.resize(start + count * kQuickRoom + kStoreSlack);
+    char* at = out.data() + start;
     std::size_t lineLength = 0;
-    char slow[kNumberTextMax];
-    for (const T value : values) {
-        if (out.size() - used < kNumberTextMax + 36) out.resize(out.size() * 2);
-        PlainPieces pieces;
-        const bool quick = QuickPieces(value, pieces);
-        const std::size_t length =
-            quick ? pieces.length() : static_cast<std::size_t>(WritePlain(slow, static_cast<double>(value)) - slow);
-        char* at = out.data() + used;
-        if (lineLength == 0) {
-            lineLength = length;
-        } else if (lineLength + 1 + length > width) {
-            *at++ = '\r';
-            *at++ = '\n';
+    char general[kNumberTextMax];
+    for (std::size_t i = 0; i < count; ++i) {
+        NumberText text;
+        const bool quick = QuickText(data[i], text);
+        std::size_t length;
+        if (quick) {
+            length = text.length();
+        } else {
+            length = static_cast<std::size_t>(GeneralText(general, static_cast<double>(data[i])) - general);
+            const std::size_t used = static_cast<std::size_t>(at - out.data());
+            const std::size_t needed = used + 2 + length + (count - i) * kQuickRoom + kStoreSlack;
+            if (out.size() < needed) {
+                out.resize(needed);
+                at = out.data() + used;
+            }
+        }
+        if (i == 0) {
             lineLength = length;
         } else {
-            *at++ = ' ';
-            lineLength += 1 + length;
+            const std::size_t extended = lineLength + 1 + length;
+            const bool breakLine = extended > width;
+            at[0] = breakLine ? '\r' : ' ';
+            at[1] = '\n';
+            at += breakLine ? 2 : 1;
+            lineLength = breakLine ? length : extended;
         }
         if (quick) {
-            StorePieces(at, pieces);
+            at = StoreText(at, text);
         } else {
-            std::memcpy(at, slow, length);
+            std::memcpy(at, general, length);
+            at += length;
         }
-        used = static_cast<std::size_t>(at - out.data()) + length;
     }
-    out.resize(used);
+    out.resize(static_cast<std::size_t>(at - out.data()));
     out.append(kCrLf);
 }
 

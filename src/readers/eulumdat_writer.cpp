@@ -77,26 +77,26 @@ bool Equidistant(const std::vector<double>& angles, double start, double step) {
     return true;
 }
 
-// The distribution as the file will hold it: cd/klm rounded to single precision.
+// The distribution as the file will hold it: cd/klm rounded to single
+// precision, worked out once per stored plane (the symmetry search compares
+// planes many times over).
 class Intensities {
 public:
-    Intensities(const PhotometricRecord& record, double kiloLumens)
-        : record_(record), factor_(record.CandelaMultiplier / kiloLumens) {}
-
-    float at(std::size_t plane, std::size_t gamma) const {
-        return static_cast<float>(record_.Candela[plane][gamma] * factor_);
-    }
-    bool samePlanes(std::size_t a, std::size_t b) const {
-        if (a == b) return true;
-        for (std::size_t j = 0; j < record_.VertAngles.size(); ++j) {
-            if (at(a, j) != at(b, j)) return false;
+    Intensities(const PhotometricRecord& record, double kiloLumens) {
+        const double factor = record.CandelaMultiplier / kiloLumens;
+        table_.reserve(record.Candela.size());
+        for (const auto& plane : record.Candela) {
+            std::vector<float>& row = table_.emplace_back(plane.size());
+            for (std::size_t j = 0; j < plane.size(); ++j) row[j] = static_cast<float>(plane[j] * factor);
         }
-        return true;
     }
+
+    const std::vector<float>& plane(std::size_t index) const { return table_[index]; }
+    // NaN matches nothing, not even itself.
+    bool samePlanes(std::size_t a, std::size_t b) const { return a == b || table_[a] == table_[b]; }
 
 private:
-    const PhotometricRecord& record_;
-    double factor_;
+    std::vector<std::vector<float>> table_;
 };
 
 int Symmetry(const std::vector<CPlane>& circle, const Intensities& values) {
@@ -113,9 +113,13 @@ int Symmetry(const std::vector<CPlane>& circle, const Intensities& values) {
     auto mirrored = [&](auto mirror) {
         for (const CPlane& plane : circle) {
             const double image = Normalised(mirror(plane.angle));
-            const auto match = std::find_if(circle.begin(), circle.end(),
-                                            [&](const CPlane& other) { return Near(other.angle, image); });
-            if (match == circle.end() || !values.samePlanes(plane.source, match->source)) return false;
+            // The circle is sorted and its angles lie further apart than Near: the
+            // first plane above image - tolerance is the only one that can match.
+            const auto match = std::upper_bound(circle.begin(), circle.end(), image - kAngleTolerance,
+                                                [](double angle, const CPlane& other) { return angle < other.angle; });
+            if (match == circle.end() || !Near(match->angle, image) || !values.samePlanes(plane.source, match->source)) {
+                return false;
+            }
         }
         return true;
     };
@@ -369,7 +373,7 @@ private:
         written.reserve(stored.size() * record_.VertAngles.size());
         for (std::size_t source : stored) {
             for (std::size_t j = 0; j < record_.VertAngles.size(); ++j) {
-                float value = values.at(source, j);
+                float value = values.plane(source)[j];
                 if (value < 0) {
                     value = 0;
                     negative_ = true;

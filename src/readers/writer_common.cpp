@@ -337,18 +337,42 @@ constexpr auto kShortPowers = [] {
     return true;
 }
 
+// The shortest text of a single. Most singles in photometric files were
+// read from texts of a few decimals: below 2^14 a single's interval is
+// narrower than 0.001, so it holds at most one text of 3 decimals, and when
+// it does, that one (its zeros at the end dropped) is the shortest. Whether
+// m / 1000 lies strictly inside the interval of n / 2^s, which is
+// |m 2^(s+1) - 2000 n| < 1000, is decided in integers (both sides stay
+// below 2^47). The general search takes the rest.
+[[gnu::always_inline]] inline bool SingleText(float value, NumberText& text) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int shift = 150 - static_cast<int>((bits >> 23) & 0xFFu);
+    const std::uint32_t stored = bits & 0x7FFFFFu;
+    if (shift >= 10 && shift <= 46 && stored != 0) {
+        const auto m = static_cast<std::uint64_t>(std::fabs(static_cast<double>(value)) * kPowersOfTen[3] + 0.5);
+        const std::uint64_t scaled = m << (shift + 1);
+        const std::uint64_t target = 2000 * static_cast<std::uint64_t>(stored | 0x800000u);
+        if ((scaled > target ? scaled - target : target - scaled) < 1000) {
+            const std::uint64_t whole = m / 1000;
+            text = PartsText<true>({whole, m - whole * 1000, 3, value < 0});
+            return true;
+        }
+    }
+    DecimalParts parts;
+    if (!ShortestSingle(value, parts)) return false;
+    text = TextOf(parts);
+    return true;
+}
+
 // A value's text where a quick path finds it: "0" for zero, NaN and
 // infinities, the shortest text of a single, a double's few decimals.
 [[gnu::always_inline]] inline bool QuickText(float value, NumberText& text) {
-    DecimalParts parts;
     if (value == 0 || !std::isfinite(value)) {
         text = NumberText{};
-    } else if (ShortestSingle(value, parts)) {
-        text = TextOf(parts);
-    } else {
-        return false;
+        return true;
     }
-    return true;
+    return SingleText(value, text);
 }
 
 // Below 2^17 a double that is exactly some m / 1000 has the same shortest
@@ -371,8 +395,7 @@ constexpr double kThreeDecimalsFirstBelow = 131072.0;
     if (value == 0 || !std::isfinite(value)) {
         text = NumberText{};
     } else if (IsSingle(value)) {
-        if (!ShortestSingle(static_cast<float>(value), parts)) return false;
-        text = TextOf(parts);
+        return SingleText(static_cast<float>(value), text);
     } else if (FewDecimals(value, parts)) {
         text = parts.decimals <= 3 && parts.whole < 1000000 ? PartsText<true>(parts) : TextOf(parts);
     } else {
@@ -393,8 +416,8 @@ char* GeneralText(char* out, double value) {
 }  // namespace
 
 char* WriteShortestSingle(char* out, float value) {
-    DecimalParts parts;
-    if (ShortestSingle(value, parts)) return StoreText(out, TextOf(parts));
+    NumberText text;
+    if (SingleText(value, text)) return StoreText(out, text);
     return std::to_chars(out, out + kNumberTextMax, value, std::chars_format::fixed).ptr;
 }
 

@@ -49,17 +49,19 @@ std::vector<Plane> ExpandTypeC(std::vector<Plane> stored) {
     }
     const double first = stored.front().angle;
     const double last = stored.back().angle;
-    auto mirrored = [](const std::vector<Plane>& planes, double axis) {
-        std::vector<Plane> out = planes;
-        for (const Plane& plane : planes) out.push_back({2 * axis - plane.angle, plane.values});
-        return out;
+    // The planes followed by their mirror images; only the images are copies.
+    auto mirrored = [](std::vector<Plane> planes, double axis) {
+        const std::size_t count = planes.size();
+        planes.reserve(2 * count);
+        for (std::size_t i = 0; i < count; ++i) planes.push_back({2 * axis - planes[i].angle, planes[i].values});
+        return planes;
     };
     auto near = [](double a, double b) { return std::abs(a - b) < kAngleTolerance; };
     std::vector<Plane> planes;
     if (near(first, 0) && near(last, 90)) {
-        planes = mirrored(mirrored(stored, 90), 180);
+        planes = mirrored(mirrored(std::move(stored), 90), 180);
     } else if (near(first, 0) && near(last, 180)) {
-        planes = mirrored(stored, 180);
+        planes = mirrored(std::move(stored), 180);
     } else if (near(first, 90) && near(last, 270)) {
         planes = stored;
         for (const Plane& plane : stored) {

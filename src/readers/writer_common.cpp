@@ -289,34 +289,30 @@ constexpr auto kShortPowers = [] {
     const std::uint64_t one = std::uint64_t{1} << shift;
     const std::uint64_t half = one >> 1;
     // At D = kWideDecimals[shift] decimals the interval (1 / 2^s wide) is
-    // 10^D / 2^s >= 1 steps wide and always holds a candidate; at D - 1 it is
-    // narrower than a step, so only the nearest candidate can lie within, and
-    // every text with fewer decimals is that candidate with zeros at its end.
-    // Both are tried at once and the shorter kept if it reads back: that
-    // stands for the whole walk up from 0 decimals, without a branch on it.
+    // 10^D / 2^s >= 1 steps wide and always holds a candidate, the nearest
+    // among them. At D - 1 it is narrower than a step: at most one candidate
+    // lies inside, and then it is the nearest there, and every text with
+    // fewer decimals is that candidate with zeros at its end. So: is there a
+    // multiple of 10 strictly inside the interval counted in steps of
+    // 10^-D? In halves of 2^-s the interval runs from 2t - 10^D to
+    // 2t + 10^D, t = N 10^D; neither end is ever a multiple of 2^(s+1), as
+    // 10^D holds fewer factors 2 than that.
     const int wide = kWideDecimals[static_cast<std::size_t>(shift)];
     if (wide >= 12) return false;
-    // D - 1 decimals: the nearest candidate, and whether it lies inside.
     const std::uint64_t shortPower = kShortPowers[static_cast<std::size_t>(shift)];
-    const std::uint64_t shortT = n * shortPower;
-    const std::uint64_t shortRest = shortT & (one - 1);
-    const bool shortUp = shortRest > half;
-    const std::uint64_t shortDistance = 2 * (shortUp ? one - shortRest : shortRest);  // in 1/2^(s+1)
-    // D decimals: the same, ten times finer.
     const std::uint64_t longPower = shortPower * 10;
-    const std::uint64_t longT = shortT * 10;
-    const std::uint64_t longRest = longT & (one - 1);
-    const bool longUp = longRest > half;
-    const std::uint64_t longDistance = 2 * (longUp ? one - longRest : longRest);
-    // Ties and candidates on the interval's edge go to the general conversion.
-    if (shortRest == half || shortDistance == shortPower || longRest == half || longDistance >= longPower) {
-        return false;
-    }
-    const bool isShort = shortDistance < shortPower;
-    const int decimals = isShort ? wide - 1 : wide;
-    const std::uint64_t power = isShort ? shortPower : longPower;
-    const std::uint64_t t = isShort ? shortT : longT;
-    const std::uint64_t m = (t >> shift) + ((isShort ? shortUp : longUp) ? 1 : 0);
+    const std::uint64_t t = n * longPower;
+    if ((t & (one - 1)) == half) return false;  // a tie between two candidates at D decimals
+    const std::uint64_t nearest = (t + half) >> shift;
+    const std::uint64_t top = (2 * t + longPower - 1) >> (shift + 1);
+    const std::uint64_t bottom = ((2 * t - longPower) >> (shift + 1)) + 1;
+    const std::uint64_t tens = top / 10;
+    // Which one is kept is as good as random from one value to the next: a
+    // mask chooses rather than a branch.
+    const std::uint64_t useShort = std::uint64_t{0} - static_cast<std::uint64_t>(tens * 10 >= bottom);
+    const int decimals = wide - static_cast<int>(useShort & 1);
+    const std::uint64_t power = longPower ^ ((longPower ^ shortPower) & useShort);
+    const std::uint64_t m = nearest ^ ((nearest ^ tens) & useShort);
     // The text's whole part is the single's, or one more where m rounded up to it.
     std::uint64_t whole = n >> shift;
     std::uint64_t fraction = m - whole * power;
@@ -331,7 +327,7 @@ constexpr auto kShortPowers = [] {
     // no whole part. Only those are looked at closely.
     if (fraction < 10 || whole == 0) {
         const std::uint64_t leading = kIntegerPowers[DigitCount(m) - 1];
-        if (2 * (leading << shift) > 2 * t - power) return false;
+        if (2 * (leading << shift) > 2 * n * power - power) return false;
     }
     parts = {whole, fraction, decimals, value < 0};
     return true;

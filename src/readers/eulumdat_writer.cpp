@@ -79,15 +79,23 @@ bool Equidistant(const std::vector<double>& angles, double start, double step) {
 
 // The distribution as the file will hold it: cd/klm rounded to single
 // precision, worked out once per stored plane (the symmetry search compares
-// planes many times over).
+// planes many times over). Where a text of at most 3 decimals, read back and
+// scaled as the EULUMDAT reader scales it (`readBackFactor`), gives the very
+// candela value of the data set, that text's single is kept instead: a value
+// that came from a file of cd/klm goes back as it stood there ("37.6", not
+// the nearest single to candela / klm, "37.600002").
 class Intensities {
 public:
-    Intensities(const PhotometricRecord& record, double kiloLumens) {
-        const double factor = record.CandelaMultiplier / kiloLumens;
+    Intensities(const PhotometricRecord& record, double kiloLumens, float readBackFactor) {
+        const double multiplier = record.CandelaMultiplier;
+        const double factor = multiplier / kiloLumens;
         table_.reserve(record.Candela.size());
         for (const auto& plane : record.Candela) {
             std::vector<float>& row = table_.emplace_back(plane.size());
-            for (std::size_t j = 0; j < plane.size(); ++j) row[j] = static_cast<float>(plane[j] * factor);
+            for (std::size_t j = 0; j < plane.size(); ++j) {
+                row[j] = FewDecimalsReadingBack(static_cast<float>(plane[j] * factor), plane[j] * multiplier,
+                                                readBackFactor);
+            }
         }
     }
 
@@ -96,6 +104,17 @@ public:
     bool samePlanes(std::size_t a, std::size_t b) const { return a == b || table_[a] == table_[b]; }
 
 private:
+    // Below 2^14 a single's shortest text is the 3-decimal one where there
+    // is one, so the text written is the one tested here.
+    static float FewDecimalsReadingBack(float value, double candela, float readBackFactor) {
+        if (readBackFactor == 0.0f || !(std::fabs(value) < 16384.0f)) return value;
+        const double scaled = static_cast<double>(value) * 1000.0;
+        const auto m = static_cast<std::int64_t>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+        const double text = static_cast<double>(m) / 1000.0;  // as a reader makes it of the decimal text
+        const bool readsBack = static_cast<float>(static_cast<double>(readBackFactor) * text) == static_cast<float>(candela);
+        return readsBack ? static_cast<float>(text) : value;
+    }
+
     std::vector<std::vector<float>> table_;
 };
 
@@ -184,7 +203,7 @@ public:
         if (h.size() > 1 && h.back() == 360 && h.front() == 0 && record_.Candela.back() != record_.Candela.front()) {
             note("The C360 plane differs from the C0 plane; EULUMDAT has one plane there and keeps C0.");
         }
-        const Intensities values(record_, fluxText_.second / 1000.0);
+        const Intensities values(record_, fluxText_.second / 1000.0, readBackFactor());
         isym_ = Symmetry(circle_, values);
         writeHeader();
         writeLampSets();
@@ -223,6 +242,18 @@ private:
             fluxes_ = {photometry::TotalFlux(distribution), photometry::DownwardFlux(distribution)};
         }
         return *fluxes_;
+    }
+
+    // What the EULUMDAT reader will multiply the written cd/klm by, worked
+    // out as it does: the lamp set's flux read as a single, per lamp, times
+    // the number of lamps, per 1000 lm (a negative count: the flux alone).
+    // Only data read from EULUMDAT holds such products (0: none sought).
+    float readBackFactor() const {
+        if (OriginOf(record_) != HeaderOrigin::Eulumdat) return 0.0f;
+        const auto flux = static_cast<float>(fluxText_.second);
+        if (lampNumber_ <= 0) return flux / 1000.0f;
+        const auto lamps = static_cast<float>(lampNumber_);
+        return lamps * (flux / lamps) / 1000.0f;
     }
 
     // The lamp flux the intensities relate to, as written and read back.
@@ -404,7 +435,7 @@ int ChooseEulumdatSymmetry(const PhotometricRecord& record) {
     if (record.PhotometricType != 1 || !ShapeFault(record).empty()) return -1;
     const std::vector<CPlane> circle = FullCircle(record);
     const double multiplier = record.CandelaMultiplier > 0 ? record.CandelaMultiplier : 1;
-    return Symmetry(circle, Intensities(record, multiplier));
+    return Symmetry(circle, Intensities(record, multiplier, 0.0f));  // values only compared: no read-back texts
 }
 
 WrittenText WriteEulumdatText(const PhotometricRecord& record, std::string_view fileName) {

@@ -336,22 +336,23 @@ constexpr auto kShortPowers = [] {
 // The shortest text of a single. Most singles in photometric files were
 // read from texts of a few decimals: below 2^14 a single's interval is
 // narrower than 0.001, so it holds at most one text of 3 decimals, and when
-// it does, that one (its zeros at the end dropped) is the shortest. Whether
-// m / 1000 lies strictly inside the interval of n / 2^s, which is
-// |m 2^(s+1) - 2000 n| < 1000, is decided in integers (both sides stay
-// below 2^47). The general search takes the rest.
+// it does, that one (its zeros at the end dropped) is the shortest. The
+// single is N / 2^s; m = round(1000 N / 2^s) lies strictly inside its
+// interval when |m 2^s - 1000 N| < 500, all in integers. The general
+// search takes the rest.
 [[gnu::always_inline]] inline bool SingleText(float value, NumberText& text) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const int shift = 150 - static_cast<int>((bits >> 23) & 0xFFu);
     const std::uint32_t stored = bits & 0x7FFFFFu;
-    if (shift >= 10 && shift <= 46 && stored != 0) {
-        const auto m = static_cast<std::uint64_t>(std::fabs(static_cast<double>(value)) * kPowersOfTen[3] + 0.5);
-        const std::uint64_t scaled = m << (shift + 1);
-        const std::uint64_t target = 2000 * static_cast<std::uint64_t>(stored | 0x800000u);
-        if ((scaled > target ? scaled - target : target - scaled) < 1000) {
+    if (static_cast<unsigned>(shift - 10) <= 36 && stored != 0) {
+        const std::uint64_t thousands = 1000 * static_cast<std::uint64_t>(stored | 0x800000u);
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+        const std::uint64_t rest = (thousands + half) & ((std::uint64_t{1} << shift) - 1);  // m 2^s - 1000 N + half
+        if (rest + 499 - half < 999) {
+            const std::uint64_t m = (thousands + half) >> shift;
             const std::uint64_t whole = m / 1000;
-            text = PartsText<true>({whole, m - whole * 1000, 3, value < 0});
+            text = PartsText<true>({whole, m - whole * 1000, 3, (bits >> 31) != 0});
             return true;
         }
     }
@@ -364,11 +365,10 @@ constexpr auto kShortPowers = [] {
 // A value's text where a quick path finds it: "0" for zero, NaN and
 // infinities, the shortest text of a single, a double's few decimals.
 [[gnu::always_inline]] inline bool QuickText(float value, NumberText& text) {
-    if (value == 0 || !std::isfinite(value)) {
-        text = NumberText{};
-        return true;
-    }
-    return SingleText(value, text);
+    if (SingleText(value, text)) return true;
+    if (value != 0 && std::isfinite(value)) return false;
+    text = NumberText{};
+    return true;
 }
 
 // Below 2^17 a double that is exactly some m / 1000 has the same shortest

@@ -252,6 +252,35 @@ TEST(EulumdatOrientation, AsymmetricPeakKeepsItsCPlane) {
     EXPECT_EQ(ies.record.MaxCandelaHorAngle, 30);
 }
 
+// An EULUMDAT file read and written again keeps its cd/klm texts: the
+// reader scales them to candela in single precision, and dividing back
+// lands a single away from many of them ("37.600002") unless the writer
+// looks for the text that the reader turns into the same candela.
+TEST(EulumdatWriter, ValuesReadFromEulumdatGoBackAsTheyStood) {
+    // Four planes of three angles, the nadir one value.
+    const std::vector<std::string> values = {"37.6", "248.16", "0.5",  "37.6", "1111.1", "3.3",
+                                             "37.6", "12.34",  "7.25", "37.6", "99.99",  "0.07"};
+    std::string text = "Maker\r\n1\r\n0\r\n4\r\n90\r\n3\r\n45\r\nR1\r\nLuminaire\r\nL1\r\nf.ldt\r\n2024-01-01\r\n";
+    for (const char* line : {"600", "250", "50", "600", "250", "0", "0", "0", "0", "100", "80", "1", "0", "1",
+                             "3", "LED", "6600", "840", "80", "40"}) {
+        text.append(line).append("\r\n");
+    }
+    for (int i = 0; i < 10; ++i) text.append("0\r\n");
+    for (const char* angle : {"0", "90", "180", "270", "0", "45", "90"}) text.append(angle).append("\r\n");
+    for (const std::string& value : values) text.append(value).append("\r\n");
+
+    const auto first = ReadText(text, ".ldt");
+    ASSERT_EQ(first.message, "");
+    const WrittenText again = WriteEulumdatText(first.record, "f.ldt");
+    ASSERT_TRUE(again.ok()) << again.error;
+    const auto lines = Lines(again.text);
+    ASSERT_GE(lines.size(), values.size());
+    EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(values.size()), lines.end()), values);
+    const auto second = ReadText(again.text, ".ldt");
+    ASSERT_EQ(second.message, "");
+    EXPECT_EQ(second.record.Candela, first.record.Candela);
+}
+
 struct EditionRow {
     IesEdition edition;
     std::vector<std::string> keywords;

@@ -26,6 +26,7 @@ void SortUnique(std::vector<Plane>& planes) {
     std::stable_sort(planes.begin(), planes.end(),
                      [](const Plane& a, const Plane& b) { return a.angle < b.angle; });
     std::vector<Plane> kept;
+    kept.reserve(planes.size());
     for (Plane& plane : planes) {
         if (!kept.empty() && std::abs(kept.back().angle - plane.angle) < kAngleTolerance) continue;
         kept.push_back(std::move(plane));
@@ -49,11 +50,16 @@ std::vector<Plane> ExpandTypeC(std::vector<Plane> stored) {
     }
     const double first = stored.front().angle;
     const double last = stored.back().angle;
-    // The planes followed by their mirror images; only the images are copies.
+    // The planes followed by their mirror images; only the images are copies,
+    // and a plane on the axis is its own image.
     auto mirrored = [](std::vector<Plane> planes, double axis) {
         const std::size_t count = planes.size();
         planes.reserve(2 * count);
-        for (std::size_t i = 0; i < count; ++i) planes.push_back({2 * axis - planes[i].angle, planes[i].values});
+        for (std::size_t i = 0; i < count; ++i) {
+            if (std::abs(planes[i].angle - axis) >= kAngleTolerance) {
+                planes.push_back({2 * axis - planes[i].angle, planes[i].values});
+            }
+        }
         return planes;
     };
     auto near = [](double a, double b) { return std::abs(a - b) < kAngleTolerance; };

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "photometry/photometry.h"
@@ -27,10 +28,17 @@ double TypeCZoneFlux(const IntensityDistribution& distribution, double from, dou
     const std::vector<double>& sums = distribution.wedgeSums();
     const std::vector<double> bounds = MidwayBounds(distribution.verticalAngles());
     double flux = 0;
+    // A band's upper bound is the next one's lower: its cosine is kept.
+    double previousHigh = std::numeric_limits<double>::quiet_NaN();
+    double previousHighCos = 0;
     for (std::size_t j = 0; j < sums.size(); ++j) {
         const double low = std::max(bounds[j], from);
         const double high = std::min(bounds[j + 1], to);
-        if (high > low) flux += sums[j] * (std::cos(low * kRadian) - std::cos(high * kRadian));
+        if (!(high > low)) continue;
+        const double lowCos = low == previousHigh ? previousHighCos : std::cos(low * kRadian);
+        previousHigh = high;
+        previousHighCos = std::cos(high * kRadian);
+        flux += sums[j] * (lowCos - previousHighCos);
     }
     return flux;
 }

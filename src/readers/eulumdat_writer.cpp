@@ -108,7 +108,7 @@ private:
     // is one, so the text written is the one tested here.
     static float FewDecimalsReadingBack(float value, double candela, float readBackFactor) {
         if (readBackFactor == 0.0f || !(std::fabs(value) < 16384.0f)) return value;
-        const double scaled = static_cast<double>(value) * 1000.0;
+        const double scaled = static_cast<double>(value) * 1000.0;  // exact
         const auto m = static_cast<std::int64_t>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
         const double text = static_cast<double>(m) / 1000.0;  // as a reader makes it of the decimal text
         const bool readsBack = static_cast<float>(static_cast<double>(readBackFactor) * text) == static_cast<float>(candela);

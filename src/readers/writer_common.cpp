@@ -345,11 +345,12 @@ constexpr auto kShortPowers = [] {
     std::memcpy(&bits, &value, sizeof bits);
     const int shift = 150 - static_cast<int>((bits >> 23) & 0xFFu);
     const std::uint32_t stored = bits & 0x7FFFFFu;
-    if (static_cast<unsigned>(shift - 10) <= 36 && stored != 0) {
+    if (static_cast<unsigned>(shift - 10) <= 36) {
         const std::uint64_t thousands = 1000 * static_cast<std::uint64_t>(stored | 0x800000u);
         const std::uint64_t half = std::uint64_t{1} << (shift - 1);
         const std::uint64_t rest = (thousands + half) & ((std::uint64_t{1} << shift) - 1);  // m 2^s - 1000 N + half
-        if (rest + 499 - half < 999) {
+        // A power of two has a narrower interval below it: only m exactly on it is sure to be inside.
+        if (rest + 499 - half < 999 && (stored != 0 || rest == half)) {
             const std::uint64_t m = (thousands + half) >> shift;
             const std::uint64_t whole = m / 1000;
             text = PartsText<true>({whole, m - whole * 1000, 3, (bits >> 31) != 0});

@@ -208,11 +208,18 @@ IntensityDistribution::IntensityDistribution(const PhotometricRecord& record) {
     }
     if (type_ == 1) {
         const std::vector<double> wedges = PlaneWedges(horizontal_);
-        wedgeSums_.assign(vertical_.size(), 0.0);
+        // Plane by plane over plain arrays, the wedge held: a loop the
+        // compiler runs several values at a time (the sum of each direction
+        // still adds its planes in order, so no figure changes).
+        std::vector<double> sums(vertical_.size(), 0.0);
+        double* const sum = sums.data();
         for (std::size_t k = 0; k < horizontal_.size(); ++k) {
-            if (wedges[k] == 0) continue;
-            for (std::size_t j = 0; j < vertical_.size(); ++j) wedgeSums_[j] += wedges[k] * values_[k][j];
+            const double wedge = wedges[k];
+            if (wedge == 0) continue;
+            const double* const row = values_[k].data();
+            for (std::size_t j = 0; j < sums.size(); ++j) sum[j] += wedge * row[j];
         }
+        wedgeSums_ = std::move(sums);
     }
 }
 

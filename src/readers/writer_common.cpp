@@ -333,29 +333,48 @@ constexpr auto kShortPowers = [] {
     return true;
 }
 
-// The shortest text of a single. Most singles in photometric files were
-// read from texts of a few decimals: below 2^14 a single's interval is
-// narrower than 0.001, so it holds at most one text of 3 decimals, and when
-// it does, that one (its zeros at the end dropped) is the shortest. The
-// single is N / 2^s; m = round(1000 N / 2^s) lies strictly inside its
-// interval when |m 2^s - 1000 N| < 500, all in integers. The general
-// search takes the rest.
-[[gnu::always_inline]] inline bool SingleText(float value, NumberText& text) {
+// Most singles in photometric files were read from texts of a few
+// decimals. Below 2^14 a single's interval is narrower than 0.001, so it
+// holds at most one text of 3 decimals, and when it does, that one (its
+// zeros at the end dropped) is the shortest. The single is N / 2^s and the
+// text m / 1000 lies strictly inside when |1000 v - m| < 500 / 2^s; in
+// doubles 1000 v, m and their difference are exact. The bound is looked up
+// by the single's sign and exponent: 0 (no test passes) for negative
+// singles and outside 2^-23 to 2^14.
+constexpr auto kHalfStepInThousandths = [] {
+    std::array<double, 512> bounds{};
+    for (int biased = 104; biased <= 140; ++biased) {
+        double step = 1;
+        for (int s = 0; s < 150 - biased; ++s) step *= 2;
+        bounds[static_cast<std::size_t>(biased)] = 500 / step;
+    }
+    return bounds;
+}();
+
+// The single's magnitude in thousandths, m, where such a text is inside;
+// false otherwise. A power of two has a narrower interval below it: only a
+// text exactly on it is taken.
+[[gnu::always_inline]] inline bool InThousandths(float magnitude, std::uint32_t& m) {
     std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    const int shift = 150 - static_cast<int>((bits >> 23) & 0xFFu);
-    const std::uint32_t stored = bits & 0x7FFFFFu;
-    if (static_cast<unsigned>(shift - 10) <= 36) {
-        const std::uint64_t thousands = 1000 * static_cast<std::uint64_t>(stored | 0x800000u);
-        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-        const std::uint64_t rest = (thousands + half) & ((std::uint64_t{1} << shift) - 1);  // m 2^s - 1000 N + half
-        // A power of two has a narrower interval below it: only m exactly on it is sure to be inside.
-        if (rest + 499 - half < 999 && (stored != 0 || rest == half)) {
-            const std::uint64_t m = (thousands + half) >> shift;
-            const std::uint64_t whole = m / 1000;
-            text = PartsText<true>({whole, m - whole * 1000, 3, (bits >> 31) != 0});
-            return true;
-        }
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const double bound = kHalfStepInThousandths[bits >> 23];
+    if (!(bound > 0)) return false;
+    const double scaled = static_cast<double>(magnitude) * 1000.0;
+    const double rounded = static_cast<double>(static_cast<std::int64_t>(scaled + 0.5));
+    const double distance = std::fabs(scaled - rounded);
+    if (!(distance < bound) || ((bits & 0x7FFFFFu) == 0 && distance != 0)) return false;
+    m = static_cast<std::uint32_t>(rounded);
+    return true;
+}
+
+// The shortest text of a single: a few decimals where there are, the
+// general search for the rest.
+[[gnu::always_inline]] inline bool SingleText(float value, NumberText& text) {
+    std::uint32_t m;
+    if (InThousandths(std::fabs(value), m)) {
+        const std::uint32_t whole = m / 1000;
+        text = PartsText<true>({whole, m - whole * 1000, 3, std::signbit(value)});
+        return true;
     }
     DecimalParts parts;
     if (!ShortestSingle(value, parts)) return false;
@@ -399,6 +418,45 @@ constexpr double kThreeDecimalsFirstBelow = 131072.0;
         return false;
     }
     return true;
+}
+
+// The commonest texts in one word: no sign, a whole part below 10^4 and at
+// most 3 decimals make at most 8 characters. The length, or 0 where a
+// value's text is not of that kind (the quick path then makes it).
+[[gnu::always_inline]] inline std::size_t CompactWord(std::uint32_t whole, std::uint32_t fraction, std::uint64_t& word) {
+    std::uint64_t digits;
+    std::size_t wholeLength;
+    if (whole < 1000) {
+        digits = kLeading[whole] & 0xFFFFFFu;
+        wholeLength = kLeading[whole] >> 24;
+    } else {
+        const std::uint32_t thousands = whole / 1000;
+        digits = ('0' + thousands) | (static_cast<std::uint64_t>(kGroups[whole - thousands * 1000] & 0xFFFFFFu) << 8);
+        wholeLength = 4;
+    }
+    const std::uint32_t decimals = kGroups[fraction];
+    const std::size_t kept = decimals >> 24;
+    word = digits | ((std::uint64_t{'.'} | (static_cast<std::uint64_t>(decimals & 0xFFFFFFu) << 8)) << (8 * wholeLength));
+    return wholeLength + (kept > 0 ? kept + 1 : 0);
+}
+
+[[gnu::always_inline]] inline std::size_t CompactText(double value, std::uint64_t& word) {
+    if (!(value >= 0 && value < 10000)) return 0;
+    const auto m = static_cast<std::uint32_t>(value * kPowersOfTen[3] + 0.5);
+    if (static_cast<double>(m) / kPowersOfTen[3] != value) return 0;
+    const auto whole = static_cast<std::uint32_t>(value);  // exactly m / 1000: the value's own whole part
+    return CompactWord(whole, m - whole * 1000, word);
+}
+
+[[gnu::always_inline]] inline std::size_t CompactText(float value, std::uint64_t& word) {
+    std::uint32_t m;
+    if (value == 0 && !std::signbit(value)) {
+        word = '0';
+        return 1;
+    }
+    if (!InThousandths(value, m) || m >= 10000000) return 0;  // negative singles fail the test
+    const std::uint32_t whole = m / 1000;
+    return CompactWord(whole, m - whole * 1000, word);
 }
 
 // The shortest fixed form where no quick path finds it: reads back exactly,
@@ -459,38 +517,46 @@ void AppendNumberLines(std::string& out, const std::vector<T>& values, std::size
     out.resize(start + count * kQuickRoom + kStoreSlack);
     char* at = out.data() + start;
     std::size_t lineLength = 0;
+    bool lineStarted = false;
+    // The blank or line end ahead of a text of `length` characters.
+    auto separate = [&](std::size_t length) {
+        if (!lineStarted) {
+            lineStarted = true;
+            lineLength = length;
+            return;
+        }
+        const std::size_t extended = lineLength + 1 + length;
+        const bool breakLine = extended > width;
+        at[0] = breakLine ? '\r' : ' ';
+        at[1] = '\n';
+        at += breakLine ? 2 : 1;
+        lineLength = breakLine ? length : extended;
+    };
     char general[kNumberTextMax];
     for (std::size_t i = 0; i < count; ++i) {
-        NumberText text;
-        const bool quick = QuickText(data[i], text);
-        std::size_t length;
-        if (quick) {
-            length = text.length();
-        } else {
-            length = static_cast<std::size_t>(GeneralText(general, static_cast<double>(data[i])) - general);
-            const std::size_t used = static_cast<std::size_t>(at - out.data());
-            const std::size_t needed = used + 2 + length + (count - i) * kQuickRoom + kStoreSlack;
-            if (out.size() < needed) {
-                out.resize(needed);
-                at = out.data() + used;
-            }
-        }
-        if (i == 0) {
-            lineLength = length;
-        } else {
-            const std::size_t extended = lineLength + 1 + length;
-            const bool breakLine = extended > width;
-            at[0] = breakLine ? '\r' : ' ';
-            at[1] = '\n';
-            at += breakLine ? 2 : 1;
-            lineLength = breakLine ? length : extended;
-        }
-        if (quick) {
-            at = StoreText(at, text);
-        } else {
-            std::memcpy(at, general, length);
+        std::uint64_t word;
+        if (const std::size_t length = CompactText(data[i], word); length != 0) {
+            separate(length);
+            StoreWord(at, word);
             at += length;
+            continue;
         }
+        NumberText text;
+        if (QuickText(data[i], text)) {
+            separate(text.length());
+            at = StoreText(at, text);
+            continue;
+        }
+        const auto length = static_cast<std::size_t>(GeneralText(general, static_cast<double>(data[i])) - general);
+        const std::size_t used = static_cast<std::size_t>(at - out.data());
+        const std::size_t needed = used + 2 + length + (count - i) * kQuickRoom + kStoreSlack;
+        if (out.size() < needed) {
+            out.resize(needed);
+            at = out.data() + used;
+        }
+        separate(length);
+        std::memcpy(at, general, length);
+        at += length;
     }
     out.resize(static_cast<std::size_t>(at - out.data()));
     out.append(kCrLf);

@@ -421,9 +421,14 @@ constexpr double kThreeDecimalsFirstBelow = 131072.0;
 }
 
 // The commonest texts in one word: no sign, a whole part below 10^4 and at
-// most 3 decimals make at most 8 characters. The length, or 0 where a
-// value's text is not of that kind (the quick path then makes it).
-[[gnu::always_inline]] inline std::size_t CompactWord(std::uint32_t whole, std::uint32_t fraction, std::uint64_t& word) {
+// most 3 decimals make at most 8 characters. False where a value's text is
+// not of that kind (the quick path then makes it).
+struct CompactText {
+    std::uint64_t word = 0;
+    std::size_t length = 0;
+};
+
+[[gnu::always_inline]] inline CompactText CompactWord(std::uint32_t whole, std::uint32_t fraction) {
     std::uint64_t digits;
     std::size_t wholeLength;
     if (whole < 1000) {
@@ -436,27 +441,31 @@ constexpr double kThreeDecimalsFirstBelow = 131072.0;
     }
     const std::uint32_t decimals = kGroups[fraction];
     const std::size_t kept = decimals >> 24;
-    word = digits | ((std::uint64_t{'.'} | (static_cast<std::uint64_t>(decimals & 0xFFFFFFu) << 8)) << (8 * wholeLength));
-    return wholeLength + (kept > 0 ? kept + 1 : 0);
+    // The point counts where any decimal is kept; no branch on it, as
+    // values with and without decimals alternate at random.
+    return {digits | ((std::uint64_t{'.'} | (static_cast<std::uint64_t>(decimals & 0xFFFFFFu) << 8)) << (8 * wholeLength)),
+            wholeLength + kept + static_cast<std::size_t>(kept != 0)};
 }
 
-[[gnu::always_inline]] inline std::size_t CompactText(double value, std::uint64_t& word) {
-    if (!(value >= 0 && value < 10000)) return 0;
+[[gnu::always_inline]] inline bool Compact(double value, CompactText& text) {
+    if (!(value >= 0 && value < 10000)) return false;
     const auto m = static_cast<std::uint32_t>(value * kPowersOfTen[3] + 0.5);
-    if (static_cast<double>(m) / kPowersOfTen[3] != value) return 0;
+    if (static_cast<double>(m) / kPowersOfTen[3] != value) return false;
     const auto whole = static_cast<std::uint32_t>(value);  // exactly m / 1000: the value's own whole part
-    return CompactWord(whole, m - whole * 1000, word);
+    text = CompactWord(whole, m - whole * 1000);
+    return true;
 }
 
-[[gnu::always_inline]] inline std::size_t CompactText(float value, std::uint64_t& word) {
+[[gnu::always_inline]] inline bool Compact(float value, CompactText& text) {
     std::uint32_t m;
     if (value == 0 && !std::signbit(value)) {
-        word = '0';
-        return 1;
+        text = {'0', 1};
+        return true;
     }
-    if (!InThousandths(value, m) || m >= 10000000) return 0;  // negative singles fail the test
+    if (!InThousandths(value, m) || m >= 10000000) return false;  // negative singles fail the test
     const std::uint32_t whole = m / 1000;
-    return CompactWord(whole, m - whole * 1000, word);
+    text = CompactWord(whole, m - whole * 1000);
+    return true;
 }
 
 // The shortest fixed form where no quick path finds it: reads back exactly,
@@ -534,11 +543,10 @@ void AppendNumberLines(std::string& out, const std::vector<T>& values, std::size
     };
     char general[kNumberTextMax];
     for (std::size_t i = 0; i < count; ++i) {
-        std::uint64_t word;
-        if (const std::size_t length = CompactText(data[i], word); length != 0) {
-            separate(length);
-            StoreWord(at, word);
-            at += length;
+        if (CompactText compact; Compact(data[i], compact)) {
+            separate(compact.length);
+            StoreWord(at, compact.word);
+            at += compact.length;
             continue;
         }
         NumberText text;

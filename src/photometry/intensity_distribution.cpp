@@ -165,10 +165,10 @@ IntensityDistribution::IntensityDistribution(const PhotometricRecord& record) {
     }
     std::vector<double> vertical(record.VertAngles.begin(), record.VertAngles.begin() + verticalCount);
     // Angles are stored ascending; a file out of order is read as it is sorted.
-    std::vector<std::size_t> order(verticalCount);
-    for (std::size_t i = 0; i < verticalCount; ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](auto a, auto b) { return vertical[a] < vertical[b]; });
     if (!std::is_sorted(vertical.begin(), vertical.end())) {
+        std::vector<std::size_t> order(verticalCount);
+        for (std::size_t i = 0; i < verticalCount; ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(), [&](auto a, auto b) { return vertical[a] < vertical[b]; });
         std::vector<double> sortedAngles;
         for (auto i : order) sortedAngles.push_back(vertical[i]);
         vertical = sortedAngles;

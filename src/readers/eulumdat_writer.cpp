@@ -96,8 +96,11 @@ public:
         table_.reserve(record.Candela.size());
         for (const auto& plane : record.Candela) {
             std::vector<float>& row = table_.emplace_back(plane.size());
-            for (std::size_t j = 0; j < plane.size(); ++j) row[j] = static_cast<float>(plane[j] * factor);
-            if (readBackFactor != 0.0f) ReadBack(plane.data(), row.data(), row.size(), multiplier, readBackFactor);
+            if (readBackFactor != 0.0f) {
+                ReadBack(plane.data(), row.data(), row.size(), factor, multiplier, readBackFactor);
+            } else {
+                for (std::size_t j = 0; j < plane.size(); ++j) row[j] = static_cast<float>(plane[j] * factor);
+            }
         }
     }
 
@@ -120,32 +123,36 @@ private:
         return readsBack ? static_cast<float>(text) : value;
     }
 
-    // FewDecimalsReadingBack over a row; two values at a time where SSE2
-    // (every x86-64) is there, step for step the same.
-    static void ReadBack(const double* candela, float* row, std::size_t count, double multiplier,
+    // The row's values, each through FewDecimalsReadingBack; two at a time
+    // where SSE2 (every x86-64) is there, step for step the same.
+    static void ReadBack(const double* candela, float* row, std::size_t count, double factor, double multiplier,
                          float readBackFactor) {
         std::size_t j = 0;
 #if defined(__SSE2__)
         const __m128d thousand = _mm_set1_pd(1000.0);
         const __m128d top = _mm_set1_pd(16384000.0);
-        const __m128d factor = _mm_set1_pd(readBackFactor);
+        const __m128d toKlm = _mm_set1_pd(factor);
+        const __m128d readBack = _mm_set1_pd(readBackFactor);
         const __m128d scale = _mm_set1_pd(multiplier);
         for (; j + 2 <= count; j += 2) {
-            const __m128 value = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i_u*>(row + j)));
+            const __m128d given = _mm_loadu_pd(candela + j);
+            const __m128 value = _mm_cvtpd_ps(_mm_mul_pd(given, toKlm));
             const __m128d scaled = _mm_mul_pd(_mm_cvtps_pd(value), thousand);
             const __m128d inRange = _mm_and_pd(_mm_cmpge_pd(scaled, _mm_setzero_pd()), _mm_cmplt_pd(scaled, top));
             const __m128i m = _mm_cvttpd_epi32(_mm_add_pd(_mm_and_pd(scaled, inRange), _mm_set1_pd(0.5)));
             const __m128d text = _mm_div_pd(_mm_cvtepi32_pd(m), thousand);
             const __m128 readsBack = _mm_and_ps(
-                _mm_cmpeq_ps(_mm_cvtpd_ps(_mm_mul_pd(factor, text)),
-                             _mm_cvtpd_ps(_mm_mul_pd(_mm_loadu_pd(candela + j), scale))),
+                _mm_cmpeq_ps(_mm_cvtpd_ps(_mm_mul_pd(readBack, text)), _mm_cvtpd_ps(_mm_mul_pd(given, scale))),
                 _mm_castsi128_ps(_mm_shuffle_epi32(_mm_castpd_si128(inRange), _MM_SHUFFLE(3, 3, 2, 0))));
             const __m128 result =
                 _mm_or_ps(_mm_and_ps(readsBack, _mm_cvtpd_ps(text)), _mm_andnot_ps(readsBack, value));
             _mm_storel_epi64(reinterpret_cast<__m128i_u*>(row + j), _mm_castps_si128(result));
         }
 #endif
-        for (; j < count; ++j) row[j] = FewDecimalsReadingBack(row[j], candela[j] * multiplier, readBackFactor);
+        for (; j < count; ++j) {
+            row[j] = FewDecimalsReadingBack(static_cast<float>(candela[j] * factor), candela[j] * multiplier,
+                                            readBackFactor);
+        }
     }
 
     std::vector<std::vector<float>> table_;

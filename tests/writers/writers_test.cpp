@@ -281,6 +281,25 @@ TEST(EulumdatWriter, ValuesReadFromEulumdatGoBackAsTheyStood) {
     EXPECT_EQ(second.record.Candela, first.record.Candela);
 }
 
+// EULUMDAT holds no negative intensity: such values go out as 0, with a
+// note, and only they change.
+TEST(EulumdatWriter, NegativeIntensitiesBecomeZero) {
+    const PhotometricRecord record =
+        Analytic(Steps(0, 360, 90), Steps(0, 90, 45), [](double c, double v) { return c == 90 && v == 45 ? -30 : 150; });
+    const WrittenText ldt = WriteEulumdatText(record, "negative.ldt");
+    ASSERT_TRUE(ldt.ok()) << ldt.error;
+    EXPECT_NE(std::find(ldt.notes.begin(), ldt.notes.end(),
+                        "Negative intensities, which the format does not allow, were written as 0."),
+              ldt.notes.end());
+    const auto back = ReadText(ldt.text, ".ldt");
+    ASSERT_EQ(back.message, "");
+    const auto& h = back.record.HorAngles;
+    const auto at = [&](float c) { return static_cast<std::size_t>(std::find(h.begin(), h.end(), c) - h.begin()); };
+    ASSERT_LT(at(270), h.size());
+    EXPECT_EQ(back.record.Candela[at(90)][1], 0);
+    EXPECT_NEAR(back.record.Candela[at(270)][1], 150, 1e-3);
+}
+
 struct EditionRow {
     IesEdition edition;
     std::vector<std::string> keywords;

@@ -534,10 +534,15 @@ void AppendNumberLines(std::string& out, const std::vector<T>& values, std::size
             lineLength = length;
             return;
         }
+        at[0] = '\r';
+        at[1] = '\n';
+        if (width == 0) {  // one value a line
+            at += 2;
+            return;
+        }
         const std::size_t extended = lineLength + 1 + length;
         const bool breakLine = extended > width;
         at[0] = breakLine ? '\r' : ' ';
-        at[1] = '\n';
         at += breakLine ? 2 : 1;
         lineLength = breakLine ? length : extended;
     };

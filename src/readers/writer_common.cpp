@@ -273,9 +273,8 @@ constexpr auto kShortPowers = [] {
 // and it reads back as the single when it lies strictly within half a step
 // of it (steps are 1 / 2^s apart). The fewest decimals with such an m give
 // the fewest digits. Only the plain cases are taken here; a tie between two
-// candidates, a candidate on the interval's edge, a power of two (whose
-// interval is lopsided) and a power of ten inside the interval go to the
-// general conversion (false).
+// candidates, a power of two (whose interval is lopsided) and a power of ten
+// inside the interval go to the general conversion (false).
 [[gnu::always_inline]] inline bool ShortestSingle(float value, DecimalParts& parts) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
@@ -421,8 +420,8 @@ constexpr double kThreeDecimalsFirstBelow = 131072.0;
 }
 
 // The commonest texts in one word: no sign, a whole part below 10^4 and at
-// most 3 decimals make at most 8 characters. False where a value's text is
-// not of that kind (the quick path then makes it).
+// most 3 decimals make at most 8 characters. Compact() is false where a
+// value's text is not of that kind (the quick path then makes it).
 struct CompactText {
     std::uint64_t word = 0;
     std::size_t length = 0;

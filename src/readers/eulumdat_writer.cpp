@@ -111,8 +111,8 @@ public:
 private:
     // Below 2^14 a single's shortest text is the 3-decimal one where there
     // is one, so the text written is the one tested here. Negative values
-    // are written as 0 and need none. Free of branches, so that the loop
-    // runs several values at a time.
+    // are written as 0 and need none. Free of branches, like the steps of
+    // ReadBack's two-at-a-time loop.
     static float FewDecimalsReadingBack(float value, double candela, float readBackFactor) {
         const double scaled = static_cast<double>(value) * 1000.0;  // exact
         const bool inRange = (scaled >= 0) & (scaled < 16384000.0);

@@ -282,9 +282,9 @@ std::optional<std::string> SqliteSettingsStore::find(std::string_view app, std::
     return std::nullopt;
 }
 
-bool SqliteSettingsStore::write(std::string_view app, std::string_view section,
-                                std::string_view key, std::string_view value) {
-    sqlite3_stmt* statement = prepared(writeStatement_, kWriteSql);
+bool SqliteSettingsStore::runWrite(sqlite3_stmt*& slot, const char* sql, std::string_view app,
+                                   std::string_view section, std::string_view key, std::string_view value) {
+    sqlite3_stmt* statement = prepared(slot, sql);
     if (statement == nullptr) {
         return false;
     }
@@ -299,21 +299,15 @@ bool SqliteSettingsStore::write(std::string_view app, std::string_view section,
     return true;
 }
 
+bool SqliteSettingsStore::write(std::string_view app, std::string_view section,
+                                std::string_view key, std::string_view value) {
+    return runWrite(writeStatement_, kWriteSql, app, section, key, value);
+}
+
 bool SqliteSettingsStore::writeIfEmpty(std::string_view app, std::string_view section,
                                        std::string_view key, std::string_view value) {
-    sqlite3_stmt* statement = prepared(writeIfEmptyStatement_, kWriteIfEmptySql);
-    if (statement == nullptr) {
-        return false;
-    }
-    StatementUse use(statement);
-    if (!BindText(statement, 1, app) || !BindText(statement, 2, section) ||
-        !BindText(statement, 3, key) || !BindText(statement, 4, value) ||
-        sqlite3_step(statement) != SQLITE_DONE) {
-        noteError();
-        batchFailed_ = batchFailed_ || inTransaction_;
-        return false;
-    }
-    return sqlite3_changes(db_) == 1;
+    return runWrite(writeIfEmptyStatement_, kWriteIfEmptySql, app, section, key, value) &&
+           sqlite3_changes(db_) == 1;
 }
 
 std::optional<std::string> SqliteSettingsStore::take(std::string_view app, std::string_view section,

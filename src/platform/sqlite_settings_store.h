@@ -95,6 +95,9 @@ public:
 private:
     SqliteSettingsStore(sqlite3* db, std::filesystem::path file);
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
+    // One row written by the statement in `slot` (prepared from `sql` on first use).
+    bool runWrite(sqlite3_stmt*& slot, const char* sql, std::string_view app, std::string_view section,
+                  std::string_view key, std::string_view value);
     std::vector<SettingsEntry> collect(sqlite3_stmt* statement);
     void noteError();
 

@@ -29,6 +29,19 @@ private:
     int fd_;
 };
 
+// The size of an open file; false when it did not open (`error` already says
+// why) or fstat fails.
+bool OpenFileSize(const FileDescriptor& file, std::size_t& size, std::error_code& error) {
+    if (file.get() < 0) return false;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        error.assign(errno, std::generic_category());
+        return false;
+    }
+    size = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    return true;
+}
+
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Code points of 0x80..0x9F in Windows-1252; the rest of the upper half is Latin-1.
@@ -53,15 +66,11 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::error_code&
     bytes.clear();
     error.clear();
     FileDescriptor file(OpenRegularFileForReading(path, error));
-    if (file.get() < 0) return false;
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        error.assign(errno, std::generic_category());
-        return false;
-    }
+    std::size_t size = 0;
+    if (!OpenFileSize(file, size, error)) return false;
     // Size from fstat, then keep reading until the end in case the file grew
     // or is not a regular file.
-    std::size_t capacity = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 4096;
+    std::size_t capacity = size > 0 ? size + 1 : 4096;
     bytes.resize(capacity);
     std::size_t used = 0;
     for (;;) {
@@ -164,13 +173,8 @@ bool FileBytes::load(const std::string& path, std::error_code& error) {
     owned_.clear();
     error.clear();
     FileDescriptor file(OpenRegularFileForReading(path, error));
-    if (file.get() < 0) return false;
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        error.assign(errno, std::generic_category());
-        return false;
-    }
-    const auto size = static_cast<std::size_t>(info.st_size);
+    std::size_t size = 0;
+    if (!OpenFileSize(file, size, error)) return false;
     if (size > 0) {
         // Populated at once: the pages come from the page cache in one call
         // instead of one fault each.

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <thread>
@@ -345,26 +346,46 @@ std::int16_t CommandChannel::SendToolCommand(const std::string& toolName, const 
         errorText = kChannelNoMailboxText;
         return kChannelNoMailbox;
     }
-    if (s_.section.empty() || !s_.store.write(kExchangeApp, s_.section, key, command)) {
+    if (s_.section.empty()) {
+        errorText = kChannelStoreFailureText;
+        return kChannelStoreFailure;
+    }
+    // A wait that this command runs inside of may be waiting on this very
+    // mailbox (an answer, say, when another tool's data arrives meanwhile):
+    // the tool takes that command first, or it is lost. A command left over
+    // from a wait that timed out is replaced, as the tool is not taking any.
+    const bool outerWaitsOnIt = std::find(waitedKeys_.begin(), waitedKeys_.end(), key) != waitedKeys_.end();
+    if (outerWaitsOnIt && !s_.store.read(kExchangeApp, s_.section, key).empty()) waitUntilTaken(key);
+    if (!s_.store.write(kExchangeApp, s_.section, key, command)) {
         errorText = kChannelStoreFailureText;
         return kChannelStoreFailure;
     }
     if (command == tool_commands::kClose) s_.tools.markClosed(toolName, instanceId);
+    waitUntilTaken(key);
+    return 0;
+}
 
-    struct DepthGuard {
-        int& depth;
-        explicit DepthGuard(int& d) : depth(d) { ++depth; }
-        ~DepthGuard() { --depth; }
-    } guard(waitDepth_);
+// Up to kCommandWait, with window events and commands to the host handled meanwhile.
+void CommandChannel::waitUntilTaken(const std::string& key) {
+    struct WaitGuard {
+        CommandChannel& channel;
+        WaitGuard(CommandChannel& c, const std::string& key) : channel(c) {
+            ++channel.waitDepth_;
+            channel.waitedKeys_.push_back(key);
+        }
+        ~WaitGuard() {
+            --channel.waitDepth_;
+            channel.waitedKeys_.pop_back();
+        }
+    } guard(*this, key);
     const auto started = Clock::now();
     for (;;) {
         if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
         pollIfDue();
-        if (Clock::now() - started > kCommandWait) break;
-        if (s_.store.read(kExchangeApp, s_.section, key).empty()) break;
+        if (Clock::now() - started > kCommandWait) return;
+        if (s_.store.read(kExchangeApp, s_.section, key).empty()) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return 0;
 }
 
 void CommandChannel::SendToolCommand(const std::string& toolName, const std::string& instanceId,

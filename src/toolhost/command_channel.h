@@ -99,6 +99,8 @@ public:
     // instanceId is empty), marks the instance closed when the command is
     // "Close", and waits up to kCommandWait for the tool to empty the mailbox
     // while window events, and commands arriving at the host key, are handled.
+    // Sent inside a wait for the same mailbox, it first waits (as long) for
+    // that command to be taken, so that one is not replaced.
     // A command not taken stays in the mailbox. Returns 0, or a failure code
     // with its description in errorText.
     std::int16_t SendToolCommand(const std::string& toolName, const std::string& instanceId,
@@ -125,6 +127,7 @@ public:
 private:
     struct SlotRead;
     void pollIfDue();
+    void waitUntilTaken(const std::string& key);
     void takeAndHandle();
     void reportFailure(const std::string& what);
     void dispatch(SlotRead* preRead);
@@ -138,6 +141,7 @@ private:
     std::string senderInstance_;
     std::chrono::steady_clock::time_point lastPoll_{};
     int waitDepth_ = 0;
+    std::vector<std::string> waitedKeys_;  // the mailboxes of the waits under way, outermost first
     bool failureShown_ = false;
 };
 

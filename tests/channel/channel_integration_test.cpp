@@ -170,6 +170,24 @@ TEST(ChannelWithTools, CommandsWrittenDuringTheWaitAreHandledInsideIt) {
     EXPECT_EQ(h.mailbox(holder), "LoadedCount,1");
 }
 
+// The answer to one tool is still in its mailbox when another tool's data
+// replaces a file: the "DataChanged" the replacement broadcasts waits for the
+// answer to be taken instead of writing over it.
+TEST(ChannelWithTools, ACommandSentInsideAWaitDoesNotReplaceTheOneWaitedFor) {
+    ProbeHarness h;
+    ASSERT_TRUE(h.ready());
+    h.loaded = {Record("/data/a.ies")};
+    const std::size_t asker = StartWithData(h, "Tool_ViewPE");
+    const std::size_t sender = StartWithData(h, "Tool_ComparePE");
+    h.channel->start();
+
+    h.control(sender, "sleep 300\necho\nsend SENDNEWDATA\n");
+    h.control(asker, "send REFRESHLOADEDCOUNT\nsleep 800\n");  // takes nothing meanwhile
+    ASSERT_TRUE(ProbeHarness::waitFor([&] { return !h.logged(asker, "take").empty() && h.logged(asker, "take").back() == "DataChanged"; }));
+    EXPECT_EQ(h.logged(asker, "take"), (Strings{"LoadedCount,1", "DataChanged"}));
+    EXPECT_EQ(h.host.refreshWaitDepths, (std::vector<int>{1}));
+}
+
 TEST(ChannelWithTools, MalformedCommandsAndSlotsFromAToolAreSurvived) {
     ProbeHarness h;
     ASSERT_TRUE(h.ready());

@@ -66,7 +66,7 @@ struct Figures {
                 long long pid = 0;
                 fields >> pid;
                 pids.push_back(pid);
-            } else if (word == "lost") {
+            } else if (word == "lost" || word == "unanswered") {
                 losses.insert(log.filename().string() + ": " + line);
             } else if (word == "startoverlap") {
                 ++startOverlaps;

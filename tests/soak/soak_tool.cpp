@@ -11,6 +11,7 @@
 // of it. Log lines:
 //   pid N
 //   cycle <sent> <answered> <round trip us> <data sent> <verified> <lost> <mixed> <overtaken>
+//   unanswered <verb> <where it stopped>
 //   done
 
 #include <chrono>
@@ -113,7 +114,10 @@ int main(int argc, char** argv) {
         const auto deadline = Clock::now() + std::chrono::seconds(10);
         while (!session->sendToHost(verb, {}, std::chrono::milliseconds(20))) {
             session->takeCommand();
-            if (Clock::now() > deadline) return false;
+            if (Clock::now() > deadline) {
+                log << "unanswered " << verb << " never taken" << std::endl;
+                return false;
+            }
         }
         const std::string text = verb + "," + actName + "," + session->commandLine().instanceId;
         while (Clock::now() < deadline) {
@@ -128,6 +132,7 @@ int main(int argc, char** argv) {
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
+        log << "unanswered " << verb << " taken, no answer" << std::endl;
         return false;
     };
 

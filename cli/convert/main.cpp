@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
     const std::string userDataFolder = UserDataFolder().string();
     Progress progress(inputs.size());
     bool anyFailed = false;
+    std::vector<std::pair<std::string, std::string>> written;  // output, and the file it came from
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::string& file = inputs[i];
         progress.step(i + 1, file);
@@ -123,20 +124,32 @@ int main(int argc, char** argv) {
             continue;
         }
         const std::string target = OutputPathFor(file, *options.to, options.out, outIsFolder);
-        if (fs::exists(target, ignored) && fs::equivalent(target, read.path, ignored) && !options.force) {
+        // The source stays as it is whatever --force says: a conversion may
+        // drop what the target format cannot hold.
+        const auto isTarget = [&](const std::string& path) {
+            return fs::exists(target, ignored) && fs::equivalent(target, path, ignored);
+        };
+        if (isTarget(file) || isTarget(read.path)) {
             anyFailed = true;
-            std::cout << "not written: " << target << " is the file read (--force replaces it)\n";
+            std::cout << "not written: " << target << " is the file read (--out writes elsewhere)\n";
             continue;
         }
-        const WriteResult written = WritePhotometricFile(read.record, target, *options.to, options.force);
-        if (!written.ok) {
+        const auto earlier = std::find_if(written.begin(), written.end(), [&](const auto& entry) { return isTarget(entry.first); });
+        if (earlier != written.end()) {
             anyFailed = true;
-            std::cout << "not written: " << written.path << ": " << written.error
-                      << (written.error == "File exists" ? " (--force replaces it)" : "") << "\n";
+            std::cout << "not written: " << target << " was written from " << earlier->second << " in this run\n";
             continue;
         }
-        std::cout << "wrote " << FileFormatTitle(*options.to) << ": " << written.path << "\n";
-        for (const std::string& note : written.notes) std::cout << "  note: " << note << "\n";
+        const WriteResult result = WritePhotometricFile(read.record, target, *options.to, options.force);
+        if (!result.ok) {
+            anyFailed = true;
+            std::cout << "not written: " << result.path << ": " << result.error
+                      << (result.error == "File exists" ? " (--force replaces it)" : "") << "\n";
+            continue;
+        }
+        written.emplace_back(result.path, file);
+        std::cout << "wrote " << FileFormatTitle(*options.to) << ": " << result.path << "\n";
+        for (const std::string& note : result.notes) std::cout << "  note: " << note << "\n";
     }
     progress.clear();
     std::cout.flush();

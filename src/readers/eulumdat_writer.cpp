@@ -321,7 +321,6 @@ private:
     }
 
     void writeHeader() {
-        const HeaderOrigin origin = OriginOf(record_);
         textLine(keyword("[MANUFAC]"));
         std::string ityp = keyword("[_EULUMDAT_ITYP]");
         if (ityp.empty()) ityp = isym_ == 1 ? "1" : isym_ == 0 ? "0" : "3";
@@ -363,9 +362,8 @@ private:
             note("Width 0 with a length reads in EULUMDAT as a round luminous area.");
         }
         const std::string heightText = MillimetreText(height);
-        if (origin != HeaderOrigin::Eulumdat) {
-            note("The luminaire's own dimensions are not in the data: written as those of its luminous area.");
-        }
+        // Read from EULUMDAT too the data keeps only the luminous area.
+        note("The luminaire's own dimensions are not in the data: written as those of its luminous area.");
         line(lengthText);
         line(widthText);
         line(heightText);
@@ -384,6 +382,7 @@ private:
         line(Fixed(lorl, 1));
         line("1");  // the intensities below carry the candela multiplier already
         line(keyword("[_EULUM_TILT]", "0"));
+        if (record_.TiltIncl != kFalse) note("Tilt factors are not carried: EULUMDAT has no such table.");
         if (record_.BallastFactor > 0 && record_.BallastFactor != 1) {
             note("Ballast factor " + PlainNumber(record_.BallastFactor) + " is not carried: EULUMDAT has no such value.");
         }

@@ -43,6 +43,7 @@ WrittenText WriteTm14Text(const PhotometricRecord& record) {
         out.notes.push_back("Absolute photometry: intensities relate to the luminaire flux, " +
                             PlainNumber(static_cast<float>(lampFlux)) + " lm, as lamp flux.");
     }
+    if (record.TiltIncl != kFalse) out.notes.push_back("Tilt factors are not carried: TM14 has no such table.");
     if (!(lampFlux > 0)) {
         out.error = "The data set has no luminous flux to relate the intensities to.";
         return out;

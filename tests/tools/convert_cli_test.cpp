@@ -115,5 +115,32 @@ TEST_F(ConvertCli, ExistingFilesNeedForceAndUsageErrorsExitTwo) {
     EXPECT_EQ(Convert({"--version"}).out, "lumibench-convert " LUMIBENCH_VERSION "\n");
 }
 
+// --force replaces earlier output, but never the file being read nor a file
+// this run has already written from another input.
+TEST_F(ConvertCli, ForceNeverReplacesTheSourceOrThisRunsOwnOutput) {
+    const fs::path samples = fs::path(LUMIBENCH_SOURCE_DIR) / "data" / "samples";
+    const fs::path source = folder_ / "same.ies";
+    fs::copy_file(samples / "downlight.ies", source);
+    fs::create_directories(folder_ / "in");
+    fs::copy_file(samples / "wall_washer.ies", folder_ / "in" / "same.ies");
+    const auto bytes = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string original = bytes(source);
+
+    ConvertRun run = Convert({"--to", "ies2002", "--force", q(source)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("is the file read"), std::string::npos) << run.out;
+    EXPECT_EQ(bytes(source), original);
+
+    run = Convert({"--to", "ldt", "--force", "--out", q(folder_ / "out"), q(source), q(folder_ / "in" / "same.ies")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("was written from " + source.string() + " in this run"), std::string::npos) << run.out;
+    const FileCheckResult kept = CheckFile((folder_ / "out" / "same.ldt").string(), false, folder_.string());
+    ASSERT_TRUE(kept.ok());
+    EXPECT_NEAR(Flux(kept.record), Flux(CheckFile(source.string(), false, folder_.string()).record), 1.0);
+}
+
 }  // namespace
 }  // namespace lumibench

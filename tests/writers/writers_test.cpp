@@ -371,6 +371,13 @@ TEST(IesWriter, AwkwardRecordsStillReadBack) {
     EXPECT_EQ(back.record.TiltFactors, record.TiltFactors);
     EXPECT_EQ(back.record.Candela, record.Candela);
     EXPECT_EQ(back.record.HorAngles, record.HorAngles);
+    // The formats without a tilt table say that they drop it.
+    for (const WrittenText& other : {WriteEulumdatText(record, "tilt.ldt"), WriteTm14Text(record)}) {
+        ASSERT_TRUE(other.ok());
+        EXPECT_EQ(std::count_if(other.notes.begin(), other.notes.end(),
+                                [](const std::string& note) { return note.starts_with("Tilt factors are not carried"); }),
+                  1);
+    }
 }
 
 // TM14 keeps the distribution per lamp lumen; absolute data borrows the

@@ -6,6 +6,8 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include "diagrams/save_whole.h"
+
 namespace lumibench::diagrams {
 
 std::optional<ExportFormat> ExportFormatFor(const QString& path) {
@@ -26,42 +28,43 @@ QImage RenderDiagram(QSize size, const PaintFunction& paint) {
 }
 
 bool ExportDiagram(const QString& path, QSize size, const PaintFunction& paint, QString* error) {
-    auto fail = [&](const QString& why) {
-        if (error) *error = why;
+    const auto format = ExportFormatFor(path);
+    if (!format) {
+        if (error) *error = QStringLiteral("Choose a file name ending in .png, .svg or .pdf.");
+        return false;
+    }
+    size = size.expandedTo(QSize(16, 16));
+    const auto write = [&](QIODevice& device) {
+        QPainter painter;
+        switch (*format) {
+        case ExportFormat::Png:
+            return RenderDiagram(size, paint).save(&device, "PNG");
+        case ExportFormat::Svg: {
+            QSvgGenerator svg;
+            svg.setOutputDevice(&device);
+            svg.setSize(size);
+            svg.setViewBox(QRect(QPoint(0, 0), size));
+            svg.setTitle(QFileInfo(path).completeBaseName());
+            if (!painter.begin(&svg)) return false;
+            paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+            return painter.end();
+        }
+        case ExportFormat::Pdf: {
+            QPdfWriter pdf(&device);
+            pdf.setResolution(300);
+            pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12)));
+            if (!painter.begin(&pdf)) return false;
+            const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+            paint(painter, QRectF(QPointF(0, 0), QSizeF(page.size())));
+            return painter.end();
+        }
+        }
         return false;
     };
-    const auto format = ExportFormatFor(path);
-    if (!format) return fail(QStringLiteral("Choose a file name ending in .png, .svg or .pdf."));
-    size = size.expandedTo(QSize(16, 16));
-    switch (*format) {
-    case ExportFormat::Png:
-        if (!RenderDiagram(size, paint).save(path, "PNG")) return fail(QStringLiteral("Cannot write ") + path);
-        return true;
-    case ExportFormat::Svg: {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QFileInfo(path).completeBaseName());
-        QPainter painter;
-        if (!painter.begin(&svg)) return fail(QStringLiteral("Cannot write ") + path);
-        paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
-        painter.end();
-        return QFileInfo(path).size() > 0 || fail(QStringLiteral("Cannot write ") + path);
-    }
-    case ExportFormat::Pdf: {
-        QPdfWriter pdf(path);
-        pdf.setResolution(300);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12)));
-        QPainter painter;
-        if (!painter.begin(&pdf)) return fail(QStringLiteral("Cannot write ") + path);
-        const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
-        paint(painter, QRectF(QPointF(0, 0), QSizeF(page.size())));
-        painter.end();
-        return true;
-    }
-    }
-    return fail(QStringLiteral("Unknown format"));
+    QString why;
+    if (SaveWhole(path, write, &why)) return true;
+    if (error) *error = QStringLiteral("Cannot write %1: %2").arg(path, why);
+    return false;
 }
 
 }  // namespace lumibench::diagrams

@@ -1,13 +1,17 @@
 // Diagram data and painters on records with known distributions: the curves
 // carry the right values, the files written are what their names say, and no
 // size of diagram breaks a painter.
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
 #include <functional>
 #include <numbers>
 
@@ -15,6 +19,7 @@
 #include "diagrams/diagram_export.h"
 #include "diagrams/diagram_painters.h"
 #include "diagrams/ratio_map.h"
+#include "diagrams/save_whole.h"
 
 namespace lumibench::diagrams {
 namespace {
@@ -93,6 +98,12 @@ TEST(DiagramData, MeasuredRangesUnitsAndFluxes) {
     EXPECT_NEAR(At(SectionCurve(b, {Section::Kind::Horizontal, 0}), -40), 800, 1e-6);
     EXPECT_NEAR(At(SectionCurve(b, {Section::Kind::Vertical, 0}), -40), 1040, 1e-6);
     EXPECT_NEAR(At(SectionCurve(b, {Section::Kind::Vertical, 20}), 30), 870, 1e-6);
+    // Overlaid on type C planes, a type B set shows its sweeps through the
+    // axis (whole, not half a sweep) and a type C set its planes for the sweeps.
+    EXPECT_EQ(SectionCurve(b, {Section::Kind::PlanePair, 0}), SectionCurve(b, {Section::Kind::Vertical, 0}));
+    EXPECT_EQ(SectionCurve(b, {Section::Kind::PlanePair, 90}), SectionCurve(b, {Section::Kind::Horizontal, 0}));
+    const Series c = MakeSeries(down, IntensityUnit::Candela, "c");
+    EXPECT_EQ(SectionCurve(c, {Section::Kind::Horizontal, 0}), SectionCurve(c, {Section::Kind::PlanePair, 90}));
 
     // cd/klm: by the lamps' flux; absolute photometry by the luminaire's own
     // flux, 4 pi I for an isotropic source.
@@ -174,6 +185,29 @@ TEST(DiagramPainters, EverySizeAndEveryExportFormat) {
     EXPECT_FALSE(ExportDiagram(folder.filePath("d.bmp"), QSize(100, 100), painters[0].second, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(ExportDiagram(folder.filePath("missing/d.png"), QSize(100, 100), painters[0].second, &error));
+
+    // Out of room half way (a file size limit stands in for a full disk and
+    // holds for root too): the earlier file stays whole and nothing is left.
+    const QStringList before = QDir(folder.path()).entryList(QDir::Files);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    std::vector<std::string> errors;
+    for (const Row& row : rows) {
+        ExportDiagram(folder.filePath(row.file), QSize(600, 600), painters[0].second, &error);
+        errors.push_back(error.toStdString());
+    }
+    const bool csvSaved = SaveWhole(folder.filePath("t.csv"), [](QIODevice& file) { return file.write(QByteArray(5000, 'x')) == 5000; }, &error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    for (const std::string& text : errors) EXPECT_TRUE(text.ends_with(": File too large")) << text;
+    EXPECT_FALSE(csvSaved);
+    EXPECT_EQ(error, "File too large");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), before);
+    EXPECT_TRUE(QImage(folder.filePath("d.png")).size() == QSize(600, 600));
 }
 
 TEST(RatioMap, ColoursRunFromBlueThroughWhiteToRed) {

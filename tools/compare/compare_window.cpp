@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -21,6 +20,7 @@
 
 #include "diagrams/diagram_painters.h"
 #include "diagrams/ratio_map.h"
+#include "diagrams/save_whole.h"
 #include "diagrams/scale.h"
 #include "sdk/diagram_view.h"
 
@@ -302,14 +302,12 @@ void CompareWindow::rebuild() {
 }
 
 bool CompareWindow::exportTable(const QString& path, QString* error) {
-    QSaveFile file(path);
     const std::string csv = photometry::ComparisonCsv(model_.comparison());
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.data(), static_cast<qint64>(csv.size())) < 0 ||
-        !file.commit()) {
-        if (error) *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    QString why;
+    const bool saved = diagrams::SaveWhole(
+        path, [&](QIODevice& file) { return file.write(csv.data(), static_cast<qint64>(csv.size())) >= 0; }, &why);
+    if (!saved && error) *error = QStringLiteral("Cannot write %1: %2").arg(path, why);
+    return saved;
 }
 
 void CompareWindow::chooseAndExportTable() {

@@ -2,10 +2,11 @@
 
 #include <QFileInfo>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
+
+#include "diagrams/save_whole.h"
 
 namespace lumibench::reports {
 namespace {
@@ -299,29 +300,22 @@ int PaintReport(QPagedPaintDevice& device, const ReportDocument& doc, const Repo
 
 bool WriteReportPdf(const QString& path, const ReportDocument& doc, const ReportIdentity& identity, QString* error) {
     // Into a temporary file first: a failed or cancelled run never leaves half a report.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    {
-        QPdfWriter pdf(&file);
-        pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setResolution(600);
-        pdf.setTitle(Q(doc.title + " - " + doc.luminaire));
-        pdf.setCreator(QStringLiteral("Lumibench"));
-        if (PaintReport(pdf, doc, identity) == 0) {
-            if (error) *error = QStringLiteral("the PDF could not be painted");
-            file.cancelWriting();
-            return false;
-        }
-    }
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    bool painted = true;
+    const bool saved = diagrams::SaveWhole(
+        path,
+        [&](QIODevice& file) {
+            QPdfWriter pdf(&file);
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            pdf.setResolution(600);
+            pdf.setTitle(Q(doc.title + " - " + doc.luminaire));
+            pdf.setCreator(QStringLiteral("Lumibench"));
+            painted = PaintReport(pdf, doc, identity) != 0;
+            return painted;
+        },
+        error);
+    if (!painted && error) *error = QStringLiteral("the PDF could not be painted");
+    return saved;
 }
 
 QImage RenderReportPage(const ReportDocument& doc, const ReportIdentity& identity, const QImage& banner,

@@ -105,10 +105,19 @@ double Finite(double v) { return std::isfinite(v) ? v : 0; }
 
 }  // namespace
 
-std::vector<std::vector<CurvePoint>> SectionCurve(const Series& series, const Section& section) {
+Section CounterpartSection(const Section& section, int photometricType) {
+    const bool typeC = photometricType == 1;
+    if (typeC == (section.kind == Section::Kind::PlanePair)) return section;
+    if (typeC) return {Section::Kind::PlanePair, section.kind == Section::Kind::Horizontal ? 90.0 : 0.0};
+    const double fromAxis = std::fabs(std::remainder(section.angle, 180.0));
+    return {fromAxis > 45 ? Section::Kind::Horizontal : Section::Kind::Vertical, 0};
+}
+
+std::vector<std::vector<CurvePoint>> SectionCurve(const Series& series, const Section& chosen) {
     std::vector<std::vector<CurvePoint>> pieces;
     if (!series.distribution) return pieces;
     const auto& d = *series.distribution;
+    const Section section = CounterpartSection(chosen, d.photometricType());
     const auto& vertical = d.verticalAngles();
     const auto& horizontal = d.horizontalAngles();
     if (vertical.empty() || horizontal.empty()) return pieces;

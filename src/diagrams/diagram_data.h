@@ -51,14 +51,21 @@ struct Series {
 // falls back to candela (factor 1).
 Series MakeSeries(const PhotometricRecord& record, IntensityUnit unit, std::string label);
 
+// The section of a data set of `photometricType` that stands for `section`
+// when data sets of both systems share a diagram: C0-C180 is the vertical
+// sweep through the axis (V at H 0), C90-C270 the horizontal one (H at V 0),
+// and the other way round; a section of the data set's own system is itself.
+Section CounterpartSection(const Section& section, int photometricType);
+
 // A point of a curve: signed angle (0 = nadir or the axis, right positive)
 // and the value in the diagram's unit.
 struct CurvePoint {
     double angle = 0;
     double value = 0;
+    bool operator==(const CurvePoint&) const = default;
 };
-// The section's curve over the measured range, sampled every degree and at
-// every stored angle. Pieces: a section whose measured range does not reach
+// The section's curve (its counterpart for a data set of the other system)
+// over the measured range, sampled every degree and at every stored angle. Pieces: a section whose measured range does not reach
 // 0 falls into a left and a right piece.
 std::vector<std::vector<CurvePoint>> SectionCurve(const Series& series, const Section& section);
 

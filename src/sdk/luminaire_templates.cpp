@@ -1,6 +1,7 @@
 #include "sdk/luminaire_templates.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -150,6 +151,18 @@ PhotometricRecord MakeTemplateRecord(const TemplateParameters& p) {
     }
     r.Saved = kFalse;
     return r;
+}
+
+std::string NextTemplateName(std::string_view name) {
+    std::size_t digits = name.size();
+    while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
+    const std::string_view number = name.substr(digits);
+    if (number.empty() || number.size() > 9 || digits == 0 || name[digits - 1] != ' ') {
+        return std::string(name) + " 2";
+    }
+    long value = 0;
+    std::from_chars(number.data(), number.data() + number.size(), value);
+    return std::string(name.substr(0, digits)) + std::to_string(value + 1);
 }
 
 }  // namespace lumibench

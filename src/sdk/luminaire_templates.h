@@ -47,4 +47,8 @@ std::vector<std::string_view> TemplateModelNames();
 // Steps are clamped to 0.5 .. 90 degrees so that the table stays sensible.
 PhotometricRecord MakeTemplateRecord(const TemplateParameters& parameters);
 
+// The name after `name` for the next data set: its trailing number plus one,
+// or " 2" appended ("Template" -> "Template 2" -> "Template 3").
+std::string NextTemplateName(std::string_view name);
+
 }  // namespace lumibench

@@ -104,11 +104,23 @@ TEST(SavePlan, WhereEachDataSetGoes) {
     EXPECT_EQ(save_tool::WithExtension("/x/name", FileFormat::Eulumdat), "/x/name.ldt");
     EXPECT_EQ(save_tool::WithExtension("/x/name.LDT", FileFormat::Eulumdat), "/x/name.LDT");
     EXPECT_EQ(save_tool::WithExtension("/x/name.ies", FileFormat::Tm14), "/x/name.ies.cib");
+    // A name typed with another format's extension picks that format.
+    EXPECT_EQ(save_tool::FormatOfTypedName("/x/R1.ies", FileFormat::Eulumdat), FileFormat::Ies2002);
+    EXPECT_EQ(save_tool::FormatOfTypedName("/x/R1.IES", FileFormat::Ies2019), FileFormat::Ies2019);
+    EXPECT_EQ(save_tool::FormatOfTypedName("/x/R1.tml", FileFormat::Ies1995), FileFormat::Tm14);
+    EXPECT_EQ(save_tool::FormatOfTypedName("/x/R1.v2", FileFormat::Eulumdat), FileFormat::Eulumdat);
     record.Filename = "Template.ies";
     EXPECT_EQ(save_tool::ExportPath(record, "/out", FileFormat::Tm14), "/out/Template.cib");
     for (FileFormat format : AllFileFormats()) {
         EXPECT_EQ(save_tool::FormatOfFilter(save_tool::FilterOf(format)), format);
     }
+}
+
+TEST(Templates, NextNames) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"Template", "Template 2"}, {"Template 2", "Template 3"}, {"Road 9", "Road 10"},
+        {"LED2", "LED2 2"}, {"2", "2 2"}, {"", " 2"}, {"A 99999999999", "A 99999999999 2"}};
+    for (const auto& [name, next] : rows) EXPECT_EQ(NextTemplateName(name), next) << name;
 }
 
 // Each model against what it promises: the flux asked for, its symmetry

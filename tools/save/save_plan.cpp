@@ -36,15 +36,36 @@ std::optional<FileFormat> FormatOfFilter(const QString& filter) {
     return FileFormatFromName(filter.trimmed().toStdString());
 }
 
-std::string WithExtension(const std::string& path, FileFormat format) {
+namespace {
+
+std::string LowerExtension(const std::string& path) {
     std::string extension = fs::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const std::string_view wanted = FileFormatExtension(format);
-    const bool fits = extension == wanted ||
-                      (format == FileFormat::Eulumdat && extension == ".exl") ||
-                      (format == FileFormat::Tm14 && (extension == ".tml" || extension == ".c1s" || extension == ".cc"));
-    return fits ? path : path + std::string(wanted);
+    return extension;
+}
+
+// Whether `extension` (lower case) is one the format's files go by.
+bool FitsFormat(const std::string& extension, FileFormat format) {
+    if (extension == FileFormatExtension(format)) return true;
+    if (format == FileFormat::Eulumdat) return extension == ".exl";
+    if (format == FileFormat::Tm14) return extension == ".tml" || extension == ".c1s" || extension == ".cc";
+    return false;
+}
+
+}  // namespace
+
+std::string WithExtension(const std::string& path, FileFormat format) {
+    return FitsFormat(LowerExtension(path), format) ? path : path + std::string(FileFormatExtension(format));
+}
+
+FileFormat FormatOfTypedName(const std::string& path, FileFormat filterFormat) {
+    const std::string extension = LowerExtension(path);
+    if (FitsFormat(extension, filterFormat)) return filterFormat;
+    for (FileFormat format : {FileFormat::Ies2002, FileFormat::Eulumdat, FileFormat::Tm14}) {
+        if (FitsFormat(extension, format)) return format;
+    }
+    return filterFormat;
 }
 
 std::string ExportPath(const PhotometricRecord& record, const std::string& folder, FileFormat format) {

@@ -32,6 +32,11 @@ QString FilterOf(FileFormat format);
 // `path` with the format's extension when it has none of that format's.
 std::string WithExtension(const std::string& path, FileFormat format);
 
+// The format of a name typed in the file dialog: its extension when that is
+// one of a format's (an IES name keeps an IES edition chosen in the filter),
+// else the filter's format.
+FileFormat FormatOfTypedName(const std::string& path, FileFormat filterFormat);
+
 // The data set's file name in `folder`, with the format's extension.
 std::string ExportPath(const PhotometricRecord& record, const std::string& folder, FileFormat format);
 

@@ -86,6 +86,10 @@ SaveWindow::SaveWindow(ToolSession& session, WorkRecordTable records)
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(help, &QPushButton::clicked, this, [] { tools::ToolDialogs::showHelp("save-tool.html"); });
     resize(640, 360);
+    // Data without a file of its own (made by a tool) is not saved anywhere yet.
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        if (!OwnTargetOf(records_[i])) status_[i] = "not saved";
+    }
     refreshList();
 }
 
@@ -163,7 +167,7 @@ SaveWindow::Outcome SaveWindow::saveOne(std::size_t index, bool askName) {
     const QString start = folder.isEmpty() ? Q(name.string()) : folder + "/" + Q(name.string());
     const QString chosen = dialogs_.saveFileName("Save " + Q(name.string()) + " As", start, FileFilters(), filter);
     if (chosen.isEmpty()) return Outcome::Skipped;
-    const FileFormat format = FormatOfFilter(filter).value_or(initial);
+    const FileFormat format = FormatOfTypedName(chosen.toStdString(), FormatOfFilter(filter).value_or(initial));
     const std::string path = WithExtension(chosen.toStdString(), format);
     lastFolder_ = Q(fs::path(path).parent_path().string());
     std::error_code ignored;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -107,6 +108,9 @@ TemplateWindow::TemplateWindow(ToolSession& session, bool feet) : session_(sessi
     connect(createButton, &QPushButton::clicked, this, [this] { create(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(help, &QPushButton::clicked, this, [] { tools::ToolDialogs::showHelp("template-tool.html"); });
+    // Enter creates and Escape closes, as in a dialog.
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) new QShortcut(QKeySequence(key), this, [this] { create(); });
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { QWidget::close(); });
     modelChanged();
     resize(760, 520);
 }
@@ -161,11 +165,26 @@ void TemplateWindow::refresh() {
 }
 
 void TemplateWindow::create() {
+    // A value typed but not yet taken (Enter pressed in its box) counts.
+    for (QAbstractSpinBox* box : findChildren<QAbstractSpinBox*>()) box->interpretText();
     const PhotometricRecord record = MakeTemplateRecord(parameters());
+    // Lumibench replaces a data set of the same name, and one made here is
+    // in no file yet: replacing it takes a yes.
+    if (created_.contains(record.Filename) &&
+        !dialogs_.ask("Template", QString::fromStdString(record.Filename) +
+                                      " was created already and is not saved.\nDo you want to replace it?")) {
+        return;
+    }
     session_.writeData({record});
     // "*": the data set exists in no file yet; the Save tool gives it one.
     if (!session_.sendToHost("SENDNEWDATA*")) {
         dialogs_.tell("Template", "Lumibench did not take the data set; please try again.", true);
+        return;
+    }
+    created_.insert(record.Filename);
+    // The next Create makes another data set unless the user names it again.
+    if (name_->text().trimmed() == QString::fromStdString(parameters().name)) {
+        name_->setText(QString::fromStdString(NextTemplateName(parameters().name)));
     }
 }
 

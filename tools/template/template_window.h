@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <set>
+#include <string>
+
 #include "../common/tool_dialogs.h"
 #include "sdk/luminaire_templates.h"
 #include "sdk/tool_session.h"
@@ -51,6 +54,7 @@ private:
     QDoubleSpinBox* vertStep_ = nullptr;
     PolarPreview* preview_ = nullptr;
     QLabel* figures_ = nullptr;
+    std::set<std::string> created_;  // the file names of data sets sent to the host
 };
 
 }  // namespace lumibench::template_tool

@@ -305,11 +305,20 @@ private:
             lampNumber_ = record_.LampCount;
             fluxText_.first = PlainNumber(static_cast<float>(flux));
         } else {
-            flux = fluxes().first;
             lampNumber_ = -std::max<int>(record_.LampCount, 1);
-            fluxText_.first = Fixed(flux, 1);
-            note("Absolute photometry: the lamp set holds the luminaire flux, " + fluxText_.first +
-                 " lm, with a negative number of lamps.");
+            // Read from EULUMDAT, the lamp set's own flux is what the values
+            // were scaled by: kept, the file goes back as it stood.
+            const std::string own = OriginOf(record_) == HeaderOrigin::Eulumdat ? keyword("[_EULUM_LAMP_1_FLUX]") : "";
+            const std::optional<double> ownFlux = ParsedNumber(own);
+            if (ownFlux && *ownFlux > 0 && std::isfinite(*ownFlux)) {
+                flux = *ownFlux;
+                fluxText_.first = own;
+            } else {
+                flux = fluxes().first;
+                fluxText_.first = Fixed(flux, 1);
+                note("Absolute photometry: the lamp set holds the luminaire flux, " + fluxText_.first +
+                     " lm, with a negative number of lamps.");
+            }
         }
         const std::optional<double> written = ParsedNumber(fluxText_.first);
         if (!(flux > 0) || !written || !(*written > 0)) {

@@ -260,25 +260,31 @@ TEST(EulumdatWriter, ValuesReadFromEulumdatGoBackAsTheyStood) {
     // Four planes of three angles, the nadir one value.
     const std::vector<std::string> values = {"37.6", "248.16", "0.5",  "37.6", "1111.1", "3.3",
                                              "37.6", "12.34",  "7.25", "37.6", "99.99",  "0.07"};
-    std::string text = "Maker\r\n1\r\n0\r\n4\r\n90\r\n3\r\n45\r\nR1\r\nLuminaire\r\nL1\r\nf.ldt\r\n2024-01-01\r\n";
-    for (const char* line : {"600", "250", "50", "600", "250", "0", "0", "0", "0", "100", "80", "1", "0", "1",
-                             "3", "LED", "6600", "840", "80", "40"}) {
-        text.append(line).append("\r\n");
-    }
-    for (int i = 0; i < 10; ++i) text.append("0\r\n");
-    for (const char* angle : {"0", "90", "180", "270", "0", "45", "90"}) text.append(angle).append("\r\n");
-    for (const std::string& value : values) text.append(value).append("\r\n");
+    // Relative photometry, and absolute (a negative number of lamps), whose
+    // lamp set flux the values were scaled by and which is kept too.
+    for (const char* lamps : {"3", "-3"}) {
+        std::string text = "Maker\r\n1\r\n0\r\n4\r\n90\r\n3\r\n45\r\nR1\r\nLuminaire\r\nL1\r\nf.ldt\r\n2024-01-01\r\n";
+        for (const char* line : {"600", "250", "50", "600", "250", "0", "0", "0", "0", "100", "80", "1", "0", "1",
+                                 lamps, "LED", "6600", "840", "80", "40"}) {
+            text.append(line).append("\r\n");
+        }
+        for (int i = 0; i < 10; ++i) text.append("0\r\n");
+        for (const char* angle : {"0", "90", "180", "270", "0", "45", "90"}) text.append(angle).append("\r\n");
+        for (const std::string& value : values) text.append(value).append("\r\n");
 
-    const auto first = ReadText(text, ".ldt");
-    ASSERT_EQ(first.message, "");
-    const WrittenText again = WriteEulumdatText(first.record, "f.ldt");
-    ASSERT_TRUE(again.ok()) << again.error;
-    const auto lines = Lines(again.text);
-    ASSERT_GE(lines.size(), values.size());
-    EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(values.size()), lines.end()), values);
-    const auto second = ReadText(again.text, ".ldt");
-    ASSERT_EQ(second.message, "");
-    EXPECT_EQ(second.record.Candela, first.record.Candela);
+        const auto first = ReadText(text, ".ldt");
+        ASSERT_EQ(first.message, "");
+        const WrittenText again = WriteEulumdatText(first.record, "f.ldt");
+        ASSERT_TRUE(again.ok()) << again.error;
+        const auto lines = Lines(again.text);
+        ASSERT_GE(lines.size(), values.size());
+        EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(values.size()), lines.end()), values)
+            << lamps << " lamps";
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "6600"), lines.end()) << lamps << " lamps";
+        const auto second = ReadText(again.text, ".ldt");
+        ASSERT_EQ(second.message, "");
+        EXPECT_EQ(second.record.Candela, first.record.Candela);
+    }
 }
 
 // EULUMDAT holds no negative intensity: such values go out as 0, with a

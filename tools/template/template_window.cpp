@@ -168,11 +168,11 @@ void TemplateWindow::create() {
     // A value typed but not yet taken (Enter pressed in its box) counts.
     for (QAbstractSpinBox* box : findChildren<QAbstractSpinBox*>()) box->interpretText();
     const PhotometricRecord record = MakeTemplateRecord(parameters());
-    // Lumibench replaces a data set of the same name, and one made here is
-    // in no file yet: replacing it takes a yes.
+    // Lumibench replaces a data set of the same name, and one made here may
+    // be in no file yet: replacing it takes a yes.
     if (created_.contains(record.Filename) &&
         !dialogs_.ask("Template", QString::fromStdString(record.Filename) +
-                                      " was created already and is not saved.\nDo you want to replace it?")) {
+                                      " was created here already; Lumibench replaces it with the new one.\nDo you want to replace it?")) {
         return;
     }
     session_.writeData({record});

@@ -78,11 +78,14 @@ TEST_F(SaveWindowTest, OwnFilesAreSavedInPlaceAndNewDataAsksForAName) {
     EXPECT_TRUE(fs::exists(folder_ / "own.ldt"));
     EXPECT_TRUE(Read(folder_ / "own.ldt").find("\r\n") != std::string::npos);
     EXPECT_TRUE(Read(target + ".ies").starts_with("IES:LM-63-2019\r\n"));
-    ASSERT_EQ(commands_.size(), 2u);
+    // A new name is followed by the data as the file holds it.
+    ASSERT_EQ(commands_.size(), 3u);
     EXPECT_EQ(commands_[0], "SENDSAVEDDATA,Tool_SaveEXPE,4");
     EXPECT_EQ(slotNames_[0], own.Filename);
     EXPECT_EQ(commands_[1], "SENDRENAMEDDATA,Tool_SaveEXPE,4,New data.ies");
     EXPECT_EQ(slotNames_[1], target + ".ies");
+    EXPECT_EQ(commands_[2], "SENDUPDATEDDATA,Tool_SaveEXPE,4");
+    EXPECT_EQ(slotNames_[2], target + ".ies");
 }
 
 TEST_F(SaveWindowTest, ReplacingAFileAsksFirst) {
@@ -92,7 +95,7 @@ TEST_F(SaveWindowTest, ReplacingAFileAsksFirst) {
         run("click cmdSaveAs\nfile " + existing.string() + "\n" + answer, {made("x")});
         EXPECT_EQ(Read(existing) == "earlier", std::string(answer) == "no") << answer;
     }
-    EXPECT_EQ(commands_.size(), 1u);  // only the file written is reported
+    EXPECT_EQ(commands_.size(), 2u);  // only the file written is reported (renamed, then its data)
 }
 
 TEST_F(SaveWindowTest, ExportWritesCopiesAndTellsTheHostNothing) {

@@ -44,5 +44,9 @@ std::string ExportPath(const PhotometricRecord& record, const std::string& folde
 // name, or renamed (the old name then travels as the fourth field).
 inline constexpr const char* kSavedVerb = "SENDSAVEDDATA";
 inline constexpr const char* kRenamedVerb = "SENDRENAMEDDATA";
+// Then, when the file went to a new name or another format, the data as read
+// back: the list holds what the file holds (a format's limits applied), also
+// in any other entry of that name whose file was just replaced.
+inline constexpr const char* kUpdatedVerb = "SENDUPDATEDDATA";
 
 }  // namespace lumibench::save_tool

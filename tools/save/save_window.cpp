@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "save_plan.h"
+#include "sdk/photometric_files.h"
 
 namespace lumibench::save_tool {
 namespace fs = std::filesystem;
@@ -126,12 +127,21 @@ void SaveWindow::addNotes(const std::string& file, const std::vector<std::string
     for (const std::string& note : notes) notes_->appendPlainText(Q(fs::path(file).filename().string() + ": " + note));
 }
 
-void SaveWindow::tellHost(std::size_t index, const std::string& oldName) {
-    session_.writeData({records_[index]});
+void SaveWindow::tellHost(std::size_t index, const std::string& oldName, bool otherFormat) {
+    const auto send = [&](const char* verb, const std::string& extra) {
+        session_.writeData({records_[index]});
+        session_.sendToHost(verb, extra);
+        session_.waitUntilTaken();
+        WaitWithEvents(kHostReadMs);
+    };
     const bool renamed = oldName != records_[index].Filename;
-    session_.sendToHost(renamed ? kRenamedVerb : kSavedVerb, renamed ? oldName : std::string());
-    session_.waitUntilTaken();
-    WaitWithEvents(kHostReadMs);
+    send(renamed ? kRenamedVerb : kSavedVerb, renamed ? oldName : std::string());
+    if (!renamed && !otherFormat) return;
+    FileLoadResult back = LoadPhotometricFile(records_[index].Filename, {.repair = false});
+    if (!back.ok) return;
+    back.record.Filename = records_[index].Filename;
+    records_[index] = std::move(back.record);
+    send(kUpdatedVerb, {});
 }
 
 SaveWindow::Outcome SaveWindow::write(std::size_t index, const std::string& path, FileFormat format, bool overwrite,
@@ -148,8 +158,9 @@ SaveWindow::Outcome SaveWindow::write(std::size_t index, const std::string& path
     status_[index] = "saved as " + Q(std::string(FileFormatTitle(format)));
     if (tell) {
         const std::string oldName = records_[index].Filename;
+        const bool otherFormat = OwnFileFormat(records_[index]) != format;
         records_[index].Filename = result.path;
-        tellHost(index, oldName);
+        tellHost(index, oldName, otherFormat);
     }
     refreshList();
     return Outcome::Written;

@@ -31,7 +31,7 @@ private:
     enum class Outcome { Written, Skipped, Failed };
     Outcome saveOne(std::size_t index, bool askName);
     Outcome write(std::size_t index, const std::string& path, FileFormat format, bool overwrite, bool tellHost);
-    void tellHost(std::size_t index, const std::string& oldName);
+    void tellHost(std::size_t index, const std::string& oldName, bool otherFormat);
     void refreshList();
     void addNotes(const std::string& file, const std::vector<std::string>& notes);
 

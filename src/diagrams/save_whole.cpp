@@ -17,9 +17,11 @@ bool SaveWhole(const QString& path, const std::function<bool(QIODevice&)>& write
         return false;
     }
     const QByteArray& bytes = buffer.data();
+    const std::string target = path.toStdString();
     std::error_code error;
-    if (WriteFileAtomically(path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                            error)) {
+    // A replaced file keeps its permission bits.
+    if (WriteFileAtomically(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error,
+                            PermissionBitsOf(target))) {
         return true;
     }
     if (why) *why = QString::fromStdString(error.message());

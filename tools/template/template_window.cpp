@@ -1,5 +1,6 @@
 #include "template_window.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -7,7 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -108,9 +109,6 @@ TemplateWindow::TemplateWindow(ToolSession& session, bool feet) : session_(sessi
     connect(createButton, &QPushButton::clicked, this, [this] { create(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(help, &QPushButton::clicked, this, [] { tools::ToolDialogs::showHelp("template-tool.html"); });
-    // Enter creates and Escape closes, as in a dialog.
-    for (int key : {Qt::Key_Return, Qt::Key_Enter}) new QShortcut(QKeySequence(key), this, [this] { create(); });
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { QWidget::close(); });
     modelChanged();
     resize(760, 520);
 }
@@ -162,6 +160,24 @@ void TemplateWindow::refresh() {
     }
     text += "Efficacy: " + Optional(s.efficacyLmPerW, " lm/W");
     figures_->setText(text);
+}
+
+// Enter creates and Escape closes, as in a dialog. Only keys no control took
+// arrive here: an open drop-down list keeps its own Enter and Escape.
+void TemplateWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & ~(Qt::KeypadModifier)) return QWidget::keyPressEvent(event);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // On a focused button Enter presses that button, as Space does.
+        if (auto* button = qobject_cast<QAbstractButton*>(focusWidget())) {
+            button->click();
+        } else {
+            create();
+        }
+    } else if (event->key() == Qt::Key_Escape) {
+        close();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void TemplateWindow::create() {

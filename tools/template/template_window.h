@@ -12,6 +12,7 @@
 #include "sdk/tool_session.h"
 
 class QComboBox;
+class QKeyEvent;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
@@ -29,6 +30,9 @@ public:
     tools::ToolDialogs& dialogs() { return dialogs_; }
     TemplateParameters parameters() const;
     void create();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void modelChanged();

@@ -8,10 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <cmath>
-#include <csignal>
 #include <functional>
 #include <numbers>
 
@@ -20,6 +17,7 @@
 #include "diagrams/diagram_painters.h"
 #include "diagrams/ratio_map.h"
 #include "diagrams/save_whole.h"
+#include "file_size_limit.h"
 
 namespace lumibench::diagrams {
 namespace {
@@ -189,20 +187,16 @@ TEST(DiagramPainters, EverySizeAndEveryExportFormat) {
     // Out of room half way (a file size limit stands in for a full disk and
     // holds for root too): the earlier file stays whole and nothing is left.
     const QStringList before = QDir(folder.path()).entryList(QDir::Files);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ::setrlimit(RLIMIT_FSIZE, &small);
     std::vector<std::string> errors;
-    for (const Row& row : rows) {
-        ExportDiagram(folder.filePath(row.file), QSize(600, 600), painters[0].second, &error);
-        errors.push_back(error.toStdString());
+    bool csvSaved = true;
+    {
+        testing::FileSizeLimit full(1000);
+        for (const Row& row : rows) {
+            ExportDiagram(folder.filePath(row.file), QSize(600, 600), painters[0].second, &error);
+            errors.push_back(error.toStdString());
+        }
+        csvSaved = SaveWhole(folder.filePath("t.csv"), [](QIODevice& file) { return file.write(QByteArray(5000, 'x')) == 5000; }, &error);
     }
-    const bool csvSaved = SaveWhole(folder.filePath("t.csv"), [](QIODevice& file) { return file.write(QByteArray(5000, 'x')) == 5000; }, &error);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
     for (const std::string& text : errors) EXPECT_TRUE(text.ends_with(": File too large")) << text;
     EXPECT_FALSE(csvSaved);
     EXPECT_EQ(error, "File too large");

@@ -3,10 +3,7 @@
 // each IES edition's required keywords, and safe writing of the file.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-
-#include <csignal>
 
 #include <algorithm>
 #include <array>
@@ -16,6 +13,7 @@
 #include <cmath>
 #include <functional>
 
+#include "file_size_limit.h"
 #include "read_back.h"
 #include "readers/atomic_file.h"
 #include "readers/eulumdat_writer.h"
@@ -473,15 +471,11 @@ TEST_F(AtomicFile, ExistingFilesAndLinksAreKept) {
 TEST_F(AtomicFile, WriteFailingHalfWayKeepsTheEarlierFile) {
     const std::string target = file("c.ies");
     ASSERT_EQ(SaveFileSafely(target, "earlier", false), "");
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const std::string failure = SaveFileSafely(target, std::string(1000, 'x'), true);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    std::string failure;
+    {
+        testing::FileSizeLimit full(64);
+        failure = SaveFileSafely(target, std::string(1000, 'x'), true);
+    }
     EXPECT_EQ(failure, "File too large");
     EXPECT_EQ(Read(target), "earlier");
     EXPECT_EQ(Entries(), 1u);

@@ -65,8 +65,9 @@ struct CurvePoint {
     bool operator==(const CurvePoint&) const = default;
 };
 // The section's curve (its counterpart for a data set of the other system)
-// over the measured range, sampled every degree and at every stored angle. Pieces: a section whose measured range does not reach
-// 0 falls into a left and a right piece.
+// over the measured range, sampled every degree and at every stored angle.
+// Pieces: a section whose measured range does not reach 0 falls into a left
+// and a right piece.
 std::vector<std::vector<CurvePoint>> SectionCurve(const Series& series, const Section& section);
 
 // The largest value of the curves (0 when there is none).

@@ -371,7 +371,7 @@ private:
             note("Width 0 with a length reads in EULUMDAT as a round luminous area.");
         }
         const std::string heightText = MillimetreText(height);
-        // Read from EULUMDAT too the data keeps only the luminous area.
+        // Also when read from EULUMDAT: the data holds the luminous area only.
         note("The luminaire's own dimensions are not in the data: written as those of its luminous area.");
         line(lengthText);
         line(widthText);

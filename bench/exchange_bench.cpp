@@ -19,7 +19,7 @@
 #include "exchange/exchange_records.h"
 #include "exchange/exchange_texts.h"
 #include "platform/sqlite_settings_store.h"
-#include "readers/load_dispatch.h"
+#include "formats/load_dispatch.h"
 #include "toolhost/command_channel.h"
 #include "toolhost/running_tool_table.h"
 #include "toolhost/window_lookup.h"

@@ -18,10 +18,10 @@
 
 #include "core/message_sink.h"
 #include "core/path_text.h"
-#include "readers/ies_reader.h"
-#include "readers/line_delimiters.h"
-#include "readers/reader_context.h"
-#include "readers/reader_messages.h"
+#include "formats/ies/ies_reader.h"
+#include "formats/text/line_delimiters.h"
+#include "formats/reader_context.h"
+#include "formats/reader_messages.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "readers/checked_load.h"
+#include "formats/checked_load.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "core/path_text.h"
-#include "readers/checked_load.h"
+#include "formats/checked_load.h"
 
 extern char** environ;
 

@@ -14,9 +14,9 @@
 
 #include "core/message_sink.h"
 #include "core/path_text.h"
-#include "readers/atomic_file.h"
-#include "readers/load_dispatch.h"
-#include "readers/photometric_writer.h"
+#include "formats/atomic_file.h"
+#include "formats/load_dispatch.h"
+#include "formats/photometric_writer.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "readers/writer_common.h"
+#include "formats/writer_common.h"
 
 namespace {
 

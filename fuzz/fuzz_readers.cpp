@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "fuzz_support.h"
-#include "readers/load_dispatch.h"
-#include "readers/photometric_writer.h"
-#include "readers/reader_context.h"
+#include "formats/load_dispatch.h"
+#include "formats/photometric_writer.h"
+#include "formats/reader_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lumibench;

@@ -10,7 +10,7 @@
 
 #include "model/photometric_record.h"
 #include "file_check.h"
-#include "readers/fixups.h"
+#include "formats/fixups.h"
 
 namespace lumibench {
 

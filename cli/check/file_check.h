@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "readers/checked_load.h"
+#include "formats/checked_load.h"
 
 namespace lumibench {
 

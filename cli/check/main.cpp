@@ -11,7 +11,7 @@
 #include "check_output.h"
 #include "file_check.h"
 #include "platform/app_folders.h"
-#include "readers/fixups.h"
+#include "formats/fixups.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <system_error>
 
-#include "readers/text_decoding.h"
+#include "formats/text/text_decoding.h"
 
 namespace lumibench {
 

@@ -12,8 +12,8 @@
 #include "convert_options.h"
 #include "file_check.h"
 #include "platform/app_folders.h"
-#include "readers/fixups.h"
-#include "readers/load_dispatch.h"
+#include "formats/fixups.h"
+#include "formats/load_dispatch.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "core/path_text.h"
 #include "platform/app_folders.h"
-#include "readers/checked_load.h"
-#include "readers/fixups.h"
+#include "formats/checked_load.h"
+#include "formats/fixups.h"
 
 namespace lumibench {
 

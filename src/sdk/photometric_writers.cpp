@@ -5,9 +5,9 @@
 #include <cctype>
 #include <filesystem>
 
-#include "readers/atomic_file.h"
-#include "readers/ies_writer.h"
-#include "readers/photometric_writer.h"
+#include "formats/atomic_file.h"
+#include "formats/ies/ies_writer.h"
+#include "formats/photometric_writer.h"
 
 namespace lumibench {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "core/path_text.h"
 #include "core/record_tables.h"
-#include "readers/load_dispatch.h"
+#include "formats/load_dispatch.h"
 #include "shell/record_summary.h"
 
 namespace lumibench {

@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/path_text.h"
-#include "readers/load_dispatch.h"
+#include "formats/load_dispatch.h"
 #include "program_run.h"
 #include "test_files.h"
 

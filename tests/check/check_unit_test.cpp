@@ -10,10 +10,10 @@
 
 #include "check_options.h"
 #include "check_output.h"
-#include "readers/eulumdat_reader.h"
-#include "readers/ies_reader.h"
-#include "readers/load_dispatch.h"
-#include "readers/tm14_reader.h"
+#include "formats/eulumdat/eulumdat_reader.h"
+#include "formats/ies/ies_reader.h"
+#include "formats/load_dispatch.h"
+#include "formats/tm14/tm14_reader.h"
 #include "record_json.h"
 
 namespace lumibench {

@@ -10,7 +10,7 @@
 #include "core/path_text.h"
 #include "file_check.h"
 #include "photometry/photometry.h"
-#include "readers/load_dispatch.h"
+#include "formats/load_dispatch.h"
 #include "test_files.h"
 
 namespace lumibench {

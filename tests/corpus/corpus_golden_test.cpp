@@ -21,7 +21,7 @@
 
 #include "core/path_text.h"
 #include "file_check.h"
-#include "readers/load_dispatch.h"
+#include "formats/load_dispatch.h"
 
 namespace lumibench {
 namespace {

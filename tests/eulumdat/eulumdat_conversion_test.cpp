@@ -1,8 +1,8 @@
-#include "readers/eulumdat_conversion.h"
+#include "formats/eulumdat/eulumdat_conversion.h"
 
 #include <gtest/gtest.h>
 
-#include "readers/reader_errors.h"
+#include "formats/reader_errors.h"
 
 namespace lumibench {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "core/message_sink.h"
 #include "core/path_text.h"
-#include "readers/eulumdat_reader.h"
+#include "formats/eulumdat/eulumdat_reader.h"
 
 namespace lumibench {
 namespace {

@@ -1,4 +1,4 @@
-#include "readers/eulumdat_reader.h"
+#include "formats/eulumdat/eulumdat_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <regex>
 
 #include "core/message_sink.h"
-#include "readers/reader_errors.h"
+#include "formats/reader_errors.h"
 
 namespace lumibench {
 namespace {

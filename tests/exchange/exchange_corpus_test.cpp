@@ -9,7 +9,7 @@
 #include "core/record_tables.h"
 #include "exchange/exchange_records.h"
 #include "exchange/exchange_texts.h"
-#include "readers/load_dispatch.h"
+#include "formats/load_dispatch.h"
 
 namespace lumibench {
 namespace {

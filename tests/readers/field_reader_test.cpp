@@ -1,4 +1,4 @@
-#include "readers/field_reader.h"
+#include "formats/text/field_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "readers/text_decoding.h"
+#include "formats/text/text_decoding.h"
 
 namespace lumibench {
 namespace {

@@ -2,7 +2,7 @@
 // loads under the unchanged rules, the original is untouched, and files that
 // are ambiguous or beyond the stated bounds are left alone.
 
-#include "readers/fixups.h"
+#include "formats/fixups.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "readers/checked_load.h"
+#include "formats/checked_load.h"
 #include "temp_folder.h"
 
 namespace lumibench {

@@ -1,4 +1,4 @@
-#include "readers/ies_reader.h"
+#include "formats/ies/ies_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "readers/ies_reader.h"
+#include "formats/ies/ies_reader.h"
 #include "temp_folder.h"
 
 namespace lumibench {

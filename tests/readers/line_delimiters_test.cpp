@@ -1,4 +1,4 @@
-#include "readers/line_delimiters.h"
+#include "formats/text/line_delimiters.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "readers/checked_load.h"
-#include "readers/file_gate.h"
-#include "readers/line_delimiters.h"
+#include "formats/checked_load.h"
+#include "formats/file_gate.h"
+#include "formats/text/line_delimiters.h"
 #include "temp_folder.h"
 
 namespace lumibench {

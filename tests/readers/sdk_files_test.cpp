@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "readers/checked_load.h"
+#include "formats/checked_load.h"
 #include "temp_folder.h"
 
 namespace lumibench {

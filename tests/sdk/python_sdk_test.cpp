@@ -15,7 +15,7 @@
 #include "exchange/exchange_texts.h"
 #include "platform/sqlite_settings_store.h"
 #include "process_helpers.h"
-#include "readers/load_dispatch.h"
+#include "formats/load_dispatch.h"
 #include "temp_folder.h"
 #include "toolhost/command_channel.h"
 #include "toolhost/tool_launcher.h"

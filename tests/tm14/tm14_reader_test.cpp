@@ -1,4 +1,4 @@
-#include "readers/tm14_reader.h"
+#include "formats/tm14/tm14_reader.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -15,7 +15,7 @@
 #include "../toolhost/xvfb_server.h"
 #include "core/message_sink.h"
 #include "platform/sqlite_settings_store.h"
-#include "readers/ies_reader.h"
+#include "formats/ies/ies_reader.h"
 #include "shell/frm_lumibench.h"
 #include "shell/lumibench_main.h"
 #include "shell/tool_host_wiring.h"

@@ -8,7 +8,7 @@
 
 #include "core/message_sink.h"
 #include "platform/settings_store.h"
-#include "readers/load_dispatch.h"
+#include "formats/load_dispatch.h"
 #include "save_window.h"
 #include "template_window.h"
 

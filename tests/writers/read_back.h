@@ -9,7 +9,7 @@
 
 #include "core/message_sink.h"
 #include "model/photometric_record.h"
-#include "readers/load_dispatch.h"
+#include "formats/load_dispatch.h"
 
 namespace lumibench::testing {
 

@@ -12,8 +12,8 @@
 #include "core/path_text.h"
 #include "photometry/photometry.h"
 #include "read_back.h"
-#include "readers/eulumdat_writer.h"
-#include "readers/ies_writer.h"
+#include "formats/eulumdat/eulumdat_writer.h"
+#include "formats/ies/ies_writer.h"
 
 namespace lumibench {
 namespace {

@@ -15,10 +15,10 @@
 
 #include "file_size_limit.h"
 #include "read_back.h"
-#include "readers/atomic_file.h"
-#include "readers/eulumdat_writer.h"
-#include "readers/ies_writer.h"
-#include "readers/tm14_writer.h"
+#include "formats/atomic_file.h"
+#include "formats/eulumdat/eulumdat_writer.h"
+#include "formats/ies/ies_writer.h"
+#include "formats/tm14/tm14_writer.h"
 
 namespace lumibench {
 namespace {

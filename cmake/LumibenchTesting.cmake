@@ -22,11 +22,47 @@ set(LUMIBENCH_TEST_ENVIRONMENT
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 
-# lumibench_add_test(NAME name SOURCES ... LIBRARIES ... LABELS ...)
+# How long one test case of each label may run before it counts as hung, in
+# seconds (the sanitizer build on two cores included), so that a hang fails
+# about as fast as a wrong value and names itself. The soak runs for
+# LUMIBENCH_SOAK_SECONDS (60 by default), then checks what it collected.
+set(LUMIBENCH_TIMEOUT_unit 30)
+set(LUMIBENCH_TIMEOUT_corpus 300)
+set(LUMIBENCH_TIMEOUT_gui 120)
+set(LUMIBENCH_TIMEOUT_integration 180)
+if(DEFINED ENV{LUMIBENCH_SOAK_SECONDS})
+  math(EXPR LUMIBENCH_TIMEOUT_soak "$ENV{LUMIBENCH_SOAK_SECONDS} + 180")
+else()
+  set(LUMIBENCH_TIMEOUT_soak 240)
+endif()
+
+# The longest limit of `labels` into `out`; an unknown label is a mistake in
+# the test's CMakeLists.txt.
+function(lumibench_timeout_of_labels labels out)
+  set(longest 0)
+  foreach(label IN LISTS labels)
+    if(NOT DEFINED LUMIBENCH_TIMEOUT_${label})
+      message(FATAL_ERROR "test label '${label}' has no time limit (cmake/LumibenchTesting.cmake)")
+    endif()
+    if(LUMIBENCH_TIMEOUT_${label} GREATER longest)
+      set(longest ${LUMIBENCH_TIMEOUT_${label}})
+    endif()
+  endforeach()
+  set(${out} ${longest} PARENT_SCOPE)
+endfunction()
+
+# lumibench_add_test(NAME name SOURCES ... LIBRARIES ... LABELS ... [TIMEOUT s])
 # One GoogleTest program; its cases are discovered when ctest runs, never at
-# build time (the binaries may need a display or the corpus).
+# build time (the binaries may need a display or the corpus). Each case gets
+# the time limit of its labels unless TIMEOUT gives one.
 function(lumibench_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+  if(NOT T_LABELS)
+    message(FATAL_ERROR "lumibench_add_test(${T_NAME}) needs LABELS")
+  endif()
+  if(NOT T_TIMEOUT)
+    lumibench_timeout_of_labels("${T_LABELS}" T_TIMEOUT)
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} GTest::gtest GTest::gmock)
   if(NOT T_LIBRARIES MATCHES "lumibench_test_main")
@@ -45,5 +81,5 @@ function(lumibench_add_test)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}")
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
 endfunction()

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/terminal_text.h"
 #include "record_json.h"
 
 namespace lumibench {
@@ -36,19 +37,6 @@ std::string Plural(long count, const char* word) {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
-std::string LinesOf(const std::string& text) {
-    // A message box breaks lines at CR; a terminal needs LF.
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -64,13 +52,13 @@ std::string RecordSummaryLine(const PhotometricRecord& r) {
 
 std::string FormatPlainResult(const FileCheckResult& result) {
     std::string out = result.file + "\n";
-    for (const std::string& notice : result.announcements) out += LinesOf(notice) + "\n";
+    for (const std::string& notice : result.announcements) out += TerminalEntry(notice) + "\n";
     if (result.skipped) return out + "skipped: no reader for this extension\n";
     if (result.ok()) return out + "OK: " + RecordSummaryLine(result.record) + "\n";
     for (const LocatedMessage& message : result.messages.located()) {
         out += result.path;
         if (message.line > 0) out += ":" + std::to_string(message.line);
-        out += ": " + message.text + "\n";
+        out += ": " + TerminalEntry(message.text) + "\n";
     }
     return out;
 }
@@ -99,8 +87,6 @@ nlohmann::ordered_json InputErrorToJson(const std::string& file, const std::stri
     out["error"] = JsonSafeText(error);
     return out;
 }
-
-std::string NoticeLines(const std::string& text) { return LinesOf(text); }
 
 std::string FormatPlainFix(const std::string& file, const FixRun& run) {
     if (!run.possible) return "fix-up not possible: " + run.reason + "\n";

@@ -30,9 +30,6 @@ nlohmann::ordered_json ResultToJson(const FileCheckResult& result);
 // An argument that cannot be read: {"file","ok":false,"error"}.
 nlohmann::ordered_json InputErrorToJson(const std::string& file, const std::string& error);
 
-// A message box's text for a terminal: every CR (or CR LF) a line end.
-std::string NoticeLines(const std::string& text);
-
 // What --fix did for one refused file.
 struct FixRun {
     bool possible = false;

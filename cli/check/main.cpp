@@ -9,6 +9,7 @@
 
 #include "check_options.h"
 #include "check_output.h"
+#include "core/terminal_text.h"
 #include "file_check.h"
 #include "platform/app_folders.h"
 #include "formats/fixups.h"
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
         progress.clear();
         if (options.json) {
             // Standard output is the JSON document alone; notices go aside.
-            for (const std::string& notice : result.announcements) std::cerr << NoticeLines(notice) << "\n";
+            for (const std::string& notice : result.announcements) std::cerr << TerminalEntry(notice) << "\n";
             nlohmann::ordered_json object = ResultToJson(result);
             if (fix) object["fix"] = FixToJson(*fix);
             json.add(object);

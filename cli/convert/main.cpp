@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "convert_options.h"
+#include "core/terminal_text.h"
 #include "file_check.h"
 #include "platform/app_folders.h"
 #include "formats/fixups.h"
@@ -110,7 +111,7 @@ int main(int argc, char** argv) {
         FileCheckResult read = CheckFile(file, options.repair, userDataFolder);
         progress.clear();
         std::cout << file << "\n";
-        for (const std::string& notice : read.announcements) std::cout << notice << "\n";
+        for (const std::string& notice : read.announcements) std::cout << TerminalEntry(notice) << "\n";
         if (!read.ok() && options.fix) {
             FileCheckResult fixed = ReadFixed(read, userDataFolder);
             if (fixed.ok()) read = std::move(fixed);
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
             anyFailed = true;
             for (const LocatedMessage& message : read.messages.located()) {
                 std::cout << read.path << (message.line > 0 ? ":" + std::to_string(message.line) : "") << ": "
-                          << message.text << "\n";
+                          << TerminalEntry(message.text) << "\n";
             }
             continue;
         }

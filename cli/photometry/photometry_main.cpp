@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "file_check.h"
+#include "core/terminal_text.h"
 #include "photometry_options.h"
 #include "photometry_output.h"
 #include "platform/app_folders.h"
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
         std::vector<photometry::NamedSummary> sets;
         const int status = CheckEachFile(options.files, options.repair, UserDataFolder().string(),
                                          "lumibench-photometry", std::cerr, [&](const FileCheckResult& result) {
-            for (const std::string& notice : result.announcements) std::cerr << notice << "\n";
+            for (const std::string& notice : result.announcements) std::cerr << TerminalEntry(notice) << "\n";
             if (!result.skipped && result.ok()) sets.push_back({result.file, photometry::Summarise(result.record)});
         });
         if (options.reference > sets.size()) {
@@ -51,9 +52,10 @@ int main(int argc, char** argv) {
     bool first = true;
     const int status = CheckEachFile(options.files, options.repair, UserDataFolder().string(),
                                      "lumibench-photometry", std::cerr, [&](const FileCheckResult& result) {
+        // Notices (a repaired copy written) go aside: standard output holds the figures alone.
+        std::cout.flush();
+        for (const std::string& notice : result.announcements) std::cerr << TerminalEntry(notice) << "\n";
         if (options.json) {
-            // Standard output is the JSON document alone; notices go aside.
-            for (const std::string& notice : result.announcements) std::cerr << notice << "\n";
             document.push_back(PhotometryToJson(result, options.inputs));
         } else {
             std::cout << (first ? "" : "\n") << FormatPlainPhotometry(result, options.inputs);

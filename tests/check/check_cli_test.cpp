@@ -143,6 +143,31 @@ TEST(CheckCli, RepairWritesTheCopyReadsItAndPrintsTheNotice) {
     EXPECT_EQ(doc[0]["record"]["Filename"], repaired);
 }
 
+// Message texts keep CR LF for dialogs and JSON; on a terminal and in a log
+// every program breaks their lines with LF alone (a bare CR would let the
+// next line overwrite the one before).
+TEST(CheckCli, EveryProgramPrintsMessagesWithLineFeeds) {
+    TempFolder folder;
+    const std::vector<std::vector<std::string>> runs = {
+        {"lumibench-check", "--repair"},
+        {"lumibench-convert", "--repair", "--to", "ldt", "--out", folder.path().string() + "/"},
+        {"lumibench-photometry", "--repair"}};
+    int n = 0;
+    for (std::vector<std::string> run : runs) {
+        const std::string program = run.front();
+        run.erase(run.begin());
+        const std::string name = "lf" + std::to_string(++n) + ".ies";
+        run.push_back(folder.copy(testing::SamplesFolder() / "downlight_lf_line_ends.ies", name).string());
+        const CheckRun done = testing::RunProgram(QString::fromStdString(testing::BuiltProgram(program)),
+                                                  testing::Arguments(run), 120000);
+        const std::string printed = done.out + done.err;
+        EXPECT_EQ(done.status, 0) << program << "\n" << printed;
+        EXPECT_EQ(printed.find('\r'), std::string::npos) << program;
+        EXPECT_NE(printed.find("(CR+LF):\n"), std::string::npos) << program << "\n" << printed;
+        EXPECT_NE(printed.find("automagically repaired and saved as: \n"), std::string::npos) << program;
+    }
+}
+
 TEST(CheckCli, JsonCarriesTheWholeRecord) {
     if (!HasReader("x.ies")) GTEST_SKIP() << "no IES reader yet";
     TempFolder folder;

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <vector>
 
+#include "core/terminal_text.h"
 #include "report_pages.h"
 #include "report_window.h"
 #include "sdk/photometric_files.h"
@@ -83,7 +84,7 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
         const FileLoadResult loaded = LoadPhotometricFile(argv[i], loadOptions);
         if (!loaded.ok) {
             std::cerr << program << ": " << argv[i] << ": "
-                      << (loaded.skipped ? std::string("not a photometric file") : loaded.message) << "\n";
+                      << (loaded.skipped ? std::string("not a photometric file") : TerminalEntry(loaded.message)) << "\n";
             status = 1;
             continue;
         }

@@ -91,19 +91,20 @@ ConvertWindow::ConvertWindow(ToolSession& session, WorkRecordTable records)
 
     lampLumens_ = new QDoubleSpinBox;
     lampLumens_->setObjectName("txtLampLumens");
-    lampLumens_->setRange(1, 1e8);
+    lampLumens_->setRange(0, 1e8);
+    lampLumens_->setSpecialValueText("none (absolute)");
     lampLumens_->setDecimals(0);
     lampLumens_->setSuffix(" lm");
-    auto* scale = new QPushButton("&Scale");
-    scale->setObjectName("cmdScale");
-    scale->setToolTip("Scale the candela to this lamp flux (all lamps together)");
-    connect(scale, &QPushButton::clicked, this, [this] {
+    scale_ = new QPushButton("&Scale");
+    scale_->setObjectName("cmdScale");
+    scale_->setToolTip("Scale the candela to this lamp flux (all lamps together)");
+    connect(scale_, &QPushButton::clicked, this, [this] {
         lampLumens_->interpretText();
         RecordTransform transform;
         transform.lampLumens = lampLumens_->value();
         change(transform);
     });
-    controls->addWidget(Group("Lamp flux", {lampLumens_, scale}));
+    controls->addWidget(Group("Lamp flux", {lampLumens_, scale_}));
     controls->addWidget(Group("Photometry", {button("cmdRelative", "Relative", Kind(PhotometryKind::Relative)),
                                              button("cmdAbsolute", "Absolute", Kind(PhotometryKind::Absolute))}));
     controls->addWidget(Group("Dimensions", {button("cmdFeet", "Feet", Units(LengthUnit::Feet)),
@@ -242,10 +243,12 @@ void ConvertWindow::refresh() {
     after_->setRecord(current);
     undo_->setEnabled(editor_.canUndo());
     apply_->setEnabled(editor_.hasChanges());
-    if (const std::optional<double> lampFlux = photometry::LampFlux(current)) {
-        const QSignalBlocker blocker(lampLumens_);
-        lampLumens_->setValue(*lampFlux);
-    }
+    // Absolute photometry has no lamp flux to scale to.
+    const std::optional<double> lampFlux = photometry::LampFlux(current);
+    lampLumens_->setEnabled(lampFlux.has_value());
+    scale_->setEnabled(lampFlux.has_value());
+    const QSignalBlocker blocker(lampLumens_);
+    lampLumens_->setValue(lampFlux.value_or(0));
 }
 
 // Escape closes, as in a dialog; keys a control took never arrive here.

@@ -47,6 +47,7 @@ private:
     QDoubleSpinBox* lampLumens_ = nullptr;
     QLineEdit* newName_ = nullptr;
     QLabel* status_ = nullptr;
+    QPushButton* scale_ = nullptr;
     QPushButton* undo_ = nullptr;
     QPushButton* apply_ = nullptr;
     OrientationPreview* before_ = nullptr;

@@ -54,8 +54,9 @@ void OrientationPreview::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     if (record_.Candela.empty()) return;
 
-    const QRectF area(6, 24, width() - 12, height() - 24 - 40);
-    const QRectF footer(6, height() - 40, width() - 12, 38);
+    const int lineHeight = fontMetrics().height();
+    const QRectF area(6, 24, width() - 12, height() - 24 - 3 * lineHeight - 6);
+    const QRectF footer(6, height() - 3 * lineHeight - 4, width() - 12, 3 * lineHeight + 2);
     if (record_.PhotometricType != 1) {
         const diagrams::Series series = diagrams::MakeSeries(record_, diagrams::IntensityUnit::Candela, record_.Filename);
         diagrams::PaintPolarDiagram(painter, area, {series}, {});
@@ -117,9 +118,9 @@ void OrientationPreview::paintEvent(QPaintEvent*) {
                        .arg(outline.maxC, 0, 'g', 6)
                        .arg(outline.maxGamma, 0, 'g', 6);
     if (outline.streetSidePercent) {
-        text += QString("; street side %1 % of the downward light").arg(*outline.streetSidePercent, 0, 'f', 0);
+        text += QString("\nStreet side: %1 % of the downward light").arg(*outline.streetSidePercent, 0, 'f', 0);
     }
-    text += "\nSymmetry " + QString::fromStdString(photometry::SymmetryName(record_));
+    text += "\nSymmetry: " + QString::fromStdString(photometry::SymmetryName(record_));
     painter.drawText(footer, Qt::AlignLeft | Qt::TextWordWrap, text);
 }
 

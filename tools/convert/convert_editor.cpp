@@ -44,10 +44,8 @@ void ConvertEditor::undo() {
     set.undo.pop_back();
 }
 
-PhotometricRecord ConvertEditor::takeForSameName() {
-    if (sets_.empty()) return {};
-    sets_[selected_].before = sets_[selected_].current;
-    return sets_[selected_].current;
+void ConvertEditor::markSent() {
+    if (!sets_.empty()) sets_[selected_].before = sets_[selected_].current;
 }
 
 PhotometricRecord ConvertEditor::asNewDataSet(const std::string& name) const {

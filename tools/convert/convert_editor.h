@@ -29,8 +29,8 @@ public:
     photometry::TransformOutcome apply(const photometry::RecordTransform& transform);
     void undo();
 
-    // The current data set under its own name; it becomes the new "before".
-    PhotometricRecord takeForSameName();
+    // The host took the current data set under its own name: it becomes the new "before".
+    void markSent();
     // The current data set under `name`: a bare name goes into the folder of
     // the data set's file and gets its extension.
     PhotometricRecord asNewDataSet(const std::string& name) const;

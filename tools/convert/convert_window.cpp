@@ -185,13 +185,14 @@ void ConvertWindow::change(const RecordTransform& transform) {
 
 void ConvertWindow::sendSameName() {
     if (!editor_.hasChanges()) return;
-    const PhotometricRecord record = editor_.takeForSameName();
+    const PhotometricRecord record = editor_.current();
     session_.writeData({record});
     // "*": the changed data are in no file yet; the Save tool writes them.
     if (!session_.sendToHost("SENDUPDATEDDATA*")) {
         dialogs_.tell("Convert", "Lumibench did not take the data set; please try again.", true);
         return;
     }
+    editor_.markSent();
     status_->setStyleSheet("");
     status_->setText("Sent to Lumibench as unsaved data: " + FileName(record.Filename));
     refresh();

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "file_arguments.h"
+#include "transform_options.h"
 
 namespace lumibench {
 
@@ -39,6 +40,8 @@ ConvertOptions ParseConvertArguments(const std::vector<std::string>& args) {
             options.repair = true;
         } else if (arg == "--fix") {
             options.fix = true;
+        } else if (std::string error; ParseTransformOption(args, i, options.transform, error)) {
+            if (!error.empty()) fail(error);
         } else {
             return false;
         }
@@ -51,7 +54,8 @@ ConvertOptions ParseConvertArguments(const std::vector<std::string>& args) {
 
 std::string ConvertUsageText() {
     return "Usage: lumibench-convert --to ies2002|ies2019|ies1995|ldt|tm14 [--out FILE|DIR] [--force]\n"
-           "                         [--repair] [--fix] FILE...\n"
+           "                         [--repair] [--fix] [--rotate DEG] [--mirror c0|c90]\n"
+           "                         [--scale-lumens LM] [--relative|--absolute] [--units feet|metres] FILE...\n"
            "Converts photometric files (IES, EULUMDAT, CIBSE TM14) read as Lumibench reads them.\n"
            "A FILE that is a folder stands for the photometric files in it, in name order.\n"
            "\n"
@@ -64,6 +68,8 @@ std::string ConvertUsageText() {
            "               copy, as lumibench-check --fix writes it, and list each change\n"
            "  --help       show this text\n"
            "  --version    show the version\n"
+           "\n" +
+           TransformUsageText() +
            "\n"
            "Every placeholder or approximation a format forces is printed under its file.\n"
            "Exit status: 0 every file converted, 1 a file failed, 2 usage error or unreadable FILE.\n";

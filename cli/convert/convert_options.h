@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "photometry/record_transform.h"
 #include "sdk/photometric_writers.h"
 
 namespace lumibench {
@@ -16,6 +17,7 @@ struct ConvertOptions {
     bool force = false; // replace existing files
     bool repair = false;
     bool fix = false;  // read a refused file from the fix-ups' "_Repaired" copy
+    photometry::RecordTransform transform;  // applied to each record before it is written
     bool help = false;
     bool version = false;
     std::vector<std::string> files;

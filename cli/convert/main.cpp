@@ -124,6 +124,16 @@ int main(int argc, char** argv) {
             }
             continue;
         }
+        if (!(options.transform == photometry::RecordTransform{})) {
+            photometry::TransformOutcome changed = photometry::TransformRecord(read.record, options.transform);
+            if (!changed.record) {
+                anyFailed = true;
+                std::cout << "not changed: " << changed.refusal << "\n";
+                continue;
+            }
+            read.record = std::move(*changed.record);
+            for (const std::string& note : changed.notes) std::cout << "  changed: " << note << "\n";
+        }
         const std::string target = OutputPathFor(file, *options.to, options.out, outIsFolder);
         // The source stays as it is whatever --force says: a conversion may
         // drop what the target format cannot hold.

@@ -50,6 +50,38 @@ TEST(ConvertOptions, CommandLines) {
     EXPECT_TRUE(ParseConvertArguments({"--version"}).error.empty());
 }
 
+TEST(ConvertOptions, DataChanges) {
+    using namespace photometry;
+    ConvertOptions o = ParseConvertArguments({"--to", "ies2002", "--rotate", "-90", "--mirror=c90", "--scale-lumens",
+                                              "1200.5", "--absolute", "--units", "feet", "a.ies"});
+    EXPECT_EQ(o.error, "");
+    EXPECT_EQ(o.transform.rotateDegrees, -90);
+    EXPECT_EQ(o.transform.mirror, MirrorPlane::C90C270);
+    EXPECT_EQ(o.transform.lampLumens, 1200.5);
+    EXPECT_EQ(o.transform.photometry, PhotometryKind::Absolute);
+    EXPECT_EQ(o.transform.units, LengthUnit::Feet);
+    o = ParseConvertArguments({"--to", "ldt", "--rotate=270", "--mirror", "c0", "--relative", "--units=metres", "a"});
+    EXPECT_EQ(o.transform.rotateDegrees, 270);
+    EXPECT_EQ(o.transform.mirror, MirrorPlane::C0C180);
+    EXPECT_EQ(o.transform.photometry, PhotometryKind::Relative);
+    EXPECT_EQ(o.transform.units, LengthUnit::Metres);
+    EXPECT_TRUE(ParseConvertArguments({"--to", "ldt", "a"}).transform == RecordTransform{});
+    const std::vector<std::pair<std::vector<std::string>, std::string>> errors = {
+        {{"--rotate", "90deg"}, "--rotate needs an angle in degrees, not '90deg'"},
+        {{"--rotate", "9,5"}, "--rotate needs an angle in degrees, not '9,5'"},
+        {{"--mirror", "c180"}, "--mirror takes c0 or c90, not 'c180'"},
+        {{"--scale-lumens", "0"}, "--scale-lumens needs a positive number of lumens, not '0'"},
+        {{"--units", "inches"}, "--units takes feet or metres, not 'inches'"},
+        {{"a.ies", "--rotate"}, "--rotate needs a value"},
+    };
+    for (const auto& [args, error] : errors) {
+        std::vector<std::string> line = {"--to", "ldt"};
+        line.insert(line.end(), args.begin(), args.end());
+        if (line.back() != "--rotate") line.push_back("a.ies");
+        EXPECT_EQ(ParseConvertArguments(line).error, error);
+    }
+}
+
 TEST(TemplateOptions, CommandLines) {
     TemplateOptions o = ParseTemplateArguments(
         {"--model", "road", "--second", "70", "--throw", "15", "--lamps", "2", "--feet", "--out", "r.ies"});

@@ -1,11 +1,13 @@
-// Saves pictures of the Template and Save tools' windows, for the README.
+// Saves pictures of the Template, Save and Convert tools' windows, for the README.
 // Usage: tools_screenshots <output folder> (run under Xvfb for real fonts).
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QPainter>
 
+#include "convert_window.h"
 #include "core/message_sink.h"
 #include "platform/settings_store.h"
 #include "formats/load_dispatch.h"
@@ -64,6 +66,12 @@ int main(int argc, char** argv) {
                                      {Sample("downlight.ies"), Sample("wall_washer_isym2.ldt"), MakeTemplateRecord(made)});
     saveWindow.markFirstUnsaved();
 
-    const bool ok = Save(templateWindow, folder + "/template-tool.png") && Save(saveWindow, folder + "/save-tool.png");
+    // Street light data measured with C0 along the kerb, turned by 270 degrees.
+    ToolSession convertSession(store, line, "Tool_ConvertPE");
+    convert_tool::ConvertWindow convertWindow(convertSession, {Sample("street_light_isym0.ldt"), Sample("downlight.ies")});
+    convertWindow.findChild<QAbstractButton*>("cmdRotate270")->click();
+
+    const bool ok = Save(templateWindow, folder + "/template-tool.png") && Save(saveWindow, folder + "/save-tool.png") &&
+                    Save(convertWindow, folder + "/convert-tool.png");
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "formats/text/line_delimiters.h"
 
 namespace lumibench {
 
@@ -76,6 +77,23 @@ ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args) {
         }
     }
     return out;
+}
+
+std::string RepairedCopyConflict(const std::string& file, const RunOutputs& outputs) {
+    const std::string copy = RepairedCopyPath(file);
+    const std::string why = outputs.conflict(copy);
+    return why.empty() ? why : copy + ": " + why;
+}
+
+FileCheckResult CheckFileInRun(const std::string& file, bool repair, const std::string& userDataFolder,
+                               RunOutputs& outputs) {
+    const std::string conflict = repair ? RepairedCopyConflict(file, outputs) : std::string();
+    FileCheckResult result = CheckFile(file, repair && conflict.empty(), userDataFolder);
+    const bool neededRepair = !result.messages.located().empty() &&
+                              result.messages.located().front().text == kBadDelimiterMessage;
+    if (!conflict.empty() && neededRepair) result.messages.add("no repaired copy written: " + conflict);
+    if (result.path != file) outputs.addInput(result.path);
+    return result;
 }
 
 int CheckEachFile(const std::vector<std::string>& args, bool repair, const std::string& userDataFolder,

@@ -131,7 +131,7 @@ TEST_F(ConvertCli, ForceNeverReplacesTheSourceOrThisRunsOwnOutput) {
 
     ConvertRun run = Convert({"--to", "ies2002", "--force", q(source)});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("is the file read"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("is a file this run reads"), std::string::npos) << run.out;
     EXPECT_EQ(bytes(source), original);
 
     run = Convert({"--to", "ldt", "--force", "--out", q(folder_ / "out"), q(source), q(folder_ / "in" / "same.ies")});

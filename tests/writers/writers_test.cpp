@@ -16,6 +16,7 @@
 #include "file_size_limit.h"
 #include "read_back.h"
 #include "formats/atomic_file.h"
+#include "formats/photometric_writer.h"
 #include "formats/eulumdat/eulumdat_writer.h"
 #include "formats/ies/ies_writer.h"
 #include "formats/tm14/tm14_writer.h"
@@ -419,6 +420,26 @@ TEST(Writers, RefuseWhatTheFormatCannotHold) {
     EXPECT_NE(WriteIesText(broken, IesEdition::Lm63_2002).error, "");
     EXPECT_NE(WriteTm14Text(broken).error, "");
     EXPECT_NE(WriteEulumdatText(broken, "x.ldt").error, "");
+}
+
+// What a writer makes is read back by the format's own reader before it is
+// handed out: a file the reader would refuse is never written.
+TEST(Writers, OutputTheReaderWouldRefuseIsAnError) {
+    const auto flat = [](double, double) { return 10.0; };
+    PhotometricRecord unsorted = Analytic({0, 180, 90, 270, 360}, {0, 45, 90}, flat);
+    const WrittenText tm14 = WritePhotometricText(unsorted, WriteFormat::Tm14, "u.cib");
+    EXPECT_TRUE(tm14.error.starts_with(kReadBackRefused)) << tm14.error;
+    EXPECT_TRUE(tm14.error.ends_with(": Horizontal angles are not in ascending order")) << tm14.error;
+    PhotometricRecord negativeFlux = Analytic(Steps(0, 360, 90), {0, 45, 90}, flat);
+    negativeFlux.LumensPerLamp = -942;
+    const WrittenText ldt = WritePhotometricText(negativeFlux, WriteFormat::Eulumdat, "n.ldt");
+    EXPECT_TRUE(ldt.error.starts_with(kReadBackRefused)) << ldt.error;
+    EXPECT_NE(ldt.error.find("Lamp flux must not be negative."), std::string::npos) << ldt.error;
+    // A sound record passes the read-back in every format.
+    for (const WriteFormat format : {WriteFormat::Ies2002, WriteFormat::Ies2019, WriteFormat::Ies1995,
+                                     WriteFormat::Eulumdat, WriteFormat::Tm14}) {
+        EXPECT_EQ(WritePhotometricText(Analytic(Steps(0, 360, 90), {0, 45, 90}, flat), format, "ok.x").error, "");
+    }
 }
 
 class AtomicFile : public ::testing::Test {

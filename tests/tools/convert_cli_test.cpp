@@ -185,5 +185,20 @@ TEST_F(ConvertCli, ForceNeverReplacesAnyInputOfTheRun) {
     EXPECT_TRUE(fs::exists(folder_ / "out" / "lf_Repaired.ldt"));
 }
 
+// Under a file-size limit the program reports the failed write and goes on;
+// it is not ended silently by SIGXFSZ, and no temporary is left.
+TEST_F(ConvertCli, FileSizeLimitIsReportedNotFatal) {
+    if (!fs::exists("/usr/bin/prlimit")) GTEST_SKIP() << "prlimit is not installed";
+    const fs::path sample = fs::path(LUMIBENCH_SOURCE_DIR) / "data" / "samples" / "wall_washer.ies";
+    const ConvertRun run = testing::RunProgram(
+        "/usr/bin/prlimit", {"--fsize=500", QString::fromStdString(testing::BuiltProgram("lumibench-convert")), "--to",
+                             "ies2002", "--out", q(folder_ / "out"), q(sample)},
+        20000);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("not written: " + (folder_ / "out" / "wall_washer.ies").string() + ": File too large"),
+              std::string::npos) << run.out;
+    EXPECT_TRUE(fs::is_empty(folder_ / "out"));
+}
+
 }  // namespace
 }  // namespace lumibench

@@ -430,11 +430,9 @@ TEST(Writers, OutputTheReaderWouldRefuseIsAnError) {
     const WrittenText tm14 = WritePhotometricText(unsorted, WriteFormat::Tm14, "u.cib");
     EXPECT_TRUE(tm14.error.starts_with(kReadBackRefused)) << tm14.error;
     EXPECT_TRUE(tm14.error.ends_with(": Horizontal angles are not in ascending order")) << tm14.error;
-    PhotometricRecord negativeFlux = Analytic(Steps(0, 360, 90), {0, 45, 90}, flat);
-    negativeFlux.LumensPerLamp = -942;
-    const WrittenText ldt = WritePhotometricText(negativeFlux, WriteFormat::Eulumdat, "n.ldt");
-    EXPECT_TRUE(ldt.error.starts_with(kReadBackRefused)) << ldt.error;
-    EXPECT_NE(ldt.error.find("Lamp flux must not be negative."), std::string::npos) << ldt.error;
+    const WrittenText ies = WritePhotometricText(unsorted, WriteFormat::Ies2002, "u.ies");
+    EXPECT_TRUE(ies.error.starts_with(kReadBackRefused)) << ies.error;
+    EXPECT_TRUE(ies.error.ends_with(": Horizontal angles are not in ascending order")) << ies.error;
     // A sound record passes the read-back in every format.
     for (const WriteFormat format : {WriteFormat::Ies2002, WriteFormat::Ies2019, WriteFormat::Ies1995,
                                      WriteFormat::Eulumdat, WriteFormat::Tm14}) {

@@ -220,8 +220,11 @@ void ReportWindow::savePdf() {
     const QString suggested = Q(BatchFileName(doc.file, 0, taken));
     const QString path = QFileDialog::getSaveFileName(this, tr("Save Report As PDF"), suggested, tr("PDF files (*.pdf)"));
     if (path.isEmpty()) return;
-    QString error;
-    if (!WriteReportPdf(path, doc, identity(), &error))
+    // The dialog asked before replacing a file; a data set's own file is never replaced.
+    RunOutputs outputs(true);
+    for (const PhotometricRecord& record : dataSets_.records()) outputs.addInput(record.Filename);
+    QString error = QString::fromStdString(outputs.refusal(QFile::encodeName(path).toStdString()));
+    if (!error.isEmpty() || !WriteReportPdf(path, doc, identity(), &error))
         QMessageBox::warning(this, windowTitle(), tr("The PDF could not be written: %1").arg(error));
     else
         status_->setText(tr("Saved %1").arg(QFileInfo(path).fileName()));

@@ -19,7 +19,6 @@
 
 #include <algorithm>
 
-#include "core/run_outputs.h"
 #include "diagrams/diagram_painters.h"
 #include "diagrams/ratio_map.h"
 #include "diagrams/save_whole.h"
@@ -304,10 +303,7 @@ void CompareWindow::rebuild() {
 }
 
 QString CompareWindow::exportRefusal(const QString& path) const {
-    // The file dialog asked before replacing; a data set's own file is never replaced.
-    RunOutputs outputs(true);
-    for (const auto& set : model_.dataSets()) outputs.addInput(set.record.Filename);
-    const std::string why = outputs.refusal(QFile::encodeName(path).toStdString());
+    const std::string why = model_.exportRefusal(QFile::encodeName(path).toStdString());
     return why.empty() ? QString() : QStringLiteral("Cannot write %1: %2").arg(path, QString::fromStdString(why));
 }
 

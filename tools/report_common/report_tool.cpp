@@ -1,7 +1,6 @@
 #include "report_tool.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QTimer>
 
 #include <cstdlib>

@@ -1,7 +1,6 @@
 #include "report_window.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>

@@ -2,15 +2,14 @@
 // follows its data set, the figures follow the reference.
 
 #include <gtest/gtest.h>
-
-#include "analytic_records.h"
-#include "compare_model.h"
-#include "core/run_outputs.h"
-
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "analytic_records.h"
+#include "compare_model.h"
+#include "core/run_outputs.h"
 
 namespace lumibench::compare {
 namespace {

@@ -118,6 +118,12 @@ TEST(CheckCli, RepairedCopyNeverReplacesAnotherInput) {
     EXPECT_NE(run.out.find("no repaired copy written: " + (folder.path() / "lf_Repaired.ies").string() +
                            ": it is a file this run reads"), std::string::npos) << run.out;
     EXPECT_EQ(testing::ReadBytes(folder.path() / "lf_Repaired.ies"), washer);
+
+    // The copy an earlier run made is read as it stands: a second run over the folder loads.
+    fs::remove(folder.path() / "lf_Repaired.ies");
+    ASSERT_EQ(RunCheck({"--repair", folder.path().string()}).status, 0);
+    const CheckRun again = RunCheck({"--repair", folder.path().string()});
+    EXPECT_EQ(again.status, 0) << again.out;
 }
 
 TEST(CheckCli, BadlyDelimitedFileIsRefusedWithoutRepairAndNothingIsWritten) {

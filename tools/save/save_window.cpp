@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -186,8 +187,9 @@ SaveWindow::Outcome SaveWindow::saveOne(std::size_t index, bool askName) {
     const QString start = folder.isEmpty() ? Q(name.string()) : folder + "/" + Q(name.string());
     const QString chosen = dialogs_.saveFileName("Save " + Q(name.string()) + " As", start, FileFilters(), filter);
     if (chosen.isEmpty()) return Outcome::Skipped;
-    const FileFormat format = FormatOfTypedName(chosen.toStdString(), FormatOfFilter(filter).value_or(initial));
-    const std::string path = WithExtension(chosen.toStdString(), format);
+    const std::string chosenBytes = QFile::encodeName(chosen).toStdString();
+    const FileFormat format = FormatOfTypedName(chosenBytes, FormatOfFilter(filter).value_or(initial));
+    const std::string path = WithExtension(chosenBytes, format);
     lastFolder_ = Q(fs::path(path).parent_path().string());
     // Another data set's own file is never replaced by this one.
     RunOutputs others;
@@ -224,7 +226,7 @@ void SaveWindow::exportAll() {
     QStringList existing;
     std::error_code ignored;
     for (const PhotometricRecord& record : records_) {
-        paths.push_back(ExportPath(record, folder.toStdString(), format));
+        paths.push_back(ExportPath(record, QFile::encodeName(folder).toStdString(), format));
         if (fs::exists(fs::symlink_status(paths.back(), ignored))) existing << Q(fs::path(paths.back()).filename().string());
     }
     bool overwrite = false;

@@ -69,8 +69,8 @@ nlohmann::ordered_json ResultToJson(const FileCheckResult& result) {
         messages.push_back({{"text", JsonSafeText(message.text)}, {"line", message.line}});
     }
     nlohmann::ordered_json out;
-    out["file"] = JsonSafeText(result.file);
-    out["path"] = JsonSafeText(result.path);
+    PutFileName(out, "file", result.file);
+    PutFileName(out, "path", result.path);
     out["ok"] = result.ok();
     out["skipped"] = result.skipped;
     out["message"] = JsonSafeText(result.messages.text());
@@ -82,7 +82,7 @@ nlohmann::ordered_json ResultToJson(const FileCheckResult& result) {
 
 nlohmann::ordered_json InputErrorToJson(const std::string& file, const std::string& error) {
     nlohmann::ordered_json out;
-    out["file"] = JsonSafeText(file);
+    PutFileName(out, "file", file);
     out["ok"] = false;
     out["error"] = JsonSafeText(error);
     return out;
@@ -107,7 +107,7 @@ nlohmann::ordered_json FixToJson(const FixRun& run) {
     nlohmann::ordered_json out;
     out["possible"] = run.possible;
     out["reason"] = JsonSafeText(run.reason);
-    out["copy"] = JsonSafeText(run.copy);
+    PutFileName(out, "copy", run.copy);
     out["changes"] = std::move(changes);
     out["result"] = run.copyResult ? ResultToJson(*run.copyResult) : nlohmann::ordered_json(nullptr);
     return out;

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "formats/text/line_delimiters.h"
+#include "formats/text/text_decoding.h"
 
 namespace lumibench {
 
@@ -76,6 +78,41 @@ ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args) {
         }
     }
     return out;
+}
+
+std::string RepairedCopyConflict(const std::string& file, const RunOutputs& outputs) {
+    const std::string copy = RepairedCopyPath(file);
+    const std::string why = outputs.conflict(copy);
+    return why.empty() ? why : copy + ": " + why;
+}
+
+namespace {
+
+// Whether `copy` holds exactly the line-end repair of `file`: a copy an
+// earlier run made, which this run may read as it stands.
+bool HoldsRepairOf(const std::string& copy, const std::string& file) {
+    std::string original, copied, repaired;
+    std::error_code error;
+    return ReadFileBytes(file, original, error) && RepairLineDelimiters(original, repaired) &&
+           ReadFileBytes(copy, copied, error) && copied == repaired;
+}
+
+}  // namespace
+
+FileCheckResult CheckFileInRun(const std::string& file, bool repair, const std::string& userDataFolder,
+                               RunOutputs& outputs) {
+    const std::string conflict = repair ? RepairedCopyConflict(file, outputs) : std::string();
+    if (!conflict.empty() && HoldsRepairOf(RepairedCopyPath(file), file)) {
+        FileCheckResult result = CheckFile(RepairedCopyPath(file), false, userDataFolder);
+        result.file = file;
+        return result;
+    }
+    FileCheckResult result = CheckFile(file, repair && conflict.empty(), userDataFolder);
+    const bool neededRepair = !result.messages.located().empty() &&
+                              result.messages.located().front().text == kBadDelimiterMessage;
+    if (!conflict.empty() && neededRepair) result.messages.add("no repaired copy written: " + conflict);
+    if (result.path != file) outputs.addInput(result.path);
+    return result;
 }
 
 int CheckEachFile(const std::vector<std::string>& args, bool repair, const std::string& userDataFolder,

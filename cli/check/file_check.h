@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/run_outputs.h"
 #include "formats/checked_load.h"
 
 namespace lumibench {
@@ -24,6 +25,16 @@ struct ExpandedFiles {
 // Folders become the regular files directly inside them (hidden ones left out), sorted by name;
 // files stay as given. Missing or unreadable arguments go to `errors`.
 ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args);
+
+// CheckFile within a run that writes: a "_Repaired" copy is made only where
+// `outputs` allows (never over a file the run reads or already wrote; the
+// file then fails with the reason), and a copy that was read is protected
+// from the run's later outputs like an input.
+FileCheckResult CheckFileInRun(const std::string& file, bool repair, const std::string& userDataFolder,
+                               RunOutputs& outputs);
+
+// Why the "_Repaired" copy of `file` may not be written in this run; empty when it may.
+std::string RepairedCopyConflict(const std::string& file, const RunOutputs& outputs);
 
 // Exit statuses of the programs that read files this way, so scripts treat them alike.
 inline constexpr int kAllLoaded = 0;

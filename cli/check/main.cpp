@@ -48,9 +48,13 @@ private:
     Clock::time_point drawn_{};
 };
 
-lumibench::FixRun RunFix(const std::string& file, const std::string& userDataFolder) {
+lumibench::FixRun RunFix(const std::string& file, const std::string& userDataFolder, lumibench::RunOutputs& outputs) {
     using namespace lumibench;
     FixRun run;
+    if (std::string conflict = RepairedCopyConflict(file, outputs); !conflict.empty()) {
+        run.reason = std::move(conflict);
+        return run;
+    }
     FixupOutcome outcome = PlanFileFixups(file);
     run.possible = outcome.possible;
     run.reason = outcome.reason;
@@ -62,6 +66,7 @@ lumibench::FixRun RunFix(const std::string& file, const std::string& userDataFol
         run.reason = error;
         return run;
     }
+    outputs.addInput(run.copy);
     run.changes = std::move(outcome.changes);
     run.copyResult = CheckFile(run.copy, false, userDataFolder);
     return run;
@@ -92,6 +97,9 @@ int main(int argc, char** argv) {
     bool anyFailed = false;
     bool first = true;
     std::size_t done = 0;
+    // Copies never go over a file this run reads or has written.
+    RunOutputs outputs;
+    for (const std::string& file : expanded.files) outputs.addInput(file);
     for (const CheckInput& input : expanded.inputs) {
         progress.show(done++, input.file);
         if (!input.error.empty()) {
@@ -100,9 +108,9 @@ int main(int argc, char** argv) {
             if (options.json) json.add(InputErrorToJson(input.file, input.error));
             continue;
         }
-        const FileCheckResult result = CheckFile(input.file, options.repair, userDataFolder);
+        const FileCheckResult result = CheckFileInRun(input.file, options.repair, userDataFolder, outputs);
         std::optional<FixRun> fix;
-        if (options.fix && !result.skipped && !result.ok()) fix = RunFix(input.file, userDataFolder);
+        if (options.fix && !result.skipped && !result.ok()) fix = RunFix(input.file, userDataFolder, outputs);
         // A refused file whose fixed copy loads counts as loaded.
         anyFailed = anyFailed || (!result.skipped && !result.ok() && !(fix && fix->loads()));
         progress.clear();

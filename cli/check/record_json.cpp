@@ -1,7 +1,9 @@
 #include "record_json.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <system_error>
 
 #include "formats/text/text_decoding.h"
@@ -23,6 +25,26 @@ json FloatToJson(float value) {
 std::string JsonSafeText(std::string_view text) {
     if (IsValidUtf8(text)) return std::string(text);
     return Windows1252ToUtf8(text);
+}
+
+std::string Base64(std::string_view bytes) {
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        std::uint32_t group = 0;
+        for (std::size_t k = 0; k < 3; ++k) {
+            group = (group << 8) | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0U);
+        }
+        for (std::size_t k = 0; k < 4; ++k) out += k <= n ? kDigits[(group >> (18 - 6 * k)) & 0x3F] : '=';
+    }
+    return out;
+}
+
+void PutFileName(nlohmann::ordered_json& object, const std::string& key, std::string_view name) {
+    object[key] = JsonSafeText(name);
+    if (!IsValidUtf8(name)) object[key + "_bytes"] = Base64(name);
 }
 
 namespace {

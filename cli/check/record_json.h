@@ -24,4 +24,12 @@ nlohmann::ordered_json FloatToJson(float value);
 // Windows-1252 (the readers' own fallback), so writing never throws.
 std::string JsonSafeText(std::string_view text);
 
+// Standard base64 (RFC 4648, with padding) of any bytes.
+std::string Base64(std::string_view bytes);
+
+// A file name under `key` as readable text, and, when its bytes are not
+// UTF-8, also the exact bytes in base64 under `key` + "_bytes", so a script
+// can get back to the file.
+void PutFileName(nlohmann::ordered_json& object, const std::string& key, std::string_view name);
+
 }  // namespace lumibench

@@ -62,7 +62,8 @@ std::string ConvertUsageText() {
            "  --to FORMAT  the format to write: ies2002, ies2019, ies1995, ldt (EULUMDAT), tm14\n"
            "  --out PATH   the file to write (one FILE only) or a folder for every output;\n"
            "               without it each output goes beside its input, with the format's extension\n"
-           "  --force      replace files that exist (never done without it)\n"
+           "  --force      replace files that exist (never done without it); never a FILE of\n"
+           "               this run, its repaired copy, nor a file this run already wrote\n"
            "  --repair     read a badly delimited file from a \"_Repaired\" copy, as the checker does\n"
            "  --fix        read a refused file that the fix-ups can mend from their \"_Repaired\"\n"
            "               copy, as lumibench-check --fix writes it, and list each change\n"
@@ -72,6 +73,8 @@ std::string ConvertUsageText() {
            TransformUsageText() +
            "\n"
            "Every placeholder or approximation a format forces is printed under its file.\n"
+           "A file is written only when the reader of its format reads it back; otherwise, and\n"
+           "for a refused target, \"not written: PATH: reason\" is printed and the run goes on.\n"
            "Exit status: 0 every file converted, 1 a file failed, 2 usage error or unreadable FILE.\n";
 }
 

@@ -41,8 +41,13 @@ private:
 
 // A refused file read again from the fix-ups' copy, as lumibench-check --fix
 // makes it; the changes are printed. The result is the copy's, or `read`.
-lumibench::FileCheckResult ReadFixed(const lumibench::FileCheckResult& read, const std::string& userDataFolder) {
+lumibench::FileCheckResult ReadFixed(const lumibench::FileCheckResult& read, const std::string& userDataFolder,
+                                     lumibench::RunOutputs& outputs) {
     using namespace lumibench;
+    if (const std::string conflict = RepairedCopyConflict(read.file, outputs); !conflict.empty()) {
+        std::cout << "no fix: " << conflict << "\n";
+        return read;
+    }
     const FixupOutcome outcome = PlanFileFixups(read.file);
     if (!outcome.possible) {
         std::cout << "no fix: " << outcome.reason << "\n";
@@ -58,6 +63,7 @@ lumibench::FileCheckResult ReadFixed(const lumibench::FileCheckResult& read, con
         std::cout << "fixed: " << read.file << ":" << change.line << ": " << change.description << "\n";
     }
     std::cout << "read from " << copy << "\n";
+    outputs.addInput(copy);
     return CheckFile(copy, false, userDataFolder);
 }
 
@@ -104,16 +110,18 @@ int main(int argc, char** argv) {
     const std::string userDataFolder = UserDataFolder().string();
     Progress progress(inputs.size());
     bool anyFailed = false;
-    std::vector<std::pair<std::string, std::string>> written;  // output, and the file it came from
+    // Every input is known before the first file is written.
+    RunOutputs outputs(options.force);
+    for (const std::string& file : inputs) outputs.addInput(file);
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::string& file = inputs[i];
         progress.step(i + 1, file);
-        FileCheckResult read = CheckFile(file, options.repair, userDataFolder);
+        FileCheckResult read = CheckFileInRun(file, options.repair, userDataFolder, outputs);
         progress.clear();
         std::cout << file << "\n";
         for (const std::string& notice : read.announcements) std::cout << TerminalEntry(notice) << "\n";
         if (!read.ok() && options.fix) {
-            FileCheckResult fixed = ReadFixed(read, userDataFolder);
+            FileCheckResult fixed = ReadFixed(read, userDataFolder, outputs);
             if (fixed.ok()) read = std::move(fixed);
         }
         if (!read.ok()) {
@@ -135,30 +143,23 @@ int main(int argc, char** argv) {
             for (const std::string& note : changed.notes) std::cout << "  changed: " << note << "\n";
         }
         const std::string target = OutputPathFor(file, *options.to, options.out, outIsFolder);
-        // The source stays as it is whatever --force says: a conversion may
+        // A source stays as it is whatever --force says: a conversion may
         // drop what the target format cannot hold.
-        const auto isTarget = [&](const std::string& path) {
-            return fs::exists(target, ignored) && fs::equivalent(target, path, ignored);
-        };
-        if (isTarget(file) || isTarget(read.path)) {
+        if (const std::string why = outputs.refusal(target); !why.empty()) {
             anyFailed = true;
-            std::cout << "not written: " << target << " is the file read (--out writes elsewhere)\n";
+            std::cout << "not written: " << target << ": " << why << "\n";
             continue;
         }
-        const auto earlier = std::find_if(written.begin(), written.end(), [&](const auto& entry) { return isTarget(entry.first); });
-        if (earlier != written.end()) {
-            anyFailed = true;
-            std::cout << "not written: " << target << " was written from " << earlier->second << " in this run\n";
-            continue;
-        }
+        // Existing files were settled above; SaveFileSafely still refuses one
+        // that appears meanwhile unless --force.
         const WriteResult result = WritePhotometricFile(read.record, target, *options.to, options.force);
         if (!result.ok) {
             anyFailed = true;
-            std::cout << "not written: " << result.path << ": " << result.error
-                      << (result.error == "File exists" ? " (--force replaces it)" : "") << "\n";
+            std::cout << "not written: " << result.path << ": "
+                      << (result.error == "File exists" ? std::string(kTargetExists) : result.error) << "\n";
             continue;
         }
-        written.emplace_back(result.path, file);
+        outputs.addOutput(result.path, file);
         std::cout << "wrote " << FileFormatTitle(*options.to) << ": " << result.path << "\n";
         for (const std::string& note : result.notes) std::cout << "  note: " << note << "\n";
     }

@@ -5,18 +5,10 @@
 #include <map>
 
 #include "file_arguments.h"
+#include "number_option.h"
 
 namespace lumibench {
 namespace {
-
-// Reads "--name=value" into a number; false for text that is not all number.
-bool ParseNumber(const std::string& text, double& value) {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (first != last && *first == '+') ++first;
-    const auto [end, error] = std::from_chars(first, last, value);
-    return error == std::errc() && end == last && first != last;
-}
 
 using NumberSetter = std::function<bool(ApplicationInputs&, double)>;
 
@@ -68,7 +60,7 @@ PhotometryOptions ParsePhotometryArguments(const std::vector<std::string>& args)
             }
         } else if (const auto eq = arg.find('='); eq != std::string::npos && NumberOptions().count(arg.substr(0, eq))) {
             double value = 0;
-            const bool number = ParseNumber(arg.substr(eq + 1), value);
+            const bool number = ParseOptionNumber(arg.substr(eq + 1), value);
             if ((!number || !NumberOptions().at(arg.substr(0, eq))(options.inputs, value)) && options.error.empty()) {
                 options.error = "value out of range in '" + arg + "'";
             }

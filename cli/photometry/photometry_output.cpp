@@ -201,8 +201,8 @@ ordered_json RoadToJson(const IntensityDistribution& distribution, const Applica
 
 ordered_json PhotometryToJson(const FileCheckResult& result, const ApplicationInputs& inputs) {
     ordered_json out;
-    out["file"] = JsonSafeText(result.file);
-    out["path"] = JsonSafeText(result.path);
+    PutFileName(out, "file", result.file);
+    PutFileName(out, "path", result.path);
     out["ok"] = result.ok();
     out["skipped"] = result.skipped;
     out["message"] = JsonSafeText(result.messages.text());

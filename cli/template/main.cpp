@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/run_outputs.h"
 #include "photometry/photometry.h"
 #include "sdk/photometric_writers.h"
 #include "template_options.h"
@@ -50,7 +51,8 @@ int main(int argc, char** argv) {
         const WriteResult written = WritePhotometricFile(record, options.out, FileFormat::Ies2002, options.force);
         out["file"] = written.ok ? nlohmann::ordered_json(written.path) : nlohmann::ordered_json(nullptr);
         if (!written.ok) {
-            std::cerr << "lumibench-template: " << written.path << ": " << written.error << "\n";
+            std::cerr << "lumibench-template: not written: " << written.path << ": "
+                      << (written.error == "File exists" ? std::string(kTargetExists) : written.error) << "\n";
             status = 1;
         }
     }

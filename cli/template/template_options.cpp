@@ -1,7 +1,8 @@
 #include "template_options.h"
 
-#include <charconv>
 #include <map>
+
+#include "number_option.h"
 
 namespace lumibench {
 namespace {
@@ -10,11 +11,6 @@ const std::map<std::string, TemplateModel> kModels = {
     {"downlight", TemplateModel::Downlight}, {"batwing", TemplateModel::Batwing},
     {"wallwasher", TemplateModel::WallWasher}, {"linear", TemplateModel::Linear},
     {"road", TemplateModel::Road}, {"floodlight", TemplateModel::Floodlight}};
-
-bool Number(const std::string& text, double& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
-}
 
 }  // namespace
 
@@ -53,12 +49,18 @@ TemplateOptions ParseTemplateArguments(const std::vector<std::string>& args) {
                 else p.model = model->second;
             }
         } else if (const auto number = numbers.find(arg); number != numbers.end()) {
-            if (!hasValue || !Number(args[++i], *number->second)) fail(arg + " needs a number");
+            const OptionNumber read = hasValue ? ReadOptionNumber(args[++i], *number->second) : OptionNumber::NotANumber;
+            if (read == OptionNumber::NotANumber) fail(arg + " needs a number");
+            if (read == OptionNumber::OutOfRange) {
+                fail(arg + " needs a finite number within single precision, not '" + args[i] + "'");
+            }
         } else {
             fail("unknown option '" + arg + "'");
         }
     }
-    p.lampCount = static_cast<int>(lamps);
+    // The record keeps the lamp count in 16 bits.
+    if (lamps < -32768 || lamps > 32767) fail("--lamps needs a number within the 16-bit range");
+    else p.lampCount = static_cast<int>(lamps);
     return options;
 }
 
@@ -72,7 +74,10 @@ std::string TemplateUsageText() {
            "  --second  the floodlight's vertical beam angle, the road luminaire's vertical spread\n"
            "  --throw   the road luminaire's lateral throw from the road axis\n"
            "  --lor     luminaire flux / lamp flux (0.8); --lumens -1: absolute photometry\n"
-           "Exit status: 0 done, 1 the file could not be written, 2 usage error.\n";
+           "Numbers are finite and within single precision (no nan, inf or 1e39).\n"
+           "--out writes a new file; an existing FILE is replaced only with --force.\n"
+           "Exit status: 0 done, 1 the file could not be written (or its reader would refuse it),\n"
+           "2 usage error.\n";
 }
 
 }  // namespace lumibench

@@ -1,9 +1,14 @@
 #pragma once
 // Writing a file the program creates, safely, in folders other users may share.
 //
-// The bytes go into a new file made exclusively beside the target (a random
-// name, O_CREAT|O_EXCL|O_NOFOLLOW), are flushed to disk, and the new file is
-// then renamed over the target's name. So:
+// The bytes go into a new file without a name in the target's folder
+// (O_TMPFILE), are flushed to disk, and the complete file is then linked to a
+// temporary name and renamed over the target's name. Where the file system
+// cannot make unnamed files, the new file is made exclusively under a random
+// name (O_CREAT|O_EXCL|O_NOFOLLOW), and such names left by a killed writer
+// are removed by the next write into the folder after a minute. Temporary
+// names stay within NAME_MAX whatever the target's length. SIGXFSZ is
+// ignored, so a file-size limit fails the write with "File too large". So:
 // - a symbolic link planted at the target's name is replaced, never followed;
 // - readers of the target see the old file or the new one, never half of one;
 // - when any step fails the new file is removed and an earlier file at the
@@ -26,6 +31,11 @@ inline constexpr unsigned kDefaultFileMode = 0644;
 // Returns false with `error` set when the file could not be written whole.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::error_code& error,
                          unsigned mode = kDefaultFileMode);
+
+// As WriteFileAtomically, but for a new name only: fails with EEXIST when
+// `path` exists (a dangling link included), also when it appears meanwhile.
+bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, std::error_code& error,
+                            unsigned mode = kDefaultFileMode);
 
 // The permission bits (rwx for user, group, others) of an existing file, or
 // `fallback` when it cannot be examined.

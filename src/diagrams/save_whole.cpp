@@ -1,6 +1,7 @@
 #include "diagrams/save_whole.h"
 
 #include <QBuffer>
+#include <QFile>
 
 #include "core/atomic_file.h"
 
@@ -10,6 +11,10 @@ namespace lumibench::diagrams {
 // planted link cannot leave a short or misplaced file (QSaveFile renames even
 // when its buffered tail failed to reach the disk).
 bool SaveWhole(const QString& path, const std::function<bool(QIODevice&)>& write, QString* why) {
+    return SaveWhole(QFile::encodeName(path).toStdString(), write, why);
+}
+
+bool SaveWhole(const std::string& target, const std::function<bool(QIODevice&)>& write, QString* why) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     if (!write(buffer)) {
@@ -17,7 +22,6 @@ bool SaveWhole(const QString& path, const std::function<bool(QIODevice&)>& write
         return false;
     }
     const QByteArray& bytes = buffer.data();
-    const std::string target = path.toStdString();
     std::error_code error;
     // A replaced file keeps its permission bits.
     if (WriteFileAtomically(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error,

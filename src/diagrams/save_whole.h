@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 
 namespace lumibench::diagrams {
 
@@ -15,5 +16,8 @@ namespace lumibench::diagrams {
 // failure `why` gets the system's reason ("No space left on device",
 // "Permission denied") or "the content could not be made".
 bool SaveWhole(const QString& path, const std::function<bool(QIODevice&)>& write, QString* why = nullptr);
+// The same with `path` as the file system's bytes, so a name that is not
+// UTF-8 is written as given, not with replacement characters.
+bool SaveWhole(const std::string& path, const std::function<bool(QIODevice&)>& write, QString* why = nullptr);
 
 }  // namespace lumibench::diagrams

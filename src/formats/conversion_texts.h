@@ -23,6 +23,13 @@ inline constexpr const char* kNoLampFlux =
     "The lamp data give no luminous flux, so the intensities (cd/klm) cannot be converted into "
     "candela values.";
 
+// A symmetry indicator outside 0 to 4 names no rule for completing the planes.
+inline constexpr const char* kSymmetryOutOfRange = "Symmetry indicator must be 0, 1, 2, 3 or 4.";
+// Planes out of order or repeated cannot be told apart once converted.
+inline constexpr const char* kCPlanesNotAscending = "C-plane angles are not in ascending order";
+inline constexpr const char* kNegativeCPlane = "C-plane angles must be >= 0.";
+inline constexpr const char* kNegativeLampFlux = "Lamp flux must not be negative.";
+
 // TM14 only.
 inline constexpr const char* kNotTm14 = "Not CIBSE (TM14/1) format.";
 inline constexpr const char* kVertCountNotPositive = "Number of vertical angles must be > 0.";
@@ -37,5 +44,8 @@ inline constexpr const char* kLastHorizontalAfter90 =
     "Last horizontal must be 270 when first horizontal angles = 90.";
 inline constexpr const char* kFirstHorizontalTypeB = "First horizontal angle must be >= -90.";
 inline constexpr const char* kLastHorizontalTypeB = "Last horizontal angle must be <= 90.";
+inline constexpr const char* kPhotometricTypeTm14 = "Photometric type must be 1 (type C) or 2 (type B).";
+// Data starting at 270 go round once from there (270 ... 345, 0 ... 90).
+inline constexpr const char* kHorizontalNotAscending = "Horizontal angles are not in ascending order";
 
 }  // namespace lumibench::conversion_text

@@ -124,7 +124,8 @@ Comparison CompareSummaries(const std::vector<NamedSummary>& sets, std::size_t r
 
 std::string CsvText(const std::string& text) {
     std::string field = text;
-    if (!field.empty() && std::string_view("=+-@").find(field.front()) != std::string_view::npos) field.insert(0, "'");
+    // Spreadsheets read a cell starting with these as a formula (TAB and CR too).
+    if (!field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos) field.insert(0, "'");
     if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
     std::string quoted = "\"";
     for (char c : field) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QProcess>
 #include <QStringList>
 
@@ -85,6 +86,44 @@ TEST(CheckCli, FolderIsCheckedInNameOrderAndUnknownExtensionsAreSkipped) {
                         "OK: type C, 1 lamp, 1200 lm per lamp, multiplier 1, 19 vertical x 1 "
                         "horizontal angles, maximum 820 cd at vertical 0, horizontal 0\n\n" +
                   dir + "c.txt\nskipped: no reader for this extension\n");
+}
+
+// A name that is not UTF-8 comes back losslessly: readable text under
+// "file", the exact bytes in base64 under "file_bytes" (none for UTF-8 names).
+TEST(CheckCli, JsonKeepsFileNamesThatAreNotUtf8) {
+    TempFolder folder;
+    folder.copy(testing::SamplesFolder() / "downlight.ies", "r\xe9sum\xe9.ies");
+    folder.copy(testing::SamplesFolder() / "downlight.ies", "plain.ies");
+    const CheckRun run = RunCheck({"--json", folder.path().string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json json = nlohmann::json::parse(run.out);
+    ASSERT_EQ(json.size(), 2U);
+    EXPECT_FALSE(json[0].contains("file_bytes"));
+    const std::string odd = (folder.path() / "r\xe9sum\xe9.ies").string();
+    const QByteArray decoded = QByteArray::fromBase64(QByteArray::fromStdString(json[1]["file_bytes"].get<std::string>()));
+    EXPECT_EQ(decoded.toStdString(), odd);
+    EXPECT_NE(json[1]["file"].get<std::string>().find("r\u00e9sum\u00e9.ies"), std::string::npos);
+}
+
+// --repair never writes its copy over another file of the run.
+TEST(CheckCli, RepairedCopyNeverReplacesAnotherInput) {
+    TempFolder folder;
+    std::string lf = testing::ReadBytes(testing::SamplesFolder() / "downlight.ies");
+    std::erase(lf, '\r');
+    testing::WriteBytes(folder.path() / "lf.ies", lf);
+    folder.copy(testing::SamplesFolder() / "wall_washer.ies", "lf_Repaired.ies");
+    const std::string washer = testing::ReadBytes(folder.path() / "lf_Repaired.ies");
+    const CheckRun run = RunCheck({"--repair", folder.path().string()});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_NE(run.out.find("no repaired copy written: " + (folder.path() / "lf_Repaired.ies").string() +
+                           ": it is a file this run reads"), std::string::npos) << run.out;
+    EXPECT_EQ(testing::ReadBytes(folder.path() / "lf_Repaired.ies"), washer);
+
+    // The copy an earlier run made is read as it stands: a second run over the folder loads.
+    fs::remove(folder.path() / "lf_Repaired.ies");
+    ASSERT_EQ(RunCheck({"--repair", folder.path().string()}).status, 0);
+    const CheckRun again = RunCheck({"--repair", folder.path().string()});
+    EXPECT_EQ(again.status, 0) << again.out;
 }
 
 TEST(CheckCli, BadlyDelimitedFileIsRefusedWithoutRepairAndNothingIsWritten) {

@@ -4,6 +4,8 @@
 
 #include "core/atomic_file.h"
 
+#include "file_size_limit.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -102,6 +104,40 @@ TEST(WriteFileAtomically, MissingFolderFailsWithoutLeavingAnything) {
     EXPECT_FALSE(WriteFileAtomically((scratch.path / "no" / "file").string(), "x", error));
     EXPECT_EQ(error, std::errc::no_such_file_or_directory);
     EXPECT_EQ(FilesIn(scratch.path), 0);
+}
+
+// Any name the file system takes can be written: the temporary name stays
+// within NAME_MAX, and nothing named is left beside the file.
+TEST(WriteFileAtomically, LongestNamesAndNewNamesLeaveNoTemporary) {
+    for (const std::size_t length : {200U, 238U, 250U, 255U}) {
+        SCOPED_TRACE(length);
+        Scratch scratch;
+        const fs::path target = scratch.path / std::string(length, 'n');
+        std::error_code error;
+        ASSERT_TRUE(WriteNewFileAtomically(target.string(), "first", error)) << error.message();
+        EXPECT_FALSE(WriteNewFileAtomically(target.string(), "second", error));
+        EXPECT_EQ(error, std::errc::file_exists);
+        ASSERT_TRUE(WriteFileAtomically(target.string(), "third", error)) << error.message();
+        EXPECT_EQ(Bytes(target), "third");
+        EXPECT_EQ(FilesIn(scratch.path), 1);
+    }
+}
+
+// Under a file-size limit the write fails with "File too large" (the signal
+// that would end the program is ignored by the writer itself), the earlier
+// file stays and no temporary is left.
+TEST(WriteFileAtomically, FileSizeLimitFailsCleanly) {
+    Scratch scratch;
+    const fs::path target = scratch.path / "big.ies";
+    Put(target, "old");
+    std::error_code error;
+    {
+        testing::FileSizeLimit limit(1024);
+        EXPECT_FALSE(WriteFileAtomically(target.string(), std::string(4096, 'x'), error));
+    }
+    EXPECT_EQ(error.message(), "File too large");
+    EXPECT_EQ(Bytes(target), "old");
+    EXPECT_EQ(FilesIn(scratch.path), 1);
 }
 
 }  // namespace

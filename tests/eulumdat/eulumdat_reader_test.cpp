@@ -257,6 +257,40 @@ TEST_F(EulumdatReaderTest, EveryFailureKindReachesTheMessage) {
     }
 }
 
+// Values that cannot be right are refused at their line, never converted:
+// datasheets would print negative fluxes, planes would be mixed up.
+TEST_F(EulumdatReaderTest, ImpossibleSymmetryAnglesAndFluxAreRefused) {
+    struct Row {
+        const char* name;
+        std::function<void(EulumdatText&)> change;
+        std::string message;
+        int line;
+    };
+    const Row rows[] = {
+        {"symmetry 5", [](EulumdatText& f) { f.header[2] = "5"; }, "Symmetry indicator must be 0, 1, 2, 3 or 4.", 3},
+        {"symmetry -1", [](EulumdatText& f) { f.header[2] = "-1"; }, "Symmetry indicator must be 0, 1, 2, 3 or 4.", 3},
+        {"C angles unsorted", [](EulumdatText& f) { f.cAngles = "0 180 90 270"; },
+         "C-plane angles are not in ascending order", 34},
+        {"C angle repeated", [](EulumdatText& f) { f.cAngles = "0 90 90 270"; },
+         "C-plane angles are not in ascending order", 34},
+        {"negative C angle", [](EulumdatText& f) { f.cAngles = "-90 0 90 180"; }, "C-plane angles must be >= 0.", 34},
+        {"negative lamp flux", [](EulumdatText& f) { f.lampSets[3] = "-1000"; }, "Lamp flux must not be negative.", 29},
+    };
+    for (const Row& row : rows) {
+        EulumdatText file;
+        row.change(file);
+        load(file.text());
+        ASSERT_FALSE(messages_.located().empty()) << row.name;
+        EXPECT_EQ(messages_.located().front(), (LocatedMessage{row.message, row.line})) << row.name;
+    }
+    // Limits on the sound side: the four symmetries that go round, and C angles from 0 upwards.
+    for (const char* symmetry : {"0", "4"}) {
+        EulumdatText file;
+        file.header[2] = symmetry;
+        EXPECT_EQ(load(file.text()), "") << symmetry;
+    }
+}
+
 TEST_F(EulumdatReaderTest, CheckedBeforeReading) {
     EulumdatText file;
     // LF line ends: read from a repaired copy, announced once.

@@ -143,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, CsvFields,
     ::testing::Values(CsvCase{"plain.ies", "plain.ies"}, CsvCase{"a,b.ies", "\"a,b.ies\""},
                       CsvCase{"say \"hi\".ldt", "\"say \"\"hi\"\".ldt\""}, CsvCase{"two\nlines", "\"two\nlines\""},
-                      CsvCase{"=HYPERLINK(1)", "'=HYPERLINK(1)"}, CsvCase{"-x,y", "\"'-x,y\""}, CsvCase{"", ""}));
+                      CsvCase{"=HYPERLINK(1)", "'=HYPERLINK(1)"}, CsvCase{"-x,y", "\"'-x,y\""}, CsvCase{"", ""},
+                      CsvCase{"\t=1+1", "'\t=1+1"}, CsvCase{"\r=1+1", "\"'\r=1+1\""}));
 
 TEST(ComparisonCsv, OneRowPerFigureWithEveryColumn) {
     const PhotometricRecord record = Make({"", 1, Layout::Rotational, 1});

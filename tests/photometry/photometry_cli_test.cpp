@@ -185,6 +185,12 @@ TEST(PhotometryCli, CompareGivesTheTableAgainstTheChosenFile) {
                                                  std::vector<std::string>{"--compare=x", a}}) {
         EXPECT_EQ(RunPhotometry(args).status, 2) << args[0];
     }
+    // Numbers that are not finite single-precision values are usage errors naming the option.
+    for (const char* option : {"--spacing=inf", "--overhang=inf", "--distance=1e39", "--aim-h=nan"}) {
+        const ProgramRun run = RunPhotometry({option, a});
+        EXPECT_EQ(run.status, 2) << option;
+        EXPECT_NE(run.err.find(option), std::string::npos) << run.err;
+    }
 }
 
 }  // namespace

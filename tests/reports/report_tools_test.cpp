@@ -183,6 +183,66 @@ TEST_P(ReportTools, BatchWritesOnePdfPerFileAndReportsAFileThatDoesNotLoad) {
     EXPECT_TRUE(fs::exists(root_ / "lf.pdf"));
 }
 
+std::string FileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A PDF never replaces a FILE of the run nor another PDF of it; an existing
+// PDF only with --force. The refused report is named with its reason.
+TEST_P(ReportTools, NoReportReplacesAnInputAndExistingPdfsNeedForce) {
+    const fs::path same = root_ / "same.ies";
+    fs::copy_file(Sample(GetParam().sample), same);
+    const std::string original = FileBytes(same);
+    const QString sameName = QString::fromStdString(same.string());
+    std::string errors;
+    EXPECT_EQ(run({"--pdf", sameName, "--force", sameName}, nullptr, &errors), 1);
+    EXPECT_NE(errors.find("not written: " + same.string() + ": it is a file this run reads"), std::string::npos)
+        << errors;
+    EXPECT_EQ(FileBytes(same), original);
+
+    const fs::path old = root_ / "old.pdf";
+    std::ofstream(old) << "kept";
+    const QString oldName = QString::fromStdString(old.string());
+    EXPECT_EQ(run({"--pdf", oldName, sameName}, nullptr, &errors), 1);
+    EXPECT_NE(errors.find("File exists (--force replaces it)"), std::string::npos) << errors;
+    EXPECT_EQ(FileBytes(old), "kept");
+    EXPECT_EQ(run({"--pdf", oldName, sameName, "--force"}), 0);
+    EXPECT_TRUE(FileBytes(old).starts_with("%PDF"));
+
+    const fs::path out = root_ / "out";
+    fs::create_directories(out);
+    std::ofstream(out / "same.pdf") << "kept";
+    EXPECT_EQ(run({"--batch", QString::fromStdString(out.string()), sameName}), 1);
+    EXPECT_EQ(FileBytes(out / "same.pdf"), "kept");
+    EXPECT_EQ(run({"--batch", QString::fromStdString(out.string()), "--force", sameName}), 0);
+    EXPECT_TRUE(FileBytes(out / "same.pdf").starts_with("%PDF"));
+}
+
+// Names kept as bytes: a PDF name that is not UTF-8 is written as given; and
+// a settings store that cannot be opened gives the defaults and one notice.
+TEST_P(ReportTools, NamesAsBytesAndNoSettingsStore) {
+    const std::string oddName = (root_ / "r\xe9sum\xe9.pdf").string();
+    QProcess shell;
+    shell.start("/bin/sh", {"-c", "exec \"$0\" --pdf \"$1$(printf '\\351')sum$(printf '\\351').pdf\" \"$2\"",
+                            QString::fromStdString((BinDir() / GetParam().tool).string()),
+                            QString::fromStdString((root_ / "r").string()),
+                            QString::fromStdString(Sample(GetParam().sample).string())});
+    ASSERT_TRUE(shell.waitForFinished(20000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    EXPECT_TRUE(fs::exists(oddName));
+
+    ::setenv("LUMIBENCH_SETTINGS", root_.c_str(), 1);  // a folder: no store opens there
+    std::string errors;
+    const fs::path pdf = root_ / "defaults.pdf";
+    EXPECT_EQ(run({"--pdf", QString::fromStdString(pdf.string()), QString::fromStdString(Sample(GetParam().sample).string())},
+                  nullptr, &errors),
+              0);
+    ::setenv("LUMIBENCH_SETTINGS", (root_ / "settings.sqlite3").c_str(), 1);
+    EXPECT_TRUE(fs::exists(pdf));
+    EXPECT_NE(errors.find("settings store " + root_.string() + " could not be read"), std::string::npos) << errors;
+}
+
 // Started by the real host (/I, /R, /F on its command line) with a sample
 // file checked, the tool shows its window on the X server and, told to by
 // LUMIBENCH_REPORT_BATCH_DIR, writes the PDF of its data set.

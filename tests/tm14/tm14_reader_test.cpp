@@ -292,6 +292,15 @@ TEST_F(Tm14ReaderTest, MessagesAndFailureKinds) {
          "Type mismatch: a value that must be a number is not a number.\r\n"},
         {"count too large", [](Tm14Text& f) { f.lamps = "40000"; },
          "Overflow: a number is too large for its field.\r\n"},
+        {"photometric type 7", [](Tm14Text& f) { f.type = 7; },
+         "Photometric type must be 1 (type C) or 2 (type B).\r\n"},
+        {"horizontal angle repeated", [](Tm14Text& f) { f.horizontal = {0, 90, 90, 180}; },
+         "Horizontal angles are not in ascending order\r\n"},
+        {"horizontal angles unsorted", [](Tm14Text& f) { f.horizontal = {0, 180, 90, 270}; },
+         "Horizontal angles are not in ascending order\r\n"},
+        {"from 270 round the circle", [](Tm14Text& f) { f.horizontal = {270, 315, 0, 45}; }, ""},
+        {"from 270 with 0 and 360", [](Tm14Text& f) { f.horizontal = {270, 0, 90, 360}; },
+         "Horizontal angles are not in ascending order\r\n"},
         {"scaled beyond single precision", [](Tm14Text& f) { f.lamps = "10";
              f.planes = {"5 1 1", "5 1 1", "5 1 1", "5 1 3.4e38"}; },
          "Overflow: a number is too large for its field.\r\n"},
@@ -301,6 +310,19 @@ TEST_F(Tm14ReaderTest, MessagesAndFailureKinds) {
         row.change(file);
         EXPECT_EQ(load(file.text()), row.message) << row.name;
     }
+}
+
+TEST_F(Tm14ReaderTest, NewRefusalsPointAtTheirLine) {
+    Tm14Text file;
+    file.type = 7;
+    load(file.text());
+    ASSERT_FALSE(messages_.located().empty());
+    EXPECT_EQ(messages_.located().front().line, 9);
+    file.type = 1;
+    file.horizontal = {0, 90, 90, 180};
+    load(file.text());
+    ASSERT_FALSE(messages_.located().empty());
+    EXPECT_EQ(messages_.located().front().line, 12);
 }
 
 TEST_F(Tm14ReaderTest, ShortFilesAndLampMinimum) {

@@ -2,9 +2,14 @@
 // follows its data set, the figures follow the reference.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "analytic_records.h"
 #include "compare_model.h"
+#include "core/run_outputs.h"
 
 namespace lumibench::compare {
 namespace {
@@ -67,6 +72,20 @@ TEST(CompareModel, FiguresAndRatiosFollowTheReferenceAndTheUnit) {
     const QJsonObject state = model.describe(UnitChoice::Automatic);
     EXPECT_EQ(state.value("reference").toInt(), 1);
     EXPECT_EQ(state.value("unit").toString(), "cd");  // same lamp flux: the fluxes compare in candela
+}
+
+// An export never goes over a compared data set's own file, by any spelling.
+TEST(CompareExport, NeverOverADataSetsFile) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("compare-export-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "a.ies") << "a";
+    std::ofstream(folder / "table.csv") << "old";
+    CompareModel model;
+    model.setDataSets({Lambertian((folder / "a.ies").string(), 1), Lambertian("/unsaved data", 2)});
+    EXPECT_EQ(model.exportRefusal((folder / "a.ies").string()), kTargetIsInput);
+    EXPECT_EQ(model.exportRefusal((folder / "." / "a.ies").string()), kTargetIsInput);
+    EXPECT_EQ(model.exportRefusal((folder / "table.csv").string()), "");  // the dialog asked
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -131,7 +131,7 @@ TEST_F(ConvertCli, ForceNeverReplacesTheSourceOrThisRunsOwnOutput) {
 
     ConvertRun run = Convert({"--to", "ies2002", "--force", q(source)});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("is the file read"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("is a file this run reads"), std::string::npos) << run.out;
     EXPECT_EQ(bytes(source), original);
 
     run = Convert({"--to", "ldt", "--force", "--out", q(folder_ / "out"), q(source), q(folder_ / "in" / "same.ies")});
@@ -140,6 +140,64 @@ TEST_F(ConvertCli, ForceNeverReplacesTheSourceOrThisRunsOwnOutput) {
     const FileCheckResult kept = CheckFile((folder_ / "out" / "same.ldt").string(), false, folder_.string());
     ASSERT_TRUE(kept.ok());
     EXPECT_NEAR(Flux(kept.record), Flux(CheckFile(source.string(), false, folder_.string()).record), 1.0);
+}
+
+std::string Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every input of the run is protected from --force, whatever the order of
+// the files, also a source read through its repaired copy and an input that
+// a repaired copy would land on.
+TEST_F(ConvertCli, ForceNeverReplacesAnyInputOfTheRun) {
+    const fs::path samples = fs::path(LUMIBENCH_SOURCE_DIR) / "data" / "samples";
+    const fs::path in = folder_ / "in";
+    fs::create_directories(in);
+    fs::copy_file(samples / "street_light_absolute.ies", in / "x.ies");
+    fs::copy_file(samples / "street_light_isym0.ldt", in / "x.ldt");
+    const std::string ies = Bytes(in / "x.ies"), ldt = Bytes(in / "x.ldt");
+    ConvertRun run = Convert({"--to", "ies2002", "--force", q(in)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("not written: " + (in / "x.ies").string() + ": it is a file this run reads"),
+              std::string::npos) << run.out;
+    EXPECT_EQ(Bytes(in / "x.ies"), ies);
+    run = Convert({"--to", "ldt", "--force", q(in)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Bytes(in / "x.ldt"), ldt);
+
+    // Line ends that need the "_Repaired" copy: the source itself stays.
+    std::string lf = Bytes(samples / "downlight.ies");
+    std::erase(lf, '\r');
+    std::ofstream(folder_ / "lf.ies", std::ios::binary) << lf;
+    run = Convert({"--to", "ies2002", "--repair", "--force", q(folder_ / "lf.ies")});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_EQ(Bytes(folder_ / "lf.ies"), lf);
+    // ... and a file of the run where the copy would go is not overwritten by it.
+    fs::copy_file(samples / "wall_washer.ies", folder_ / "lf_Repaired.ies", fs::copy_options::overwrite_existing);
+    const std::string washer = Bytes(folder_ / "lf_Repaired.ies");
+    run = Convert({"--to", "ldt", "--repair", "--out", q(folder_ / "out"), q(folder_ / "lf.ies"),
+                   q(folder_ / "lf_Repaired.ies")});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_NE(run.out.find("no repaired copy written: " + (folder_ / "lf_Repaired.ies").string() +
+                           ": it is a file this run reads"), std::string::npos) << run.out;
+    EXPECT_EQ(Bytes(folder_ / "lf_Repaired.ies"), washer);
+    EXPECT_TRUE(fs::exists(folder_ / "out" / "lf_Repaired.ldt"));
+}
+
+// Under a file-size limit the program reports the failed write and goes on;
+// it is not ended silently by SIGXFSZ, and no temporary is left.
+TEST_F(ConvertCli, FileSizeLimitIsReportedNotFatal) {
+    if (!fs::exists("/usr/bin/prlimit")) GTEST_SKIP() << "prlimit is not installed";
+    const fs::path sample = fs::path(LUMIBENCH_SOURCE_DIR) / "data" / "samples" / "wall_washer.ies";
+    const ConvertRun run = testing::RunProgram(
+        "/usr/bin/prlimit", {"--fsize=500", QString::fromStdString(testing::BuiltProgram("lumibench-convert")), "--to",
+                             "ies2002", "--out", q(folder_ / "out"), q(sample)},
+        20000);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("not written: " + (folder_ / "out" / "wall_washer.ies").string() + ": File too large"),
+              std::string::npos) << run.out;
+    EXPECT_TRUE(fs::is_empty(folder_ / "out"));
 }
 
 }  // namespace

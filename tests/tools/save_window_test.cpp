@@ -110,6 +110,23 @@ TEST_F(SaveWindowTest, ExportWritesCopiesAndTellsTheHostNothing) {
     EXPECT_TRUE(commands_.empty());
 }
 
+// No export or Save As replaces the file of a data set in the list, even
+// when the user agreed to replace existing files, and two data sets of one
+// name do not share one exported file.
+TEST_F(SaveWindowTest, NoDataSetsFileIsReplacedByAnother) {
+    PhotometricRecord own = made("a");
+    own.Filename = (folder_ / "export" / "a.ies").string();
+    std::ofstream(own.Filename) << "own file";
+    run("click cmdExport\nfolder " + (folder_ / "export").string() + "\nyes", {own, made("b"), made("b")});
+    EXPECT_EQ(Read(own.Filename), "own file");
+    EXPECT_TRUE(Read(folder_ / "export" / "b.ies").starts_with("IESNA:LM-63-2002\r\n"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "export"), {}), 2);
+
+    run("click cmdSaveAs\nfile " + own.Filename + "\nyes", {made("x"), own});
+    EXPECT_EQ(Read(own.Filename), "own file");
+    EXPECT_TRUE(commands_.empty());
+}
+
 TEST_F(SaveWindowTest, AFolderThatIsGoneFailsWithoutTellingTheHost) {
     run("click cmdSaveAs\nfile " + (folder_ / "missing" / "x.ies").string(), {made("x")});
     EXPECT_FALSE(fs::exists(folder_ / "missing"));

@@ -98,6 +98,11 @@ TEST(TemplateOptions, CommandLines) {
         {{"--beam", "60,5"}, "--beam needs a number"},
         {{"--out"}, "--out needs a value"},
         {{"--colour"}, "unknown option '--colour'"},
+        {{"--beam", "nan"}, "--beam needs a finite number within single precision, not 'nan'"},
+        {{"--lumens", "-inf"}, "--lumens needs a finite number within single precision, not '-inf'"},
+        {{"--watts", "1e39"}, "--watts needs a finite number within single precision, not '1e39'"},
+        {{"--width", "1e999"}, "--width needs a finite number within single precision, not '1e999'"},
+        {{"--lamps", "40000"}, "--lamps needs a number within the 16-bit range"},
     };
     for (const auto& [args, error] : errors) EXPECT_EQ(ParseTemplateArguments(args).error, error);
 }

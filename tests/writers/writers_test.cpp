@@ -17,6 +17,7 @@
 #include "read_back.h"
 #include "without_root.h"
 #include "formats/atomic_file.h"
+#include "formats/photometric_writer.h"
 #include "formats/eulumdat/eulumdat_writer.h"
 #include "formats/ies/ies_writer.h"
 #include "formats/tm14/tm14_writer.h"
@@ -420,6 +421,24 @@ TEST(Writers, RefuseWhatTheFormatCannotHold) {
     EXPECT_NE(WriteIesText(broken, IesEdition::Lm63_2002).error, "");
     EXPECT_NE(WriteTm14Text(broken).error, "");
     EXPECT_NE(WriteEulumdatText(broken, "x.ldt").error, "");
+}
+
+// What a writer makes is read back by the format's own reader before it is
+// handed out: a file the reader would refuse is never written.
+TEST(Writers, OutputTheReaderWouldRefuseIsAnError) {
+    const auto flat = [](double, double) { return 10.0; };
+    PhotometricRecord unsorted = Analytic({0, 180, 90, 270, 360}, {0, 45, 90}, flat);
+    const WrittenText tm14 = WritePhotometricText(unsorted, WriteFormat::Tm14, "u.cib");
+    EXPECT_TRUE(tm14.error.starts_with(kReadBackRefused)) << tm14.error;
+    EXPECT_TRUE(tm14.error.ends_with(": Horizontal angles are not in ascending order")) << tm14.error;
+    const WrittenText ies = WritePhotometricText(unsorted, WriteFormat::Ies2002, "u.ies");
+    EXPECT_TRUE(ies.error.starts_with(kReadBackRefused)) << ies.error;
+    EXPECT_TRUE(ies.error.ends_with(": Horizontal angles are not in ascending order")) << ies.error;
+    // A sound record passes the read-back in every format.
+    for (const WriteFormat format : {WriteFormat::Ies2002, WriteFormat::Ies2019, WriteFormat::Ies1995,
+                                     WriteFormat::Eulumdat, WriteFormat::Tm14}) {
+        EXPECT_EQ(WritePhotometricText(Analytic(Steps(0, 360, 90), {0, 45, 90}, flat), format, "ok.x").error, "");
+    }
 }
 
 class AtomicFile : public ::testing::Test {

@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QString>
 
+#include "core/run_outputs.h"
+
 namespace lumibench::compare {
 namespace {
 
@@ -96,6 +98,12 @@ QJsonObject CompareModel::describe(UnitChoice choice) const {
                        {"reference", dataSets_.empty() ? QJsonValue() : QJsonValue(static_cast<int>(reference_))},
                        {"unit", QString::fromStdString(diagrams::UnitLabel(unitFor(choice)))},
                        {"figures", figures}};
+}
+
+std::string CompareModel::exportRefusal(const std::string& path) const {
+    RunOutputs outputs(true);
+    for (const auto& set : dataSets()) outputs.addInput(set.record.Filename);
+    return outputs.refusal(path);
 }
 
 }  // namespace lumibench::compare

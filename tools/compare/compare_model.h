@@ -39,6 +39,11 @@ public:
     // "reference", "unit", "figures": [{"name", "unit", "values", "differences"}]}.
     QJsonObject describe(UnitChoice choice) const;
 
+    // Why an export may not go to `path` (the file system's bytes): it is a
+    // compared data set's own file. Empty when it may; the file dialog has
+    // asked before replacing any other file.
+    std::string exportRefusal(const std::string& path) const;
+
 private:
     void summarise();
     void compareAgain();

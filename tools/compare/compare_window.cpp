@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -301,7 +302,16 @@ void CompareWindow::rebuild() {
     ratio_->setPainter([grid, ratioOptions](QPainter& p, const QRectF& r) { diagrams::PaintRatioMap(p, r, grid, ratioOptions); });
 }
 
+QString CompareWindow::exportRefusal(const QString& path) const {
+    const std::string why = model_.exportRefusal(QFile::encodeName(path).toStdString());
+    return why.empty() ? QString() : QStringLiteral("Cannot write %1: %2").arg(path, QString::fromStdString(why));
+}
+
 bool CompareWindow::exportTable(const QString& path, QString* error) {
+    if (const QString refused = exportRefusal(path); !refused.isEmpty()) {
+        if (error) *error = refused;
+        return false;
+    }
     const std::string csv = photometry::ComparisonCsv(model_.comparison());
     QString why;
     const bool saved = diagrams::SaveWhole(
@@ -329,6 +339,10 @@ void CompareWindow::chooseAndExportDiagram() {
         QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
     if (path.isEmpty()) return;
     QString error;
+    if (const QString refused = exportRefusal(path); !refused.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), refused);
+        return;
+    }
     if (!diagrams::ExportDiagram(path, QSize(1200, 1200), paint, &error)) QMessageBox::warning(this, windowTitle(), error);
 }
 

@@ -32,6 +32,8 @@ public:
     // The painter of the diagram on the current tab; empty on the table.
     diagrams::PaintFunction currentPainter() const;
 
+    // Why `path` may not take an export (CompareModel::exportRefusal), as the message shown.
+    QString exportRefusal(const QString& path) const;
     // Writes the figures table; false with a reason when the file cannot be written.
     bool exportTable(const QString& path, QString* error);
 

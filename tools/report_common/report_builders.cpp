@@ -565,8 +565,13 @@ std::string ReportToJson(const ReportDocument& doc) {
     };
     for (const ReportBlock& b : doc.blocks) add(b);
     close();
-    const QJsonObject root{{"title", q(doc.title)}, {"luminaire", q(doc.luminaire)}, {"file", q(doc.file)},
-                           {"sections", sections}};
+    QJsonObject root{{"title", q(doc.title)}, {"luminaire", q(doc.luminaire)}, {"file", q(doc.file)},
+                     {"sections", sections}};
+    // A name that is not UTF-8 also travels as its exact bytes, as lumibench-check gives it.
+    const QByteArray fileBytes = QByteArray::fromStdString(doc.file);
+    if (QString::fromUtf8(fileBytes).toUtf8() != fileBytes) {
+        root.insert(QStringLiteral("file_bytes"), QString::fromLatin1(fileBytes.toBase64()));
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
 

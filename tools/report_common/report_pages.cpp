@@ -1,5 +1,6 @@
 #include "report_pages.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPdfWriter>
 
@@ -299,6 +300,10 @@ int PaintReport(QPagedPaintDevice& device, const ReportDocument& doc, const Repo
 }
 
 bool WriteReportPdf(const QString& path, const ReportDocument& doc, const ReportIdentity& identity, QString* error) {
+    return WriteReportPdf(QFile::encodeName(path).toStdString(), doc, identity, error);
+}
+
+bool WriteReportPdf(const std::string& path, const ReportDocument& doc, const ReportIdentity& identity, QString* error) {
     // Into a temporary file first: a failed or cancelled run never leaves half a report.
     bool painted = true;
     const bool saved = diagrams::SaveWhole(

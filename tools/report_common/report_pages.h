@@ -58,6 +58,9 @@ int PaintReport(QPagedPaintDevice& device, const ReportDocument& doc, const Repo
 // A PDF file of the report; false with a reason when it cannot be written.
 bool WriteReportPdf(const QString& path, const ReportDocument& doc, const ReportIdentity& identity,
                     QString* error = nullptr);
+// The same with `path` as the file system's bytes (a name that is not UTF-8 kept).
+bool WriteReportPdf(const std::string& path, const ReportDocument& doc, const ReportIdentity& identity,
+                    QString* error = nullptr);
 
 // One page as an image `widthPixels` wide, for the preview.
 QImage RenderReportPage(const ReportDocument& doc, const ReportIdentity& identity, const QImage& banner,

@@ -1,15 +1,17 @@
 #include "report_tool.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QTimer>
 
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <vector>
 
+#include "core/run_outputs.h"
 #include "core/terminal_text.h"
+#include "platform/sqlite_settings_store.h"
 #include "report_pages.h"
 #include "report_window.h"
 #include "sdk/photometric_files.h"
@@ -32,28 +34,61 @@ ReportSettingsAccess AccessOf(ToolSession& session) {
 }
 
 int Usage(const std::string& program, int status) {
-    (status ? std::cerr : std::cout) << "usage: " << program << " --pdf OUT.pdf [--repair] FILE\n"
-                                     << "       " << program << " --batch FOLDER [--repair] FILE...\n"
+    (status ? std::cerr : std::cout) << "usage: " << program << " --pdf OUT.pdf [--force] [--repair] FILE\n"
+                                     << "       " << program << " --batch FOLDER [--force] [--repair] FILE...\n"
                                      << "       " << program << " --json [--repair] FILE...   the sheets' figures as a JSON array\n"
                                      << "Writes reports without a window; started by the host it shows them.\n"
                                      << "--repair reads a file with bad line ends through a _Repaired copy beside\n"
-                                     << "it, as the host does; without it such a file is refused and nothing is written.\n";
+                                     << "it, as the host does; without it such a file is refused and nothing is written.\n"
+                                     << "--force replaces an existing PDF; a PDF never replaces a FILE of the run\n"
+                                     << "nor a PDF the run wrote before (that report is refused, the others are written).\n";
     return status;
 }
 
+// The settings the sheets use, or the defaults (said once on standard error)
+// when the store cannot be opened: a report needs no store to be drawn.
+struct WindowlessSettings {
+    std::unique_ptr<ToolSession> session;
+    ReportSettingsAccess access;
+};
+
+WindowlessSettings OpenWindowlessSettings(const std::string& program) {
+    WindowlessSettings settings;
+    std::string error;
+    settings.session = ToolSession::OpenSettingsOnly(program, &error);
+    if (settings.session) {
+        settings.access = AccessOf(*settings.session);
+        return settings;
+    }
+    std::cerr << program << ": settings store " << DefaultSettingsPath().string() << " could not be read ("
+              << error << "); the reports use the default settings\n";
+    settings.access = {[](const std::string&, const std::string&) { return std::string(); },
+                       [](const std::string&, const std::string&, const std::string&) {}};
+    return settings;
+}
+
+// "FOLDER/NAME" kept as bytes, so a name that is not UTF-8 survives.
+std::string InFolder(const std::string& folder, const std::string& name) {
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 // --pdf and --batch: exit 0 when every report was written, 1 when a file did
-// not load or a PDF could not be written, 2 on a usage error.
+// not load or a PDF could not (or may not) be written, 2 on a usage error.
 int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
     const std::string program = ActNameOf(kind);
     const std::string mode = argv[1];
-    // "--repair" may stand anywhere after the mode's own argument.
+    // "--repair" and "--force" may stand anywhere after the mode's own argument.
     FileLoadOptions loadOptions;
     loadOptions.repair = false;
+    bool force = false;
     std::vector<char*> kept(argv, argv + argc);
     std::erase_if(kept, [&](char* arg) {
-        const bool repair = std::strcmp(arg, "--repair") == 0 && arg != argv[1];
+        if (arg == argv[1] || arg == argv[0]) return false;
+        const bool repair = std::strcmp(arg, "--repair") == 0;
+        const bool forced = std::strcmp(arg, "--force") == 0;
         loadOptions.repair = loadOptions.repair || repair;
-        return repair;
+        force = force || forced;
+        return repair || forced;
     });
     argc = static_cast<int>(kept.size());
     argv = kept.data();
@@ -64,24 +99,24 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
     if (mode == "--pdf" && argc != 4) return Usage(program, 2);
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
-    std::string error;
-    auto session = ToolSession::OpenSettingsOnly(program, &error);
-    if (!session) {
-        std::cerr << program << ": " << error << "\n";
-        return 1;
-    }
-    const ReportSettingsAccess settings = AccessOf(*session);
+    const WindowlessSettings store = OpenWindowlessSettings(program);
+    const ReportSettingsAccess& settings = store.access;
     const ReportUnits units =
         UnitsFromSettings(settings.read("Lumibench_PE", "InputUnits"), settings.read("Lumibench_PE", "OutputUnits"));
     const InputValues values = ReadInputs(kind, [&](const std::string& key) { return settings.read(program, key); });
     const ReportIdentity identity = IdentityFromSettings(settings.read);
 
+    const int firstFile = json ? 2 : 3;
+    // Every FILE is known before the first PDF is written.
+    RunOutputs outputs(force);
+    for (int i = firstFile; i < argc; ++i) outputs.addInput(argv[i]);
     int status = 0;
     std::vector<std::string> taken;
     bool first = true;
     if (json) std::cout << "[";
-    for (int i = json ? 2 : 3; i < argc; ++i) {
+    for (int i = firstFile; i < argc; ++i) {
         const FileLoadResult loaded = LoadPhotometricFile(argv[i], loadOptions);
+        if (loaded.path != argv[i]) outputs.addInput(loaded.path);
         if (!loaded.ok) {
             std::cerr << program << ": " << argv[i] << ": "
                       << (loaded.skipped ? std::string("not a photometric file") : TerminalEntry(loaded.message)) << "\n";
@@ -95,16 +130,20 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
             first = false;
             continue;
         }
-        const QString out = mode == "--pdf"
-                                ? QString::fromLocal8Bit(argv[2])
-                                : QDir(QString::fromLocal8Bit(argv[2]))
-                                      .filePath(QString::fromStdString(BatchFileName(record.Filename, i - 3, taken)));
+        const std::string out =
+            mode == "--pdf" ? std::string(argv[2]) : InFolder(argv[2], BatchFileName(record.Filename, i - 3, taken));
+        if (const std::string why = outputs.refusal(out); !why.empty()) {
+            std::cerr << program << ": not written: " << out << ": " << why << "\n";
+            status = 1;
+            continue;
+        }
         QString why;
         if (!WriteReportPdf(out, BuildReport(kind, record, values, units), identity, &why)) {
-            std::cerr << program << ": " << out.toStdString() << ": " << why.toStdString() << "\n";
+            std::cerr << program << ": " << out << ": " << why.toStdString() << "\n";
             status = 1;
         } else {
-            std::cout << out.toStdString() << "\n";
+            outputs.addOutput(out, argv[i]);
+            std::cout << out << "\n";
         }
     }
     if (json) std::cout << "]\n";

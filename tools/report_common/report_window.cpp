@@ -1,8 +1,8 @@
 #include "report_window.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -17,6 +17,9 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "core/run_outputs.h"
 #include "report_pages.h"
 
 namespace lumibench::reports {
@@ -216,8 +219,11 @@ void ReportWindow::savePdf() {
     const QString suggested = Q(BatchFileName(doc.file, 0, taken));
     const QString path = QFileDialog::getSaveFileName(this, tr("Save Report As PDF"), suggested, tr("PDF files (*.pdf)"));
     if (path.isEmpty()) return;
-    QString error;
-    if (!WriteReportPdf(path, doc, identity(), &error))
+    // The dialog asked before replacing a file; a data set's own file is never replaced.
+    RunOutputs outputs(true);
+    for (const PhotometricRecord& record : dataSets_.records()) outputs.addInput(record.Filename);
+    QString error = QString::fromStdString(outputs.refusal(QFile::encodeName(path).toStdString()));
+    if (!error.isEmpty() || !WriteReportPdf(path, doc, identity(), &error))
         QMessageBox::warning(this, windowTitle(), tr("The PDF could not be written: %1").arg(error));
     else
         status_->setText(tr("Saved %1").arg(QFileInfo(path).fileName()));
@@ -236,6 +242,23 @@ QStringList ReportWindow::writeBatch(const QString& folder, bool interactive) {
     }
     const ReportIdentity who = identity();
     std::vector<std::string> taken;
+    std::vector<std::string> paths;
+    const std::string folderBytes = QFile::encodeName(folder).toStdString();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        paths.push_back(folderBytes + "/" + BatchFileName(records[i].Filename, static_cast<int>(i), taken));
+    }
+    // A report never replaces a data set's own file nor another report of
+    // this batch; existing PDFs only when the user says so.
+    const int existing = static_cast<int>(std::count_if(paths.begin(), paths.end(), [](const std::string& path) {
+        return QFileInfo::exists(QFile::decodeName(path.c_str()));
+    }));
+    const bool replace = interactive && existing > 0 &&
+                         QMessageBox::question(this, windowTitle(),
+                                               tr("%n PDF file(s) of this batch already exist in %1. Replace them?",
+                                                  nullptr, existing)
+                                                   .arg(folder)) == QMessageBox::Yes;
+    RunOutputs outputs(replace);
+    for (const PhotometricRecord& record : records) outputs.addInput(record.Filename);
     QStringList failed;
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (progress) {
@@ -243,12 +266,14 @@ QStringList ReportWindow::writeBatch(const QString& folder, bool interactive) {
             progress->setLabelText(tr("Writing %1").arg(Q(FileLabel(records[i]))));
             if (progress->wasCanceled()) break;
         }
-        const QString path = QDir(folder).filePath(Q(BatchFileName(records[i].Filename, static_cast<int>(i), taken)));
-        QString error;
-        if (WriteReportPdf(path, documentFor(records[i]), who, &error))
+        const QString path = QFile::decodeName(paths[i].c_str());
+        QString error = QString::fromStdString(outputs.refusal(paths[i]));
+        if (error.isEmpty() && WriteReportPdf(paths[i], documentFor(records[i]), who, &error)) {
+            outputs.addOutput(paths[i], records[i].Filename);
             written << path;
-        else
+        } else {
             failed << QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), error);
+        }
     }
     if (progress) progress->setValue(static_cast<int>(records.size()));
     if (interactive && !failed.isEmpty())

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +14,7 @@
 
 #include <filesystem>
 
+#include "core/run_outputs.h"
 #include "save_plan.h"
 #include "sdk/photometric_files.h"
 
@@ -166,6 +168,13 @@ SaveWindow::Outcome SaveWindow::write(std::size_t index, const std::string& path
     return Outcome::Written;
 }
 
+SaveWindow::Outcome SaveWindow::refuse(std::size_t index, const std::string& path, const std::string& why) {
+    status_[index] = "not saved: " + Q(why);
+    dialogs_.tell(kTitle, "Did not save " + Q(path) + ":\n" + Q(why) + "\nThe file there is unchanged.", true);
+    refreshList();
+    return Outcome::Failed;
+}
+
 SaveWindow::Outcome SaveWindow::saveOne(std::size_t index, bool askName) {
     const PhotometricRecord& record = records_[index];
     const std::optional<OwnTarget> own = OwnTargetOf(record);
@@ -178,9 +187,18 @@ SaveWindow::Outcome SaveWindow::saveOne(std::size_t index, bool askName) {
     const QString start = folder.isEmpty() ? Q(name.string()) : folder + "/" + Q(name.string());
     const QString chosen = dialogs_.saveFileName("Save " + Q(name.string()) + " As", start, FileFilters(), filter);
     if (chosen.isEmpty()) return Outcome::Skipped;
-    const FileFormat format = FormatOfTypedName(chosen.toStdString(), FormatOfFilter(filter).value_or(initial));
-    const std::string path = WithExtension(chosen.toStdString(), format);
+    const std::string chosenBytes = QFile::encodeName(chosen).toStdString();
+    const FileFormat format = FormatOfTypedName(chosenBytes, FormatOfFilter(filter).value_or(initial));
+    const std::string path = WithExtension(chosenBytes, format);
     lastFolder_ = Q(fs::path(path).parent_path().string());
+    // Another data set's own file is never replaced by this one.
+    RunOutputs others;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        if (i != index) others.addInput(records_[i].Filename);
+    }
+    if (const std::string why = others.conflict(path); !why.empty()) {
+        return refuse(index, path, "it is the file of another data set in this list");
+    }
     std::error_code ignored;
     bool overwrite = false;
     if (fs::exists(fs::symlink_status(path, ignored))) {
@@ -208,7 +226,7 @@ void SaveWindow::exportAll() {
     QStringList existing;
     std::error_code ignored;
     for (const PhotometricRecord& record : records_) {
-        paths.push_back(ExportPath(record, folder.toStdString(), format));
+        paths.push_back(ExportPath(record, QFile::encodeName(folder).toStdString(), format));
         if (fs::exists(fs::symlink_status(paths.back(), ignored))) existing << Q(fs::path(paths.back()).filename().string());
     }
     bool overwrite = false;
@@ -219,8 +237,17 @@ void SaveWindow::exportAll() {
         }
         overwrite = true;
     }
-    // An export is a copy: the host's data sets keep their own files.
-    for (std::size_t i = 0; i < records_.size(); ++i) write(i, paths[i], format, overwrite, false);
+    // An export is a copy: the host's data sets keep their own files, and
+    // two data sets of one name do not share one exported file.
+    RunOutputs outputs(overwrite);
+    for (const PhotometricRecord& record : records_) outputs.addInput(record.Filename);
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        if (const std::string why = outputs.refusal(paths[i]); !why.empty()) {
+            refuse(i, paths[i], why);
+        } else if (write(i, paths[i], format, overwrite, false) == Outcome::Written) {
+            outputs.addOutput(paths[i], records_[i].Filename);
+        }
+    }
 }
 
 }  // namespace lumibench::save_tool

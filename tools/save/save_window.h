@@ -32,6 +32,8 @@ private:
     Outcome saveOne(std::size_t index, bool askName);
     Outcome write(std::size_t index, const std::string& path, FileFormat format, bool overwrite, bool tellHost);
     void tellHost(std::size_t index, const std::string& oldName, bool otherFormat);
+    // Shows why `path` may not be written for data set `index`.
+    Outcome refuse(std::size_t index, const std::string& path, const std::string& why);
     void refreshList();
     void addNotes(const std::string& file, const std::vector<std::string>& notes);
 

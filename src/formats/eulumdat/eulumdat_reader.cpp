@@ -78,6 +78,7 @@ private:
         record_.ManufacKeyword = keywordLine("[MANUFAC] ");
         keywordLine("[_EULUMDAT_ITYP] ");
         isym_ = input_.numberLine<std::int16_t>(input_.wholeLine());
+        if (isym_ < 0 || isym_ > 4) message_.add(text::kSymmetryOutOfRange, input_.lastLine());
         mc_ = input_.numberLine<std::int16_t>(input_.wholeLine());
         record_.HorAngleCount = mc_;
         keywordLine("[_EULUMDAT_HDIST] ");
@@ -119,8 +120,9 @@ private:
             if (k == 1) record_.LampKeyword = std::string(type);
             const std::string_view flux = keywordLine(tags[2].c_str());
             if (k == 1) {
-                record_.LumensPerLamp =
-                    LumensPerLampOfSet(record_.LampCount, input_.numberLine<float>(flux));
+                const float setFlux = input_.numberLine<float>(flux);
+                if (setFlux < 0) message_.add(text::kNegativeLampFlux, input_.lastLine());
+                record_.LumensPerLamp = LumensPerLampOfSet(record_.LampCount, setFlux);
             }
             keywordLine(tags[3].c_str());
             keywordLine(tags[4].c_str());
@@ -136,6 +138,10 @@ private:
             if (!angle) {
                 message_.add(text::kEndOfFileHorizontal, input_.line());
                 return false;
+            }
+            if (*angle < 0) message_.add(text::kNegativeCPlane, input_.lastLine());
+            if (!cAngles_.empty() && !(*angle > cAngles_.back())) {
+                message_.add(text::kCPlanesNotAscending, input_.lastLine());
             }
             cAngles_.push_back(*angle);
         }

@@ -20,6 +20,13 @@ namespace text = conversion_text;
 constexpr const char* kFormatIdentifier = "CIBSE/1";
 constexpr std::int16_t kTypeC = 1;
 constexpr std::int16_t kTypeB = 2;
+// Whether `angle` may follow `previous` in the horizontal list: ascending, or
+// for type C data starting at 270 ascending once round the circle from there.
+bool FollowsInTurn(bool roundFrom270, float previous, float angle) {
+    const auto turned = [&](float a) { return roundFrom270 && a < 270.0f ? a + 360.0f : a; };
+    return turned(angle) > turned(previous);
+}
+
 constexpr const char* kClosingTags[4] = {"[_TM14_GSC] ", "[_TM14_LUMBASE] ", "[_TM14_LUMSIDE] ",
                                          "[_TM14_LUMEND] "};
 
@@ -107,6 +114,9 @@ private:
         // applies it, as the record model means it to be applied.
         record_.CandelaMultiplier = 1;
         record_.PhotometricType = input_.field<std::int16_t>();
+        if (record_.PhotometricType != kTypeC && record_.PhotometricType != kTypeB) {
+            message_.add(text::kPhotometricTypeTm14, input_.lastLine());
+        }
         record_.Length = input_.field<float>();
         record_.Width = input_.field<float>();
         record_.Height = input_.field<float>();
@@ -173,6 +183,10 @@ private:
                 return false;
             }
             if (i == 0) firstLine = input_.lastLine();
+            if (i > 0 && !FollowsInTurn(record_.PhotometricType == kTypeC && angles.front() == 270.0f,
+                                        angles.back(), *angle)) {
+                message_.add(text::kHorizontalNotAscending, input_.lastLine());
+            }
             angles.push_back(*angle);
         }
         const float first = angles.front();
@@ -228,6 +242,15 @@ private:
 };
 
 }  // namespace
+
+void ReadTm14Text(std::string_view text, PhotometricRecord& record, ReaderMessages& message) {
+    Tm14Reading reading(text, record, message);
+    try {
+        reading.run();
+    } catch (const ReaderError& error) {
+        message.add(error.description(), reading.failureLine());
+    }
+}
 
 void LoadTm14File(std::string& path, ReaderMessages& message, bool noRepair,
                   ReaderContext& context) {

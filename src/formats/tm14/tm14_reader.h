@@ -4,6 +4,9 @@
 // angle sets completed at their ends, data starting at C270 reoriented.
 
 #include <string>
+#include <string_view>
+
+#include "model/photometric_record.h"
 
 #include "formats/reader_context.h"
 #include "formats/reader_messages.h"
@@ -15,5 +18,9 @@ namespace lumibench {
 // "TM14.tmp" in context.userDataFolder.
 void LoadTm14File(std::string& path, ReaderMessages& message, bool noRepair,
                   ReaderContext& context);
+
+// The reading and checks after the file checks, over decoded text in memory;
+// the completion (which may need the temporary database) is not run.
+void ReadTm14Text(std::string_view text, PhotometricRecord& record, ReaderMessages& message);
 
 }  // namespace lumibench

@@ -301,18 +301,22 @@ std::optional<OrientationNote> RoadOrientationNote(const IntensityDistribution& 
     const int fluxRotation = leans ? quarterTurnToStreet(std::atan2(leanY, leanX) / kRadian) : 0;
 
     const auto classes = ClassifyRoadDistribution(distribution);
-    const bool maximumOnHouseSide = classes && classes->maxCandelaAcrossMh < -1e-6 && !Round(distribution);
+    // A maximum thrown along the road may sit a hair either side of it: on the
+    // house side means more than a tenth of a mounting height behind the kerb line.
+    constexpr double kBehindKerbMh = 0.1;
+    const bool maximumOnHouseSide = classes && classes->maxCandelaAcrossMh < -kBehindKerbMh && !Round(distribution);
     const bool fluxOnHouseSide = house > street * (1 + kLean);
+    // The rotation: where the downward light leans, or where the maximum lies
+    // when the light leans nowhere (or already toward C0).
+    const int maximumRotation =
+        classes ? quarterTurnToStreet(std::atan2(classes->maxCandelaAlongMh, classes->maxCandelaAcrossMh) / kRadian) : 0;
     OrientationNote note;
     std::string reason;
-    if (fluxOnHouseSide) {
-        note.rotationDeg = fluxRotation != 0 ? fluxRotation : 180;
-        reason = "The larger share of the downward flux lies on the house side (horizontal angles 90\u2013" "270)";
-    } else if (maximumOnHouseSide) {
-        const double c = classes ? std::atan2(classes->maxCandelaAlongMh, classes->maxCandelaAcrossMh) / kRadian : 180;
-        note.rotationDeg = quarterTurnToStreet(c);
-        if (note.rotationDeg == 0) note.rotationDeg = 180;
-        reason = "The maximum intensity lies on the house side (horizontal angles 90\u2013" "270)";
+    if (fluxOnHouseSide || maximumOnHouseSide) {
+        note.rotationDeg = fluxRotation != 0 ? fluxRotation : maximumRotation != 0 ? maximumRotation : 180;
+        reason = fluxOnHouseSide
+                     ? "The larger share of the downward flux lies on the house side (horizontal angles 90\u2013" "270)"
+                     : "The maximum intensity lies on the house side (horizontal angles 90\u2013" "270)";
     } else if (curbOrientedFormat && fluxRotation != 0) {
         note.rotationDeg = fluxRotation;
         reason = "EULUMDAT and TM14 data are often measured with C0 along the curb, and this data set's downward "

@@ -93,7 +93,9 @@ TEST(RoadOrientation, TurnedDataNameTheRotationThatBringsThemToTheStreetSide) {
     // A curb-oriented data set throws toward C90: rotation by 270 brings it
     // to C0; IES data thrown to the house side need 180; data toward C0 are right.
     for (const Row& row : {Row{90, true, 270}, Row{270, true, 90}, Row{180, false, 180}, Row{180, true, 180},
-                           Row{0, false, 0}, Row{0, true, 0}, Row{90, false, 0}}) {
+                           Row{0, false, 0}, Row{0, true, 0}, Row{90, false, 0},
+                           // Light leaning along the road with a maximum behind the kerb line: the lean decides.
+                           Row{270, false, 90}}) {
         SCOPED_TRACE(row.turn);
         const IntensityDistribution distribution(
             testing::AnalyticRecord(1, Layout::Full, 2.5, Spot(1.5, 1.6, 0.5, 0.6, row.turn)));

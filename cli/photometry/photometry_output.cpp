@@ -48,7 +48,7 @@ const char* const kFigureKeys[] = {
     "luminaire_flux_lm", "lamp_flux_lm",        "downward_flux_lm", "upward_flux_lm", "lor_percent",
     "dlor_percent",      "ulor_percent",        "max_intensity_cd", "max_intensity_direction",
     "beam_angle_deg",    "field_angle_deg",     "zonal_lumens",     "cie_flux_code", "efficacy_lm_per_w",
-    "floodlight",        "road",                "indoor"};
+    "ballast_factor_applied", "figure_frames", "floodlight", "road",     "indoor"};
 
 const char* IlluminanceUnit(const ApplicationInputs& inputs) { return inputs.feet ? "fc" : "lx"; }
 const char* LengthUnit(const ApplicationInputs& inputs) { return inputs.feet ? "ft" : "m"; }
@@ -60,6 +60,22 @@ ordered_json SpreadJson(const std::optional<Spread>& spread) {
 
 std::string NemaText(const FloodlightFigures& f) {
     return std::to_string(f.nemaHorizontal) + "H x " + std::to_string(f.nemaVertical) + "V";
+}
+
+// Which frame each figure is taken in. Type C: everything about the vertical
+// axis (gamma from nadir). Types B and A: the zones, the CIE flux code and the
+// spreads about the luminaire's axis, up and down about the horizontal plane.
+ordered_json FigureFramesJson(const PhotometricRecord& record) {
+    const char* const zonal = TypeC(record) ? "gamma from nadir" : "polar angle about the luminaire's axis";
+    const char* const updown = "below and above the horizontal plane through the luminaire";
+    return {{"downward_flux_lm", updown},
+            {"upward_flux_lm", updown},
+            {"dlor_percent", updown},
+            {"ulor_percent", updown},
+            {"zonal_lumens", zonal},
+            {"cie_flux_code", zonal},
+            {"beam_angle_deg", TypeC(record) ? "C plane pairs" : "horizontal and vertical planes through the axis"},
+            {"field_angle_deg", TypeC(record) ? "C plane pairs" : "horizontal and vertical planes through the axis"}};
 }
 
 }  // namespace
@@ -90,6 +106,8 @@ ordered_json SummaryToJson(const PhotometricRecord& record, const Summary& summa
     out["zonal_lumens"] = std::move(zones);
     out["cie_flux_code"] = summary.cieFluxCode;
     out["efficacy_lm_per_w"] = Optional(summary.efficacyLmPerW);
+    out["ballast_factor_applied"] = kBallastFactorApplied;
+    out["figure_frames"] = FigureFramesJson(record);
     return out;
 }
 
@@ -132,10 +150,12 @@ ordered_json IndoorToJson(const PhotometricRecord& record, const IntensityDistri
         return out;
     };
     ordered_json out;
+    const LengthAxis axis = LengthAxisOf(record);
+    out["luminaire_length_axis"] = axis == LengthAxis::C0C180 ? "C0-C180" : "C90-C270";
     const double reference = LampFlux(record).value_or(TotalFlux(distribution));
     const CuTable cu = CoefficientsOfUtilisation(distribution, reference);
     out["cu_table"] = {{"rcr", cu.roomCavityRatios}, {"columns", columnsJson(cu.columns)}, {"values", cu.cu}};
-    if (const auto ugr = UgrTabular(distribution, record)) {
+    if (const auto ugr = UgrTabular(distribution, record, axis)) {
         ordered_json rooms = ordered_json::array();
         for (const UgrRoom& room : ugr->rooms) rooms.push_back({{"x_h", room.x}, {"y_h", room.y}});
         out["ugr_table"] = {{"rooms", std::move(rooms)},
@@ -146,8 +166,9 @@ ordered_json IndoorToJson(const PhotometricRecord& record, const IntensityDistri
         out["ugr_table"] = nullptr;
     }
     const SpacingCriterion sc = SpacingCriteria(distribution);
-    out["spacing_criterion"] = {{"C0-C180", Optional(sc.plane0)}, {"C90-C270", Optional(sc.plane90)}};
-    if (const auto luminance = AverageLuminances(distribution, record)) {
+    out["spacing_criterion"] = {
+        {"C0-C180", Optional(sc.plane0)}, {"C90-C270", Optional(sc.plane90)}, {"diagonal", Optional(sc.diagonal)}};
+    if (const auto luminance = AverageLuminances(distribution, record, axis)) {
         out["luminance_table"] = {{"gammas", luminance->gammas},
                                   {"planes", luminance->planes},
                                   {"values_cd_per_m2", luminance->values}};
@@ -157,24 +178,38 @@ ordered_json IndoorToJson(const PhotometricRecord& record, const IntensityDistri
     return out;
 }
 
-ordered_json RoadToJson(const IntensityDistribution& distribution, const ApplicationInputs& inputs) {
+ordered_json RoadToJson(const PhotometricRecord& record, const IntensityDistribution& distribution,
+                        const ApplicationInputs& inputs) {
     const auto classes = ClassifyRoadDistribution(distribution);
     const auto bug = RateBug(distribution);
     if (!classes || !bug) return nullptr;  // road figures need a type C record with downward light
     ordered_json out;
+    out["street_side"] = kStreetSideText;
+    const auto note = RoadOrientationNote(distribution, CurbOrientedFormat(record.Filename));
+    out["orientation_note"] = note ? ordered_json(note->text) : ordered_json(nullptr);
+    out["orientation_rotation_deg"] = note ? ordered_json(note->rotationDeg) : ordered_json(nullptr);
     out["lateral_type"] = classes->lateral;
     out["vertical_type"] = classes->vertical;
     out["max_candela_along_mh"] = classes->maxCandelaAlongMh;
     out["max_candela_across_mh"] = classes->maxCandelaAcrossMh;
     out["half_max_across_mh"] = classes->halfMaxAcrossMh;
+    out["half_max_house_mh"] = classes->halfMaxHouseMh;
     const BugZones& z = bug->zones;
+    const std::vector<std::pair<const char*, double>> zones{{"FL", z.FL}, {"FM", z.FM}, {"FH", z.FH}, {"FVH", z.FVH},
+                                                            {"BL", z.BL}, {"BM", z.BM}, {"BH", z.BH}, {"BVH", z.BVH},
+                                                            {"UL", z.UL}, {"UH", z.UH}};
+    const double total = TotalFlux(distribution);
+    ordered_json lumens = ordered_json::object(), shares = ordered_json::object();
+    for (const auto& [name, lm] : zones) {
+        lumens[name] = lm;
+        shares[name] = total > 0 ? ordered_json(100 * lm / total) : ordered_json(nullptr);
+    }
     out["bug"] = {{"rating", bug->text()},
                   {"b", bug->backlight},
                   {"u", bug->uplight},
                   {"g", bug->glare},
-                  {"zone_lumens",
-                   {{"FL", z.FL}, {"FM", z.FM}, {"FH", z.FH}, {"FVH", z.FVH}, {"BL", z.BL}, {"BM", z.BM},
-                    {"BH", z.BH}, {"BVH", z.BVH}, {"UL", z.UL}, {"UH", z.UH}}}};
+                  {"zone_lumens", std::move(lumens)},
+                  {"zone_percent_luminaire", std::move(shares)}};
     const RoadLayout& layout = inputs.road;
     const RoadIlluminance grid = RoadGridIlluminance(distribution, layout);
     ordered_json points = ordered_json::array();
@@ -213,7 +248,7 @@ ordered_json PhotometryToJson(const FileCheckResult& result, const ApplicationIn
     const IntensityDistribution distribution(result.record);
     out.update(SummaryToJson(result.record, Summarise(result.record, distribution)));
     out["floodlight"] = FloodlightToJson(distribution, LampFlux(result.record), inputs);
-    out["road"] = RoadToJson(distribution, inputs);
+    out["road"] = RoadToJson(result.record, distribution, inputs);
     out["indoor"] = IndoorToJson(result.record, distribution);
     return out;
 }
@@ -259,7 +294,9 @@ std::string FormatPlainPhotometry(const FileCheckResult& result, const Applicati
         const RoadIlluminance grid = RoadGridIlluminance(distribution, inputs.road);
         out += "  Road type " + classes->lateral + " " + classes->vertical + ", BUG " + bug->text() + ", grid average " +
                Fixed(grid.average, 2) + " " + IlluminanceUnit(inputs) + ", U0 " + Fixed(grid.overallUniformity, 2) +
-               "\n";
+               " (" + kStreetSideText + ")\n";
+        if (const auto note = RoadOrientationNote(distribution, CurbOrientedFormat(record.Filename)))
+            out += "  " + note->text + "\n";
     }
     return out;
 }

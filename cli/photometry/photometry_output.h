@@ -29,6 +29,7 @@ nlohmann::ordered_json SummaryToJson(const PhotometricRecord& record, const phot
 nlohmann::ordered_json FloodlightToJson(const photometry::IntensityDistribution& distribution,
                                         std::optional<double> lampFluxLm, const ApplicationInputs& inputs);
 nlohmann::ordered_json IndoorToJson(const PhotometricRecord& record, const photometry::IntensityDistribution& distribution);
-nlohmann::ordered_json RoadToJson(const photometry::IntensityDistribution& distribution, const ApplicationInputs& inputs);
+nlohmann::ordered_json RoadToJson(const PhotometricRecord& record, const photometry::IntensityDistribution& distribution,
+                                  const ApplicationInputs& inputs);
 
 }  // namespace lumibench

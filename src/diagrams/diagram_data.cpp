@@ -48,6 +48,29 @@ std::string SectionName(const Section& section) {
     return a;
 }
 
+std::pair<std::string, std::string> SectionHalves(const Section& section) {
+    switch (section.kind) {
+    case Section::Kind::PlanePair:
+        return {"C" + FormatNumber(std::fmod(section.angle + 180, 360), 2), "C" + FormatNumber(section.angle, 2)};
+    case Section::Kind::Horizontal: return {"H-", "H+"};
+    case Section::Kind::Vertical: return {"V-", "V+"};
+    }
+    return {};
+}
+
+Section MaximumSection(const photometry::IntensityDistribution& distribution) {
+    const auto& values = distribution.values();
+    const bool typeC = distribution.photometricType() == 1;
+    double best = -1, h = 0;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        for (const double v : values[i]) {
+            if (v > best) best = v, h = distribution.horizontalAngles()[i];
+        }
+    }
+    if (!typeC) return {Section::Kind::Vertical, h};
+    return {Section::Kind::PlanePair, std::fmod(std::fmod(h, 180.0) + 180.0, 180.0)};
+}
+
 std::vector<Section> DefaultSections(int photometricType) {
     if (photometricType == 1) return {{Section::Kind::PlanePair, 0}, {Section::Kind::PlanePair, 90}};
     return {{Section::Kind::Horizontal, 0}, {Section::Kind::Vertical, 0}};

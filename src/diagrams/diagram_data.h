@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/photometric_record.h"
@@ -34,6 +35,12 @@ struct Section {
     bool operator==(const Section&) const = default;
 };
 std::string SectionName(const Section& section);  // "C0-C180", "H (V 0)", "V (H 0)"
+// What each half of the diagram shows, left and right: {"C180", "C0"} for
+// the C0-C180 pair; {"H-", "H+"} and {"V-", "V+"} for the sweeps.
+std::pair<std::string, std::string> SectionHalves(const Section& section);
+// The section through the distribution's maximum: the plane pair holding it
+// (type C), or the V sweep at its H (types B and A).
+Section MaximumSection(const photometry::IntensityDistribution& distribution);
 // C0-C180 and C90-C270 for type C; the horizontal and vertical sweeps
 // through the axis for types B and A.
 std::vector<Section> DefaultSections(int photometricType);

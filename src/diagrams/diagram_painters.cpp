@@ -179,6 +179,19 @@ QColor SeriesColour(int index) {
     return colours[static_cast<std::size_t>(std::max(0, index)) % std::size(colours)];
 }
 
+// Which half is which: the left halves of the sections at the lower left,
+// the right halves at the lower right ("C180 / C270", "C0 / C90").
+void HalfLabels(QPainter& painter, const QRectF& box, const std::vector<Section>& sections) {
+    QString left, right;
+    for (const Section& section : sections) {
+        const auto [l, r] = SectionHalves(section);
+        left += (left.isEmpty() ? "" : " / ") + Q(l);
+        right += (right.isEmpty() ? "" : " / ") + Q(r);
+    }
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("\u2190 ") + left);
+    painter.drawText(box, Qt::AlignRight | Qt::AlignBottom, right + QStringLiteral(" \u2192"));
+}
+
 void PaintPolarDiagram(QPainter& painter, const QRectF& area, const std::vector<Series>& series,
                        const DiagramOptions& options) {
     painter.save();
@@ -247,6 +260,7 @@ void PaintPolarDiagram(QPainter& painter, const QRectF& area, const std::vector<
         painter.fillRect(box, QColor(255, 255, 255, 200));
         painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, label);
     }
+    HalfLabels(painter, plot, sections);
     UseFont(painter, m.text * 0.9, true);
     painter.drawText(QRectF(plot.left(), plot.top(), plot.width(), fm.height() * 1.2), Qt::AlignLeft | Qt::AlignTop,
                      Q(UnitLabel(options.unit)));
@@ -337,6 +351,7 @@ void PaintCartesianDiagram(QPainter& painter, const QRectF& area, const std::vec
     const bool typeC = !series.empty() && series.front().distribution && series.front().distribution->photometricType() == 1;
     painter.drawText(QRectF(plot.left(), plot.bottom() + fm.height() * 1.2, plot.width(), fm.height() * 1.2),
                      Qt::AlignHCenter | Qt::AlignTop, typeC ? QStringLiteral("γ [°]") : QStringLiteral("H, V [°]"));
+    HalfLabels(painter, QRectF(plot.left(), plot.bottom() + fm.height() * 1.2, plot.width(), fm.height() * 1.2), sections);
     UseFont(painter, m.text * 0.9, true);
     painter.drawText(QRectF(frame.left(), frame.top(), frame.width(), fm.height() * 1.3), Qt::AlignLeft | Qt::AlignTop,
                      Q(UnitLabel(options.unit)));

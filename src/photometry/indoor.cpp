@@ -1,6 +1,7 @@
 #include "photometry/indoor.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -141,7 +142,27 @@ std::optional<double> UnifiedGlareRating(const std::vector<GlareSource>& sources
     return 8 * std::log10(0.25 / backgroundLuminance * sum);
 }
 
-double ProjectedArea(const PhotometricRecord& record, Direction direction) {
+LengthAxis LengthAxisOf(const PhotometricRecord& record) {
+    const std::string& name = record.Filename;
+    const auto dot = name.find_last_of('.');
+    const auto slash = name.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return LengthAxis::C0C180;
+    std::string extension = name.substr(dot + 1);
+    for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* cie : {"LDT", "EXL", "CIB", "TML", "C1S", "CC"}) {
+        if (extension == cie) return LengthAxis::C90C270;
+    }
+    return LengthAxis::C0C180;
+}
+
+std::string LengthAxisName(LengthAxis axis) {
+    return axis == LengthAxis::C0C180 ? "C0\u2013C180" : "C90\u2013C270";
+}
+
+double ProjectedArea(const PhotometricRecord& record, Direction direction, LengthAxis axis) {
+    // Seen in the frame of the length axis: a length along C90 is a length
+    // along C0 of data turned by a quarter.
+    if (axis == LengthAxis::C90C270) direction.horizontal -= 90;
     const double width = MetresOf(record, std::abs(record.Width));
     const double length = MetresOf(record, std::abs(record.Length));
     const double height = MetresOf(record, std::abs(record.Height));
@@ -158,8 +179,14 @@ double ProjectedArea(const PhotometricRecord& record, Direction direction) {
 }
 
 std::optional<UgrTable> UgrTabular(const IntensityDistribution& distribution, const PhotometricRecord& record) {
+    return UgrTabular(distribution, record, LengthAxisOf(record));
+}
+
+std::optional<UgrTable> UgrTabular(const IntensityDistribution& distribution, const PhotometricRecord& record,
+                                   LengthAxis axis) {
     if (distribution.photometricType() != 1 || PeakCandela(distribution) <= 0) return std::nullopt;
-    if (ProjectedArea(record, {0, 0}) <= 0 && ProjectedArea(record, {0, 90}) <= 0) return std::nullopt;
+    if (ProjectedArea(record, {0, 0}, axis) <= 0 && ProjectedArea(record, {0, 90}, axis) <= 0) return std::nullopt;
+    const bool lengthAlongC0 = axis == LengthAxis::C0C180;
     constexpr double kHeight = 2.0;   // luminaire plane above the eye, m
     constexpr double kSpacing = 0.25;  // in units of H
     UgrTable table;
@@ -191,13 +218,15 @@ std::optional<UgrTable> UgrTabular(const IntensityDistribution& distribution, co
                 const double d2 = t * t + r * r + kHeight * kHeight;
                 const double gamma = std::atan2(std::hypot(t, r), kHeight) / kRadian;
                 // Towards the observer from the luminaire: (-t, -r) on the floor plan.
-                // Crosswise the length (C0) lies across the line of sight, so
-                // C0 runs along t and C90 along r; endwise the other way round.
+                // Crosswise the length lies across the line of sight: with the
+                // length along C0, C0 runs along t and C90 along r; endwise, or
+                // with the length along C90, the other way round.
                 for (const bool cross : {true, false}) {
-                    double c = (cross ? std::atan2(-r, -t) : std::atan2(-t, -r)) / kRadian;
+                    const bool c0AlongT = cross == lengthAlongC0;
+                    double c = (c0AlongT ? std::atan2(-r, -t) : std::atan2(-t, -r)) / kRadian;
                     if (c < 0) c += 360;
                     const Direction direction{c, gamma};
-                    const double area = ProjectedArea(record, direction);
+                    const double area = ProjectedArea(record, direction, axis);
                     if (area <= 0) continue;
                     const double candela = distribution.candela(direction);
                     (cross ? crosswise : endwise) += candela * candela / (area * d2 * p * p);
@@ -259,11 +288,47 @@ SpacingCriterion SpacingCriteria(const IntensityDistribution& distribution) {
     };
     result.plane0 = criterion(0);
     result.plane90 = criterion(90);
+    // The square's corners at (0,0), (s,0), (0,s), (s,s), C0 along x and C90
+    // along y: the centre lies s/sqrt 2 away from each in planes 45, 135, 225
+    // and 315; the point below the first lies s away in planes 180 and 270 and
+    // s sqrt 2 away in plane 225.
+    // Close to 0 both sides tend to the same four times the nadir value, and
+    // straight-line interpolation between the stored gammas can tip the
+    // balance there: the centre falls short only when it lacks this share.
+    constexpr double kShortfall = 1e-3;
+    auto squareMargin = [&](double s) {
+        const double half = s / std::sqrt(2.0);
+        const double centre = illuminance(45, half) + illuminance(135, half) + illuminance(225, half) +
+                              illuminance(315, half);
+        const double below = illuminance(0, 0) + illuminance(180, s) + illuminance(270, s) +
+                             illuminance(225, s * std::sqrt(2.0));
+        return centre - below * (1 - kShortfall);
+    };
+    if (illuminance(0, 0) > 0) {
+        constexpr double kStep = 0.01;
+        constexpr double kWidest = 4.0;
+        for (double s = kStep; s <= kWidest; s += kStep) {
+            if (squareMargin(s) < 0) {
+                double inside = s - kStep, outside = s;
+                for (int i = 0; i < 40; ++i) {
+                    const double middle = (inside + outside) / 2;
+                    (squareMargin(middle) >= 0 ? inside : outside) = middle;
+                }
+                result.diagonal = inside;
+                break;
+            }
+        }
+    }
     return result;
 }
 
 std::optional<LuminanceTable> AverageLuminances(const IntensityDistribution& distribution,
                                                 const PhotometricRecord& record) {
+    return AverageLuminances(distribution, record, LengthAxisOf(record));
+}
+
+std::optional<LuminanceTable> AverageLuminances(const IntensityDistribution& distribution,
+                                                const PhotometricRecord& record, LengthAxis axis) {
     if (distribution.photometricType() != 1) return std::nullopt;
     LuminanceTable table;
     table.gammas = {45, 55, 65, 75, 85};
@@ -271,7 +336,7 @@ std::optional<LuminanceTable> AverageLuminances(const IntensityDistribution& dis
     for (const double gamma : table.gammas) {
         std::vector<double> row;
         for (const double plane : table.planes) {
-            const double area = ProjectedArea(record, {plane, gamma});
+            const double area = ProjectedArea(record, {plane, gamma}, axis);
             if (area <= 0) return std::nullopt;
             row.push_back(distribution.candela({plane, gamma}) / area);
         }

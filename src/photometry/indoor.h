@@ -3,11 +3,10 @@
 // zonal cavity method, the UGR table by the CIE tabular method, the spacing
 // criterion in both principal planes and the average luminance table.
 //
-// The luminous opening comes from the record: Length along the C0-C180 axis,
-// Width along the C90-C270 axis (the file formats' own convention), Height its
-// vertical side; a negative width or length means a round (elliptical)
-// opening. Lengths in feet (UnitsType 1) are turned to metres, so luminances
-// are in cd/m^2.
+// The luminous opening comes from the record: Length along the luminaire's
+// length axis, Width across it, Height its vertical side; a negative width or
+// length means a round (elliptical) opening. Lengths in feet (UnitsType 1) are
+// turned to metres, so luminances are in cd/m^2.
 
 #include <array>
 #include <optional>
@@ -17,6 +16,14 @@
 #include "photometry/photometry.h"
 
 namespace lumibench::photometry {
+
+// The axis the record's Length lies along. LM-63 measures the luminous
+// opening's length along the 0-180 degree plane and its width along 90-270;
+// EULUMDAT and TM14 follow the CIE C-plane convention, in which C0-C180 is the
+// transverse plane of a linear luminaire and its length lies along C90-C270.
+enum class LengthAxis { C0C180, C90C270 };
+LengthAxis LengthAxisOf(const PhotometricRecord& record);  // by the file name's extension
+std::string LengthAxisName(LengthAxis axis);                // "C0\u2013C180", "C90\u2013C270"
 
 // Effective reflectances of ceiling cavity, walls and floor cavity, in percent.
 struct Reflectances {
@@ -73,8 +80,11 @@ struct UgrTable {
 
 // Rooms X by Y in units of H = 2 m (luminaires above the eye), luminaires
 // 0.25 H apart, the observer seated at the middle of a wall looking along Y.
-// Absent without a luminous area or light.
+// Crosswise and endwise follow the luminaire's length axis (by default the
+// one the record's format gives). Absent without a luminous area or light.
 std::optional<UgrTable> UgrTabular(const IntensityDistribution& distribution, const PhotometricRecord& record);
+std::optional<UgrTable> UgrTabular(const IntensityDistribution& distribution, const PhotometricRecord& record,
+                                   LengthAxis axis);
 
 // The spacing-to-mounting-height ratio up to which two luminaires light the
 // point midway between them at least as much as the point below one of them;
@@ -82,11 +92,15 @@ std::optional<UgrTable> UgrTabular(const IntensityDistribution& distribution, co
 struct SpacingCriterion {
     std::optional<double> plane0;   // luminaires in a row along C0-C180
     std::optional<double> plane90;  // along C90-C270
+    // Four luminaires on the corners of a square with sides along C0 and C90:
+    // the side up to which the centre gets at least as much as the point
+    // below one of them (from all four).
+    std::optional<double> diagonal;
 };
 SpacingCriterion SpacingCriteria(const IntensityDistribution& distribution);
 
 // Projected area (m^2) of the luminous opening seen from direction (C, gamma).
-double ProjectedArea(const PhotometricRecord& record, Direction direction);
+double ProjectedArea(const PhotometricRecord& record, Direction direction, LengthAxis axis = LengthAxis::C0C180);
 
 struct LuminanceTable {
     std::vector<double> gammas;  // 45, 55, 65, 75, 85
@@ -95,5 +109,7 @@ struct LuminanceTable {
 };
 std::optional<LuminanceTable> AverageLuminances(const IntensityDistribution& distribution,
                                                 const PhotometricRecord& record);
+std::optional<LuminanceTable> AverageLuminances(const IntensityDistribution& distribution,
+                                                const PhotometricRecord& record, LengthAxis axis);
 
 }  // namespace lumibench::photometry

@@ -82,10 +82,14 @@ struct Summary {
     // for absolute photometry, where the luminaire is its own reference).
     // Types B and A take the cones about the luminaire's axis.
     std::array<double, 5> cieFluxCode{};
-    // Luminaire lumens x ballast factor (1 where the file gives none) / input
-    // watts; absent without input watts.
+    // Luminaire lumens / input watts; absent without input watts.
     std::optional<double> efficacyLmPerW;
 };
+
+// One rule for the ballast factor: every figure (flux, LOR, zonal lumens, CU,
+// UGR, BUG, illuminance, efficacy) is that of the data as measured; the
+// factor is shown beside them and multiplies none.
+inline constexpr bool kBallastFactorApplied = false;
 
 // Luminous flux in lumens emitted between two vertical angles (type C: gamma
 // from..to; type B/A: the zone between the two polar angles about the axis).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <numbers>
 
@@ -60,6 +61,48 @@ int Rating(const std::vector<std::pair<double, std::array<double, 5>>>& zones) {
     return rating;
 }
 
+// A point of the road seen from the luminaire at gamma (degrees) in plane C:
+// street side toward C0, along the road toward C90.
+struct RoadPoint {
+    double along;
+    double across;
+};
+RoadPoint OnTheRoad(double c, double gamma) {
+    const double reach = std::tan(gamma * kRadian);
+    return {reach * std::sin(c * kRadian), reach * std::cos(c * kRadian)};
+}
+
+// Farthest reach across the road (mounting heights, away from the luminaire
+// on the side the planes face) of the half-maximum trace in planes
+// cFrom..cTo; only the part within `range` along the road counts, unless
+// none of it lies there. -1 where the trace does not reach those planes.
+double HalfMaxReach(const IntensityDistribution& distribution, double peak, double cFrom, double cTo,
+                    const VerticalRange& range) {
+    double inRange = -1;
+    double all = -1;
+    for (double c = cFrom; c <= cTo + 1e-9; c += kTracePlaneStep) {
+        double outer = -1;
+        for (double g = 0; g < 90; g += kTraceGammaStep) {
+            if (distribution.candela({c, g}) >= peak / 2) outer = g;
+        }
+        if (outer < 0) continue;
+        // Far from nadir a small step in gamma is a long way on the road:
+        // close in on the crossing by halving.
+        double inside = outer;
+        double outside = std::min(outer + kTraceGammaStep, 89.999);
+        for (int i = 0; i < 30 && distribution.candela({c, outside}) < peak / 2; ++i) {
+            const double middle = (inside + outside) / 2;
+            (distribution.candela({c, middle}) >= peak / 2 ? inside : outside) = middle;
+        }
+        const RoadPoint point = OnTheRoad(c, inside);
+        const double along = std::abs(point.along);
+        const double away = std::abs(point.across);
+        all = std::max(all, away);
+        if (along >= range.from && along < range.to) inRange = std::max(inRange, away);
+    }
+    return inRange >= 0 ? inRange : all;
+}
+
 }  // namespace
 
 std::optional<RoadClassification> ClassifyRoadDistribution(const IntensityDistribution& distribution) {
@@ -79,9 +122,9 @@ std::optional<RoadClassification> ClassifyRoadDistribution(const IntensityDistri
     }
     if (peak <= 0) return std::nullopt;
     RoadClassification result;
-    const double reach = std::tan(at.vertical * kRadian);
-    result.maxCandelaAlongMh = reach * std::cos(at.horizontal * kRadian);
-    result.maxCandelaAcrossMh = reach * std::sin(at.horizontal * kRadian);
+    const RoadPoint maximum = OnTheRoad(at.horizontal, at.vertical);
+    result.maxCandelaAlongMh = maximum.along;
+    result.maxCandelaAcrossMh = maximum.across;
     const double along = std::abs(result.maxCandelaAlongMh);
     const VerticalRange* range = &kVerticalRanges.back();
     for (const VerticalRange& r : kVerticalRanges) {
@@ -92,40 +135,20 @@ std::optional<RoadClassification> ClassifyRoadDistribution(const IntensityDistri
     }
     result.vertical = range->name;
 
-    // The half-maximum trace on the street side: per plane, the farthest point
-    // from nadir still at half the maximum. Only its part within the vertical
-    // class's range along the road counts, unless none of it lies there.
-    double acrossInRange = -1e300;
-    double acrossAll = -1e300;
-    for (double c = 0; c <= 180 + 1e-9; c += kTracePlaneStep) {
-        double outer = -1;
-        for (double g = 0; g < 90; g += kTraceGammaStep) {
-            if (distribution.candela({c, g}) >= peak / 2) outer = g;
-        }
-        if (outer < 0) continue;
-        // Far from nadir a small step in gamma is a long way on the road:
-        // close in on the crossing by halving.
-        double inside = outer;
-        double outside = std::min(outer + kTraceGammaStep, 89.999);
-        for (int i = 0; i < 30 && distribution.candela({c, outside}) < peak / 2; ++i) {
-            const double middle = (inside + outside) / 2;
-            (distribution.candela({c, middle}) >= peak / 2 ? inside : outside) = middle;
-        }
-        outer = inside;
-        const double r = std::tan(outer * kRadian);
-        const double x = std::abs(r * std::cos(c * kRadian));
-        const double y = r * std::sin(c * kRadian);
-        acrossAll = std::max(acrossAll, y);
-        if (x >= range->from && x < range->to) acrossInRange = std::max(acrossInRange, y);
-    }
-    result.halfMaxAcrossMh = acrossInRange > -1e300 ? acrossInRange : std::max(acrossAll, 0.0);
+    // The half-maximum trace: its street-side reach sets the type, and Type I
+    // keeps its house side within 1.0 mounting height as well.
+    result.halfMaxAcrossMh = std::max(HalfMaxReach(distribution, peak, -90, 90, *range), 0.0);
+    result.halfMaxHouseMh = std::max(HalfMaxReach(distribution, peak, 90, 270, *range), 0.0);
+    constexpr double kTypeIReach = 1.0;
+    constexpr double kTypeIIReach = 1.75;
+    constexpr double kTypeIIIReach = 2.75;
     if (Round(distribution)) {
         result.lateral = "V";
-    } else if (result.halfMaxAcrossMh <= 1.0) {
+    } else if (result.halfMaxAcrossMh <= kTypeIReach && result.halfMaxHouseMh <= kTypeIReach) {
         result.lateral = "I";
-    } else if (result.halfMaxAcrossMh <= 1.75) {
+    } else if (result.halfMaxAcrossMh <= kTypeIIReach) {
         result.lateral = "II";
-    } else if (result.halfMaxAcrossMh <= 2.75) {
+    } else if (result.halfMaxAcrossMh <= kTypeIIIReach) {
         result.lateral = "III";
     } else {
         result.lateral = "IV";
@@ -142,14 +165,15 @@ std::optional<BugRating> RateBug(const IntensityDistribution& distribution) {
     BugRating rating;
     BugZones& z = rating.zones;
     auto sector = [&](double c0, double c1, double g0, double g1) { return SectorFlux(distribution, c0, c1, g0, g1); };
-    z.FL = sector(0, 180, 0, 30);
-    z.FM = sector(0, 180, 30, 60);
-    z.FH = sector(0, 180, 60, 80);
-    z.FVH = sector(0, 180, 80, 90);
-    z.BL = sector(180, 360, 0, 30);
-    z.BM = sector(180, 360, 30, 60);
-    z.BH = sector(180, 360, 60, 80);
-    z.BVH = sector(180, 360, 80, 90);
+    // Front: the street side, C 270 round through 0 to 90; back: C 90-270.
+    z.FL = sector(270, 450, 0, 30);
+    z.FM = sector(270, 450, 30, 60);
+    z.FH = sector(270, 450, 60, 80);
+    z.FVH = sector(270, 450, 80, 90);
+    z.BL = sector(90, 270, 0, 30);
+    z.BM = sector(90, 270, 30, 60);
+    z.BH = sector(90, 270, 60, 80);
+    z.BVH = sector(90, 270, 80, 90);
     z.UL = ZoneFlux(distribution, 90, 100);
     z.UH = ZoneFlux(distribution, 100, 180);
     rating.backlight = Rating({{z.BH, {110, 500, 1000, 2500, 5000}},
@@ -193,7 +217,7 @@ RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, c
 
     struct Luminaire {
         double x, y;
-        bool facingFar;  // its C90 points from the far kerb back across the road
+        bool facingFar;  // on the far side: its C0 points back across the road to the near kerb
     };
     std::vector<Luminaire> row;
     const double reach = 5 * height;
@@ -234,7 +258,9 @@ RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, c
                     dy = -dy;
                 }
                 const double r2 = dx * dx + dy * dy + height * height;
-                double c = std::atan2(dy, dx) / kRadian;
+                // C0 across the road (+y), C90 a quarter turn counterclockwise
+                // seen from above, which is back along the road (-x).
+                double c = std::atan2(-dx, dy) / kRadian;
                 if (c < 0) c += 360;
                 const double gamma = std::atan2(std::sqrt(dx * dx + dy * dy), height) / kRadian;
                 // E = I cos^3(gamma) / h^2 = I h / r^3
@@ -252,6 +278,68 @@ RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, c
     result.maximum = high->illuminance;
     result.overallUniformity = result.average > 0 ? result.minimum / result.average : 0;
     return result;
+}
+
+std::optional<OrientationNote> RoadOrientationNote(const IntensityDistribution& distribution, bool curbOrientedFormat) {
+    if (distribution.photometricType() != 1 || distribution.values().empty()) return std::nullopt;
+    const double street = SectorFlux(distribution, 270, 450, 0, 90);
+    const double house = SectorFlux(distribution, 90, 270, 0, 90);
+    const double toward90 = SectorFlux(distribution, 0, 180, 0, 90);
+    const double toward270 = SectorFlux(distribution, 180, 360, 0, 90);
+    const double down = street + house;
+    if (!(down > 0)) return std::nullopt;
+    // Where the downward light leans, from the balance of the four half spaces;
+    // a balance within this share of the downward flux leans nowhere.
+    constexpr double kLean = 0.05;
+    auto quarterTurnToStreet = [](double azimuthDeg) {
+        // The rotation that brings `azimuthDeg` to C0, to the nearest quarter turn.
+        const int quarters = static_cast<int>(std::lround(-azimuthDeg / 90.0));
+        return ((quarters % 4) + 4) % 4 * 90;
+    };
+    const double leanX = street - house, leanY = toward90 - toward270;
+    const bool leans = std::hypot(leanX, leanY) > kLean * down;
+    const int fluxRotation = leans ? quarterTurnToStreet(std::atan2(leanY, leanX) / kRadian) : 0;
+
+    const auto classes = ClassifyRoadDistribution(distribution);
+    // A maximum thrown along the road may sit a hair either side of it: on the
+    // house side means more than a tenth of a mounting height behind the kerb line.
+    constexpr double kBehindKerbMh = 0.1;
+    const bool maximumOnHouseSide = classes && classes->maxCandelaAcrossMh < -kBehindKerbMh && !Round(distribution);
+    const bool fluxOnHouseSide = house > street * (1 + kLean);
+    // The rotation: where the downward light leans, or where the maximum lies
+    // when the light leans nowhere (or already toward C0).
+    const int maximumRotation =
+        classes ? quarterTurnToStreet(std::atan2(classes->maxCandelaAlongMh, classes->maxCandelaAcrossMh) / kRadian) : 0;
+    OrientationNote note;
+    std::string reason;
+    if (fluxOnHouseSide || maximumOnHouseSide) {
+        note.rotationDeg = fluxRotation != 0 ? fluxRotation : maximumRotation != 0 ? maximumRotation : 180;
+        reason = fluxOnHouseSide
+                     ? "The larger share of the downward flux lies on the house side (horizontal angles 90\u2013" "270)"
+                     : "The maximum intensity lies on the house side (horizontal angles 90\u2013" "270)";
+    } else if (curbOrientedFormat && fluxRotation != 0) {
+        note.rotationDeg = fluxRotation;
+        reason = "EULUMDAT and TM14 data are often measured with C0 along the curb, and this data set's downward "
+                 "light is not centred on C0";
+    } else {
+        return std::nullopt;
+    }
+    note.text = reason + ": rotation by " + std::to_string(note.rotationDeg) +
+                " degrees (Convert tool) brings it to the street side, toward C0. Road figures here take the data as "
+                "they stand.";
+    return note;
+}
+
+bool CurbOrientedFormat(const std::string& filename) {
+    const auto slash = filename.find_last_of('/');
+    const auto dot = filename.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+    std::string extension = filename.substr(dot + 1);
+    for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* curb : {"LDT", "EXL", "CIB", "TML", "C1S", "CC"}) {
+        if (extension == curb) return true;
+    }
+    return false;
 }
 
 std::optional<RoadArrangement> ParseRoadArrangement(const std::string& name) {

@@ -1,8 +1,10 @@
 #pragma once
-// Road lighting figures of a type C luminaire whose C0 plane runs along the
-// road and whose C90 plane points across it, towards the street side: the IES
-// lateral (I-V) and vertical (short, medium, long) classification, the BUG
-// rating with the zone lumens it is built from, and illuminance on a road grid.
+// Road lighting figures of a type C luminaire as IES data orient it: the C0
+// plane points across the road to the street side (horizontal angles 270-90
+// are the street side, 90-270 the house side) and C90 runs along the road.
+// The IES lateral (I-V) and vertical (short, medium, long) classification, the
+// luminaire classification (BUG) with the zone lumens it is built from,
+// illuminance on a road grid, and a note when the data look turned.
 
 #include <optional>
 #include <string>
@@ -18,14 +20,18 @@ struct RoadClassification {
     double maxCandelaAlongMh = 0;   // the maximum's point on the road, in mounting heights along it
     double maxCandelaAcrossMh = 0;  // ... and across it (street side positive)
     double halfMaxAcrossMh = 0;     // farthest street-side reach of the half-maximum trace
+    double halfMaxHouseMh = 0;      // farthest house-side reach (positive), which Type I limits too
 };
+
+// The street side as the sheets and the JSON state it.
+inline constexpr const char* kStreetSideText = "street side: horizontal angles 270\u2013" "90, toward C0";
 
 // Absent for types B and A and for a record without downward light.
 std::optional<RoadClassification> ClassifyRoadDistribution(const IntensityDistribution& distribution);
 
 // Zone lumens of the luminaire classification system: front (street side,
-// C 0-180) and back (C 180-360) split at gamma 30, 60, 80 and 90 (low, mid,
-// high, very high); uplight low 90-100 and high 100-180.
+// C 270-90) and back (house side, C 90-270) split at gamma 30, 60, 80 and 90
+// (low, mid, high, very high); uplight low 90-100 and high 100-180.
 struct BugZones {
     double FL = 0, FM = 0, FH = 0, FVH = 0;
     double BL = 0, BM = 0, BH = 0, BVH = 0;
@@ -42,6 +48,19 @@ struct BugRating {
 
 std::optional<BugRating> RateBug(const IntensityDistribution& distribution);
 
+// Why and how far to turn data whose light goes to the house side: IES data
+// whose maximum or larger share of downward flux lies there, or data from a
+// format often measured with C0 along the curb (EULUMDAT, TM14) whose downward
+// flux is not centred on C0. `rotationDeg` (90, 180 or 270) is the rotation
+// I'(C) = I(C - rotation) that brings the light to the street side.
+struct OrientationNote {
+    int rotationDeg = 0;
+    std::string text;
+};
+std::optional<OrientationNote> RoadOrientationNote(const IntensityDistribution& distribution, bool curbOrientedFormat);
+// EULUMDAT and TM14 files, by the file name's extension (case ignored).
+bool CurbOrientedFormat(const std::string& filename);
+
 enum class RoadArrangement { SingleSided, Opposite, Staggered, Central };
 
 // Lengths in one unit (metres give lux, feet footcandles).
@@ -55,6 +74,8 @@ struct RoadLayout {
     double metresPerUnit = 1;  // 0.3048 for feet: the grid's step rules are in metres
 };
 
+// Each luminaire's C0 points across the road, away from its own kerb: the
+// near row's toward the far kerb, the far row's back toward the near one.
 struct RoadGridPoint {
     double along = 0;   // from a luminaire, along the road
     double across = 0;  // from the near kerb

@@ -181,10 +181,9 @@ Summary Summarise(const PhotometricRecord& record, const IntensityDistribution& 
     summary.cieFluxCode[3] = luminaire > 0 ? 100 * lower / luminaire : 0;
     summary.cieFluxCode[4] = summary.lorPercent.value_or(100);
 
-    if (record.InputWatts > 0) {
-        const double ballast = record.BallastFactor > 0 ? record.BallastFactor : 1.0;
-        summary.efficacyLmPerW = luminaire * ballast / record.InputWatts;
-    }
+    // The ballast factor multiplies no figure (kBallastFactorApplied): the
+    // input watts belong to the luminaire as it was measured.
+    if (record.InputWatts > 0) summary.efficacyLmPerW = luminaire / record.InputWatts;
     return summary;
 }
 

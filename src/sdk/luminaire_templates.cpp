@@ -94,15 +94,17 @@ PhotometricRecord MakeTemplateRecord(const TemplateParameters& p) {
     case TemplateModel::Road: {
         const double spread = std::clamp(p.secondAngle, 10.0, 85.0);
         const double lateral = std::clamp(p.throwAngle, 0.0, 90.0);
-        hor = Range(90, 270, hStep);
+        // IES orientation: the road along C90-C270, the street side toward C0;
+        // the lobes turn from the road axis toward C0, symmetric to C0-C180.
+        hor = Range(0, 180, hStep);
         shape = [spread, lateral](double c, double g) {
             if (g >= 90) return 0.0;
-            // Angular distance to the nearer lobe plane, lateral and 180 - lateral.
+            // Angular distance to the nearer lobe plane, 90 - lateral and 270 + lateral.
             auto distance = [](double a, double b) {
                 const double d = std::fmod(std::fabs(a - b), 360.0);
                 return std::min(d, 360.0 - d);
             };
-            const double toLobe = std::min(distance(c, lateral), distance(c, 180 - lateral));
+            const double toLobe = std::min(distance(c, 90 - lateral), distance(c, 270 + lateral));
             return 0.25 * std::cos(g * kDegree) + Gauss(g - spread, 12) * Gauss(toLobe, 25);
         };
         break;

@@ -76,6 +76,17 @@ TEST(DiagramData, PlanePairsShowEachHalfPlane) {
     EXPECT_EQ(SectionName({Section::Kind::PlanePair, 270}), "C270-C90");
 }
 
+// The halves a diagram labels, and the plane pair through the maximum.
+TEST(DiagramData, HalvesAndTheSectionThroughTheMaximum) {
+    EXPECT_EQ(SectionHalves({Section::Kind::PlanePair, 0}), std::make_pair(std::string("C180"), std::string("C0")));
+    EXPECT_EQ(SectionHalves({Section::Kind::PlanePair, 90}), std::make_pair(std::string("C270"), std::string("C90")));
+    EXPECT_EQ(SectionHalves({Section::Kind::Horizontal, 0}).second, "H+");
+    // One bright direction at C250, gamma 40: the pair C70-C250 holds it.
+    const auto peak = [](double c, double g) { return c == 250 && g == 40 ? 900.0 : 100.0; };
+    const photometry::IntensityDistribution bright(Record(1, Steps(0, 360, 10), Steps(0, 180, 10), peak));
+    EXPECT_EQ(MaximumSection(bright), (Section{Section::Kind::PlanePair, 70}));
+}
+
 TEST(DiagramData, MeasuredRangesUnitsAndFluxes) {
     const auto iso = [](double, double) { return 100.0; };
     // Downlight measured 0-90: one piece from -90 to 90.

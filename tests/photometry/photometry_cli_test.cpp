@@ -119,6 +119,43 @@ TEST(PhotometryCli, JsonCarriesEveryFigureUnderItsKey) {
     EXPECT_NEAR(staggered[0]["floodlight"]["target"]["centre"].get<double>(), 1000 / 25.0, 1e-9);
 }
 
+TEST(PhotometryCli, RoadFiguresTakeTheStreetSideTowardC0) {
+    Folder folder;
+    // A street light throwing its light toward C180, the house side: a spot
+    // 1.5 mounting heights across and 2.5 along the road either way.
+    auto spot = [](double turn) {
+        return [turn](double c, double g) {
+            if (g >= 89) return 0.0;
+            const double r = std::tan(g * kPi / 180);
+            const double along = std::abs(r * std::sin((c - turn) * kPi / 180));
+            const double across = r * std::cos((c - turn) * kPi / 180);
+            return 8000 * std::exp(-std::pow((along - 2.5) / 0.6, 2) - std::pow((across - 1.5) / 0.6, 2)) + 50;
+        };
+    };
+    const std::string house = folder.write("house.ies", testing::IesText(testing::AnalyticRecord(1, Layout::Full, 2.5, spot(180))));
+    const std::string street = folder.write("street.ies", testing::IesText(testing::AnalyticRecord(1, Layout::Full, 2.5, spot(0))));
+    const ProgramRun run = RunPhotometry({"--json", house, street});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto document = nlohmann::json::parse(run.out);
+    for (const auto& file : document) EXPECT_EQ(file["road"]["street_side"], "street side: horizontal angles 270\u2013" "90, toward C0");
+    EXPECT_EQ(document[0]["road"]["orientation_rotation_deg"], 180);
+    EXPECT_TRUE(document[1]["road"]["orientation_note"].is_null());
+    EXPECT_NEAR(document[1]["road"]["max_candela_across_mh"].get<double>(), 1.5, 0.25);
+    EXPECT_EQ(document[1]["road"]["lateral_type"], "III");  // reach 1.5 + 0.6 sqrt(ln 2) = 2.0
+    EXPECT_EQ(document[1]["ballast_factor_applied"], false);
+
+    // The real street light of the corpus throws its maximum (C275, gamma 67.5)
+    // along the road, a little to the street side: no note, not the house side.
+    const char* corpus = std::getenv("LUMIBENCH_CORPUS");
+    const fs::path real = fs::path(corpus ? corpus : "") / "ies" / "eulumdat-rs__OutdoorRoadway IES OS 8988-2022 03 AM01 60W 4000K.ies";
+    if (!corpus || !fs::exists(real)) GTEST_SKIP() << "no corpus";
+    const auto road = nlohmann::json::parse(RunPhotometry({"--json", real.string()}).out)[0]["road"];
+    EXPECT_TRUE(road["orientation_note"].is_null());
+    EXPECT_NEAR(road["max_candela_along_mh"].get<double>(), -2.41, 0.02);
+    EXPECT_NEAR(road["max_candela_across_mh"].get<double>(), 0.21, 0.02);
+    EXPECT_NE(road["lateral_type"], "IV");
+}
+
 TEST(PhotometryCli, ExitStatusLikeTheChecker) {
     Folder folder;
     const std::string good =

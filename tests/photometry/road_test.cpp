@@ -20,13 +20,15 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kRadian = kPi / 180;
 
 // Intensity whose footprint on the road (in mounting heights: x along, y
-// across to the street side) is a Gaussian spot centred on (±x0, y0).
-testing::Distribution Spot(double x0, double y0, double sx, double sy) {
+// across to the street side) is a Gaussian spot centred on (±x0, y0). IES
+// data put the street side toward C0 and the road along C90-C270; `turn`
+// turns the data by that many degrees (I'(C) = I(C - turn)).
+testing::Distribution Spot(double x0, double y0, double sx, double sy, double turn = 0) {
     return [=](double c, double g) {
         if (g >= 89.9) return 0.0;
         const double r = std::tan(g * kRadian);
-        const double x = std::abs(r * std::cos(c * kRadian));
-        const double y = r * std::sin(c * kRadian);
+        const double x = std::abs(r * std::sin((c - turn) * kRadian));
+        const double y = r * std::cos((c - turn) * kRadian);
         return 10000 * std::exp(-std::pow((x - x0) / sx, 2) - std::pow((y - y0) / sy, 2));
     };
 }
@@ -41,28 +43,75 @@ class RoadClasses : public ::testing::TestWithParam<ClassCase> {};
 
 TEST_P(RoadClasses, MaximumAndHalfMaximumTracePlaceTheTypes) {
     const ClassCase c = GetParam();
-    const IntensityDistribution distribution(testing::AnalyticRecord(1, Layout::Bilateral90, 1, Spot(c.x0, c.y0, 0.5, c.sy)));
+    const IntensityDistribution distribution(testing::AnalyticRecord(1, Layout::Bilateral0, 1, Spot(c.x0, c.y0, 0.5, c.sy)));
     const auto result = ClassifyRoadDistribution(distribution);
     ASSERT_TRUE(result);
     EXPECT_EQ(result->vertical, c.vertical);
     EXPECT_EQ(result->lateral, c.lateral);
     // The half-maximum of exp(-(y/s)^2) lies s sqrt(ln 2) from its centre; far
     // out, a degree of gamma in the file spans half a mounting height of road.
-    EXPECT_NEAR(result->halfMaxAcrossMh, c.y0 + c.sy * std::sqrt(std::log(2.0)), 0.1);
+    const double halfWidth = c.sy * std::sqrt(std::log(2.0));
+    EXPECT_NEAR(result->halfMaxAcrossMh, std::max(c.y0 + halfWidth, 0.0), 0.1);
+    EXPECT_NEAR(result->halfMaxHouseMh, std::max(halfWidth - c.y0, 0.0), 0.1);
     EXPECT_NEAR(std::abs(result->maxCandelaAlongMh), c.x0, 0.1);
+    EXPECT_NEAR(result->maxCandelaAcrossMh, c.y0, 0.25);  // the stored grid point nearest the spot
 }
 
 INSTANTIATE_TEST_SUITE_P(Spots, RoadClasses,
                          ::testing::Values(ClassCase{1.5, 0.5, 0.4, "short", "I"},
                                            ClassCase{3.0, 0.8, 0.6, "medium", "II"},
                                            ClassCase{3.0, 1.6, 0.6, "medium", "III"},
-                                           ClassCase{4.5, 2.5, 0.6, "long", "IV"}));
+                                           // Reach 2.5: Type III up to 2.75, Type IV beyond.
+                                           ClassCase{3.0, 2.0, 0.6, "medium", "III"},
+                                           ClassCase{3.0, 2.4, 0.6, "medium", "IV"},
+                                           ClassCase{4.5, 2.5, 0.6, "long", "IV"},
+                                           // Street reach 0.17 but house reach 1.17: not Type I.
+                                           ClassCase{1.5, -0.5, 0.8, "short", "II"}));
+
+TEST(RoadClasses, StreetSideIsTowardC0) {
+    // The same spot turned a quarter: its light goes along the road, toward C90.
+    const auto along = ClassifyRoadDistribution(
+        IntensityDistribution(testing::AnalyticRecord(1, Layout::Full, 1, Spot(1.5, 2.4, 0.5, 0.6, 90))));
+    ASSERT_TRUE(along);
+    EXPECT_NEAR(along->maxCandelaAlongMh, 2.4, 0.1);
+    EXPECT_NEAR(std::abs(along->maxCandelaAcrossMh), 1.5, 0.1);
+}
 
 TEST(RoadClasses, RoundDistributionIsTypeV) {
     const IntensityDistribution round(testing::AnalyticRecord(1, Layout::Rotational, 1, testing::CosinePower(1, 1000, 1)));
     EXPECT_EQ(ClassifyRoadDistribution(round)->lateral, "V");
     const IntensityDistribution flood(testing::AnalyticRecord(2, Layout::BFull, 5, testing::Isotropic(1)));
     EXPECT_FALSE(ClassifyRoadDistribution(flood));
+}
+
+TEST(RoadOrientation, TurnedDataNameTheRotationThatBringsThemToTheStreetSide) {
+    struct Row {
+        double turn;     // where the street-side spot was turned to
+        bool curbFormat;  // EULUMDAT or TM14
+        int rotation;    // 0: no note
+    };
+    // A curb-oriented data set throws toward C90: rotation by 270 brings it
+    // to C0; IES data thrown to the house side need 180; data toward C0 are right.
+    for (const Row& row : {Row{90, true, 270}, Row{270, true, 90}, Row{180, false, 180}, Row{180, true, 180},
+                           Row{0, false, 0}, Row{0, true, 0}, Row{90, false, 0},
+                           // Light leaning along the road with a maximum behind the kerb line: the lean decides.
+                           Row{270, false, 90}}) {
+        SCOPED_TRACE(row.turn);
+        const IntensityDistribution distribution(
+            testing::AnalyticRecord(1, Layout::Full, 2.5, Spot(1.5, 1.6, 0.5, 0.6, row.turn)));
+        const auto note = RoadOrientationNote(distribution, row.curbFormat);
+        EXPECT_EQ(note ? note->rotationDeg : 0, row.rotation);
+        if (note) {
+            EXPECT_NE(note->text.find("rotation by " + std::to_string(row.rotation) + " degrees"), std::string::npos);
+        }
+    }
+    // A round distribution has no street side to find.
+    const IntensityDistribution round(testing::AnalyticRecord(1, Layout::Rotational, 5, testing::CosinePower(1, 1000, 1)));
+    EXPECT_FALSE(RoadOrientationNote(round, true));
+    EXPECT_TRUE(CurbOrientedFormat("/data/a.b/Street.LDT"));
+    EXPECT_TRUE(CurbOrientedFormat("x.cib"));
+    EXPECT_FALSE(CurbOrientedFormat("x.ies"));
+    EXPECT_FALSE(CurbOrientedFormat("dir.ldt/file"));
 }
 
 TEST(Bug, ZoneLumensAreIntensityTimesSolidAngleAndRatingsFollowTheLimits) {
@@ -77,7 +126,7 @@ TEST(Bug, ZoneLumensAreIntensityTimesSolidAngleAndRatingsFollowTheLimits) {
     };
     // 3 cd round: BL = 3 pi (1 - cos 30) = 1.26 lm, BVH = 3 pi cos 80 = 1.64,
     // UL = 3 2 pi (cos 90 - cos 100) = 3.27, UH = 3 2 pi (1 + cos 100) = 15.6 (U2).
-    // 400 sin(C) cos(gamma) on the front alone: FVH = 400 (1 - sin^2 80) = 12.1 (G1),
+    // 400 cos(C) cos(gamma) on the front (C 270-90) alone: FVH = 400 (1 - sin^2 80) = 12.1 (G1),
     // FH = 400 (sin^2 80 - sin^2 60) = 87.9, back and up dark.
     // 400 cd round: BVH = 218 (B3 through BVH over 150; G2 through 225), UH = 400 2 pi 1.17 = 2950 (U5).
     for (const Row& row : {Row{3, false, "B0-U2-G0"}, Row{400, true, "B0-U0-G1"}, Row{400, false, "B3-U5-G2"}}) {
@@ -86,7 +135,8 @@ TEST(Bug, ZoneLumensAreIntensityTimesSolidAngleAndRatingsFollowTheLimits) {
         const bool front = row.streetSideOnly;
         const auto distribution = IntensityDistribution(testing::AnalyticRecord(
             1, Layout::Full, 2.5, [=](double c, double g) { if (!front) return candela;
-                return g < 90 && c < 180 ? candela * std::sin(c * kRadian) * std::cos(g * kRadian) : 0.0; }));
+                const double street = std::cos(c * kRadian);
+                return g < 90 && street > 0 ? candela * street * std::cos(g * kRadian) : 0.0; }));
         const auto bug = RateBug(distribution);
         ASSERT_TRUE(bug);
         if (!front) {
@@ -134,8 +184,8 @@ TEST(RoadGrid, PointsFollowTheStandardRules) {
 }
 
 TEST(RoadGrid, IlluminanceLawAndMirrorSymmetries) {
-    // Street side only: a luminaire lights its own side of its kerb line.
-    const auto oneSided = [](double c, double g) { return (c > 0 && c < 180) || g == 0 ? 800.0 : 0.0; };
+    // Street side only (C 270-90): a luminaire lights its own side of its kerb line.
+    const auto oneSided = [](double c, double g) { return (c < 90 || c > 270) || g == 0 ? 800.0 : 0.0; };
     const IntensityDistribution distribution(testing::AnalyticRecord(1, Layout::Full, 1, oneSided));
     RoadLayout layout;
     layout.mountingHeight = 8;

@@ -289,6 +289,70 @@ TEST(SheetContent, TypeBRecordGetsANoteInsteadOfRoomFigures) {
     EXPECT_EQ(Headings(BuildReport(ReportKind::Floodlight, b, {}, {}))[2], "Beam and field");
 }
 
+std::vector<std::string> Notes(const ReportDocument& doc) {
+    std::vector<std::string> out;
+    for (const ReportBlock& b : doc.blocks)
+        if (b.kind == ReportBlock::Kind::Note) out.push_back(b.text);
+    return out;
+}
+
+// The road sheet says where the street side is, and what turns a data set
+// whose light goes to the house side: here a one-sided spot toward C180.
+TEST(SheetContent, RoadSheetStatesTheStreetSideAndNotesTurnedData) {
+    auto oneSided = [](double toward) {
+        return [toward](double c, double g) {
+            const double d = std::cos((c - toward) * 3.14159265358979 / 180);
+            return g < 85 && d > 0 ? 1000 * d * std::cos(g * 3.14159265358979 / 360) : 0.0;
+        };
+    };
+    PhotometricRecord house = testing::AnalyticRecord(1, testing::Layout::Full, 5, oneSided(180));
+    house.Filename = "/d/house.ies";
+    const std::vector<std::string> notes = Notes(BuildReport(ReportKind::Road, house, {}, {}));
+    ASSERT_GE(notes.size(), 2u);
+    EXPECT_EQ(notes[0], "street side: horizontal angles 270\u2013" "90, toward C0");
+    EXPECT_NE(notes[1].find("rotation by 180 degrees"), std::string::npos);
+    // The same light measured toward C90 in a EULUMDAT file: a quarter turn back.
+    PhotometricRecord curb = testing::AnalyticRecord(1, testing::Layout::Full, 5, oneSided(90));
+    curb.Filename = "/d/curb.ldt";
+    const std::vector<std::string> curbNotes = Notes(BuildReport(ReportKind::Road, curb, {}, {}));
+    ASSERT_GE(curbNotes.size(), 2u);
+    EXPECT_NE(curbNotes[1].find("rotation by 270 degrees"), std::string::npos);
+    PhotometricRecord street = testing::AnalyticRecord(1, testing::Layout::Full, 5, oneSided(0));
+    street.Filename = "/d/street.ies";
+    EXPECT_EQ(Notes(BuildReport(ReportKind::Road, street, {}, {})).size(), 1u);
+}
+
+// The indoor sheet names the luminaire's length axis, from the file's format
+// unless the inputs set it.
+TEST(SheetContent, IndoorSheetNamesTheLengthAxisAndTheInputsOverrideIt) {
+    std::string text;
+    ASSERT_NE(FindFacts(BuildReport(ReportKind::Indoor, Lambertian(), {}, {}), "Luminaire length", &text), nullptr);
+    EXPECT_EQ(text, "luminaire length along C0\u2013C180 (as its file format gives it)");
+    PhotometricRecord european = Lambertian();
+    european.Filename = "/data/lambert.ldt";
+    ASSERT_NE(FindFacts(BuildReport(ReportKind::Indoor, european, {}, {}), "Luminaire length", &text), nullptr);
+    EXPECT_EQ(text, "luminaire length along C90\u2013C270 (as its file format gives it)");
+    ASSERT_NE(FindFacts(BuildReport(ReportKind::Indoor, european, {{"LengthAxis", 1}}, {}), "Luminaire length", &text),
+              nullptr);
+    EXPECT_EQ(text, "luminaire length along C0\u2013C180 (set in the inputs)");
+}
+
+// Type B: zones about the beam axis, up and down about the horizontal plane;
+// each figure says which, so "up 50 %" beside an empty 90-180 zone reads right.
+TEST(SheetContent, TypeBFiguresNameTheirFrame) {
+    PhotometricRecord b = testing::AnalyticRecord(2, testing::Layout::BFull, 5, testing::CosinePower(2, 1000, 8));
+    b.Filename = "/d/flood.ies";
+    const ReportDocument doc = BuildReport(ReportKind::Floodlight, b, {}, {});
+    std::string updown, code;
+    ASSERT_NE(FindFacts(doc, "Downward / upward flux", &updown), nullptr);
+    ASSERT_NE(FindFacts(doc, "CIE flux code", &code), nullptr);
+    EXPECT_NE(updown.find("(about the horizontal plane)"), std::string::npos);
+    EXPECT_NE(code.find("(about the luminaire's axis)"), std::string::npos);
+    std::string ballast;
+    ASSERT_NE(FindFacts(doc, "Ballast factor", &ballast), nullptr);
+    EXPECT_NE(ballast.find("applied to no figure"), std::string::npos);
+}
+
 TEST(SheetContent, EmptyRecordNeverCrashesAndSaysSo) {
     for (ReportKind kind : {ReportKind::Indoor, ReportKind::Road, ReportKind::Floodlight}) {
         const ReportDocument doc = BuildReport(kind, PhotometricRecord{}, {}, {});

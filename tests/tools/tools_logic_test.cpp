@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "photometry/road.h"
+
 #include <cmath>
 #include <filesystem>
 
@@ -172,7 +174,7 @@ TEST(Templates, ModelsKeepTheirPromises) {
     const std::vector<Row> rows = {
         {TemplateModel::Downlight, 60, 1, 0},   {TemplateModel::Batwing, 70, 1, 0},
         {TemplateModel::WallWasher, 50, 1, 180}, {TemplateModel::Linear, 40, 1, 90},
-        {TemplateModel::Road, 60, 1, 270},       {TemplateModel::Floodlight, 30, 2, 90},
+        {TemplateModel::Road, 60, 1, 180},       {TemplateModel::Floodlight, 30, 2, 90},
     };
     for (const Row& row : rows) {
         TemplateParameters p;
@@ -195,6 +197,16 @@ TEST(Templates, ModelsKeepTheirPromises) {
         std::string text;
         EXPECT_TRUE(FormatPhotometricText(r, FileFormat::Ies2002, "t.ies", text).ok);
     }
+    // The road model throws toward the street side, C0, as IES data do.
+    TemplateParameters road;
+    road.model = TemplateModel::Road;
+    road.throwAngle = 30;
+    road.secondAngle = 65;
+    const photometry::IntensityDistribution roadLight(MakeTemplateRecord(road));
+    const auto classes = photometry::ClassifyRoadDistribution(roadLight);
+    ASSERT_TRUE(classes);
+    EXPECT_GT(classes->maxCandelaAcrossMh, 0.5);
+    EXPECT_FALSE(photometry::RoadOrientationNote(roadLight, false));
     // cos^n with half intensity at half the beam angle: I(30) = I(0) / 2 for a 60 degree beam.
     TemplateParameters p;
     p.verticalStep = 5;

@@ -412,6 +412,30 @@ TEST(Tm14Writer, RelativeDistributionSurvives) {
     }
 }
 
+// TM14 holds its dimensions in metres: a record in feet (units 1) is converted,
+// one in metres (units 2) is not, and both read back as the same lengths.
+TEST(Tm14Writer, DimensionsReadBackInMetres) {
+    struct Row {
+        std::int16_t units;
+        float length, width, height;  // in the record's units
+    };
+    for (const Row& row : {Row{1, 2.0f, 1.0f, 0.5f}, Row{2, 0.6096f, 0.3048f, 0.1524f}}) {
+        PhotometricRecord record = Analytic(Steps(0, 180, 30), Steps(0, 90, 15), [](double, double v) { return 400 - v; });
+        record.UnitsType = row.units;
+        record.Length = row.length;
+        record.Width = row.width;
+        record.Height = row.height;
+        const WrittenText tm14 = WriteTm14Text(record);
+        ASSERT_TRUE(tm14.ok()) << tm14.error;
+        const auto back = ReadText(tm14.text, ".cib");
+        ASSERT_EQ(back.message, "") << row.units;
+        EXPECT_EQ(back.record.UnitsType, 2);
+        EXPECT_NEAR(back.record.Length, 0.6096, 1e-4) << row.units;
+        EXPECT_NEAR(back.record.Width, 0.3048, 1e-4) << row.units;
+        EXPECT_NEAR(back.record.Height, 0.1524, 1e-4) << row.units;
+    }
+}
+
 TEST(Writers, RefuseWhatTheFormatCannotHold) {
     PhotometricRecord typeB = Analytic({-90, 0, 90}, {-90, 0, 90}, [](double, double) { return 10; });
     typeB.PhotometricType = 2;

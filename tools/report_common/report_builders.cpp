@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "bug_zones_figure.h"
 #include "diagrams/contour.h"
 #include "diagrams/diagram_painters.h"
 #include "diagrams/luminous_opening.h"
@@ -166,8 +167,9 @@ void AddCommonBlocks(ReportDocument& doc, const PhotometricRecord& record, const
     if (!absolute)
         luminaire.emplace_back("Lamps", std::to_string(record.LampCount) + " x " + Fixed(record.LumensPerLamp, 0) + " lm");
     if (record.InputWatts > 0) luminaire.emplace_back("Input power", Fixed(record.InputWatts, 1) + " W");
-    if (record.BallastFactor > 0 && record.BallastFactor != 1)
-        luminaire.emplace_back("Ballast factor", Fixed(record.BallastFactor, 2));
+    // One rule for every figure on the sheet (kBallastFactorApplied).
+    luminaire.emplace_back("Ballast factor", (record.BallastFactor > 0 ? Fixed(record.BallastFactor, 2) : std::string("none")) +
+                                                 ", applied to no figure");
     const diagrams::LuminousOpening opening = diagrams::OpeningOf(record);
     luminaire.emplace_back("Luminous opening", diagrams::OpeningShapeName(opening.shape));
     luminaire.emplace_back("Width x length x height", Fixed(units.lengthFromMetres(opening.width), 2) + " x " +
@@ -175,20 +177,26 @@ void AddCommonBlocks(ReportDocument& doc, const PhotometricRecord& record, const
                                                    Fixed(units.lengthFromMetres(opening.height), 2) + " " +
                                                    units.lengthLabel());
 
+    // Types B and A take their zones about the luminaire's axis but up and
+    // down about the horizontal plane: each figure says which.
+    const bool typeC = distribution.photometricType() == 1;
+    const std::string updown = typeC ? "" : " (about the horizontal plane)";
+    const std::string aboutAxis = typeC ? "" : " (about the luminaire's axis)";
     std::vector<std::pair<std::string, std::string>> summary;
     summary.emplace_back("Luminaire flux", Fixed(s.luminaireFluxLm, 0) + " lm");
     if (s.lampFluxLm) summary.emplace_back("Lamp flux", Fixed(s.lampFluxLm, 0) + " lm");
     if (s.lorPercent)
         summary.emplace_back("Light output ratio", Fixed(s.lorPercent, 1) + " % (down " + Fixed(s.dlorPercent, 1) +
-                                                       " %, up " + Fixed(s.ulorPercent, 1) + " %)");
-    summary.emplace_back("Downward / upward flux", Fixed(s.downwardFluxLm, 0) + " / " + Fixed(s.upwardFluxLm, 0) + " lm");
+                                                       " %, up " + Fixed(s.ulorPercent, 1) + " %)" + updown);
+    summary.emplace_back("Downward / upward flux",
+                         Fixed(s.downwardFluxLm, 0) + " / " + Fixed(s.upwardFluxLm, 0) + " lm" + updown);
     if (s.efficacyLmPerW) summary.emplace_back("Efficacy", Fixed(s.efficacyLmPerW, 1) + " lm/W");
     summary.emplace_back("Maximum intensity", Fixed(s.maxIntensityCd, 0) + " cd at " +
                                                   Degrees(s.maxIntensityDirection.horizontal) + " / " +
                                                   Degrees(s.maxIntensityDirection.vertical));
     std::string code;
     for (double n : s.cieFluxCode) code += (code.empty() ? "" : " ") + Fixed(n, 0);
-    summary.emplace_back("CIE flux code", code);
+    summary.emplace_back("CIE flux code", code + aboutAxis);
     for (std::size_t i = 0; i < s.beamAngles.size(); ++i) {
         std::string text = Degrees(s.beamAngles[i].degrees);
         if (i < s.fieldAngles.size()) text += " beam, " + Degrees(s.fieldAngles[i].degrees) + " field";
@@ -212,8 +220,9 @@ void AddCommonBlocks(ReportDocument& doc, const PhotometricRecord& record, const
     doc.blocks.push_back(Columns(
         {Figure([series, options](QPainter& p, const QRectF& r) { diagrams::PaintPolarDiagram(p, r, *series, options); },
                 230, "Polar diagram (cd)"),
-         Table(std::move(zonal), "Zonal lumen summary")}));
-    (void)distribution;
+         Table(std::move(zonal), typeC ? "Zonal lumen summary (gamma from nadir)"
+                                       : "Zonal lumen summary (zones about the luminaire's axis; 0-90\u00B0 is the "
+                                         "front half-space, not the downward one)")}));
 }
 
 std::string Percent100(double fraction) { return Fixed(fraction * 100, 0); }
@@ -244,8 +253,11 @@ void AddIndoorBlocks(ReportDocument& doc, const PhotometricRecord& record, const
                                "Percent of the " + std::string(s.lampFluxLm ? "lamp" : "luminaire") +
                                    " flux reaching the work plane; ceiling/wall reflectances in %, floor 20 %"));
 
+    const IndoorInputs in = IndoorInputsOf(values);
+    const LengthAxis axis = in.lengthAxis.value_or(LengthAxisOf(record));
+    const std::string lengthText = "luminaire length along " + LengthAxisName(axis);
     doc.blocks.push_back(Heading("UGR table (CIE tabular method)"));
-    if (const auto ugr = UgrTabular(distribution, record)) {
+    if (const auto ugr = UgrTabular(distribution, record, axis)) {
         ReportTable table;
         table.header.push_back("Room X x Y (H)");
         const int n = static_cast<int>(ugr->columns.size());
@@ -259,15 +271,16 @@ void AddIndoorBlocks(ReportDocument& doc, const PhotometricRecord& record, const
             table.rows.push_back(std::move(row));
         }
         doc.blocks.push_back(Table(std::move(table),
-                                   "Crosswise: luminaire length across the line of sight; endwise: along it. Reflectances "
-                                   "ceiling/walls/floor in %; spacing 0.25 H, H = 2 m above the eye"));
+                                   "Crosswise: luminaire length across the line of sight; endwise: along it (" +
+                                       lengthText + "). Reflectances ceiling/walls/floor in %; spacing 0.25 H, H = 2 m "
+                                       "above the eye"));
     } else {
         doc.blocks.push_back(Note("No UGR table: the data set has no luminous area or no light."));
     }
 
     const SpacingCriterion sc = SpacingCriteria(distribution);
     ReportBlock luminanceBlock = Note("No luminance table: the data set has no luminous area.");
-    if (const auto luminance = AverageLuminances(distribution, record)) {
+    if (const auto luminance = AverageLuminances(distribution, record, axis)) {
         ReportTable table;
         table.header.push_back("Gamma");
         for (double plane : luminance->planes) table.header.push_back("C" + Fixed(plane, 0));
@@ -280,7 +293,6 @@ void AddIndoorBlocks(ReportDocument& doc, const PhotometricRecord& record, const
     }
 
     // One room worked through with the user's inputs.
-    const IndoorInputs in = IndoorInputsOf(values);
     const double rcr = 5 * in.mountingHeight * (in.roomLength + in.roomWidth) / (in.roomLength * in.roomWidth);
     const double roomCu = CoefficientOfUtilisation(TenDegreeZoneFractions(distribution, reference), rcr, in.reflectances);
     const int across = std::max(1, static_cast<int>(std::lround(in.roomWidth / in.spacing)));
@@ -293,6 +305,8 @@ void AddIndoorBlocks(ReportDocument& doc, const PhotometricRecord& record, const
     std::vector<std::pair<std::string, std::string>> room{
         {"Spacing criterion C0-C180", Fixed(sc.plane0, 2)},
         {"Spacing criterion C90-C270", Fixed(sc.plane90, 2)},
+        {"Spacing criterion diagonal", Fixed(sc.diagonal, 2) + " (four luminaires, square side)"},
+        {"Luminaire length", lengthText + (in.lengthAxis ? " (set in the inputs)" : " (as its file format gives it)")},
         {"Room", Length(units, in.roomLength, 1) + " x " + Length(units, in.roomWidth, 1)},
         {"Height above work plane", Length(units, in.mountingHeight, 2)},
         {"Reflectances", ReflectanceName(in.reflectances) + " %"},
@@ -388,8 +402,8 @@ void PaintRoadIsolux(QPainter& p, const QRectF& area, const RoadIlluminance& gri
     p.restore();
 }
 
-void AddRoadBlocks(ReportDocument& doc, const IntensityDistribution& distribution, const Summary& s,
-                   const InputValues& values, const ReportUnits& units) {
+void AddRoadBlocks(ReportDocument& doc, const PhotometricRecord& record, const IntensityDistribution& distribution,
+                   const Summary& s, const InputValues& values, const ReportUnits& units) {
     const auto classes = ClassifyRoadDistribution(distribution);
     const auto bug = RateBug(distribution);
     if (!classes || !bug) {
@@ -401,7 +415,8 @@ void AddRoadBlocks(ReportDocument& doc, const IntensityDistribution& distributio
         {"Vertical type", classes->vertical},
         {"Maximum intensity at", Fixed(classes->maxCandelaAlongMh, 2) + " MH along, " +
                                      Fixed(classes->maxCandelaAcrossMh, 2) + " MH across"},
-        {"Half-maximum reach", Fixed(classes->halfMaxAcrossMh, 2) + " MH street side"},
+        {"Half-maximum reach", Fixed(classes->halfMaxAcrossMh, 2) + " street, " +
+                                   Fixed(classes->halfMaxHouseMh, 2) + " house side (MH)"},
         {"BUG rating", bug->text()},
     };
     ReportTable zones;
@@ -418,7 +433,15 @@ void AddRoadBlocks(ReportDocument& doc, const IntensityDistribution& distributio
         zones.rows.push_back({name, gamma, Fixed(lm, 0),
                               s.luminaireFluxLm > 0 ? Fixed(100 * lm / s.luminaireFluxLm, 1) : std::string("-")});
     doc.blocks.push_back(Heading("Road classification and BUG rating"));
-    doc.blocks.push_back(Columns({Facts(std::move(facts)), Table(std::move(zones), "BUG zone lumens")}));
+    doc.blocks.push_back(Note(kStreetSideText));
+    if (const auto note = RoadOrientationNote(distribution, CurbOrientedFormat(record.Filename)))
+        doc.blocks.push_back(Note(note->text));
+    doc.blocks.push_back(
+        Columns({Facts(std::move(facts)), Table(std::move(zones), "Luminaire classification (TM-15): zone lumens")}));
+    const BugZones drawn = bug->zones;
+    const double flux = s.luminaireFluxLm;
+    doc.blocks.push_back(Figure([drawn, flux](QPainter& p, const QRectF& r) { PaintBugZones(p, r, drawn, flux); }, 200,
+                                "Luminaire classification zones, side view"));
 
     const RoadLayout layout = RoadLayoutOf(values);
     const RoadIlluminance grid = RoadGridIlluminance(distribution, layout);
@@ -592,7 +615,7 @@ ReportDocument BuildReport(ReportKind kind, const PhotometricRecord& record, con
     AddCommonBlocks(doc, record, distribution, s, units);
     switch (kind) {
     case ReportKind::Indoor: AddIndoorBlocks(doc, record, distribution, s, values, units); break;
-    case ReportKind::Road: AddRoadBlocks(doc, distribution, s, values, units); break;
+    case ReportKind::Road: AddRoadBlocks(doc, record, distribution, s, values, units); break;
     case ReportKind::Floodlight: AddFloodBlocks(doc, record, distribution, s, values, units); break;
     }
     return doc;

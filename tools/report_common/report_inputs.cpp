@@ -58,6 +58,7 @@ const std::vector<InputField>& InputFields(ReportKind kind) {
         {"WallReflectance", "Wall reflectance", K::Percent, 0, 90, 50},
         {"FloorReflectance", "Floor reflectance", K::Percent, 0, 90, 20},
         {"LightLossFactor", "Light loss factor", K::Factor, 0.1, 1, 0.8},
+        {"LengthAxis", "Luminaire length", K::Choice, 0, 2, 0},
     };
     static const std::vector<InputField> road{
         {"MountingHeight", "Mounting height", K::Length, 3, 30, 10},
@@ -82,9 +83,15 @@ const std::vector<InputField>& InputFields(ReportKind kind) {
     return indoor;
 }
 
+std::vector<std::string> ChoiceTexts(const InputField& field) {
+    if (field.key == "LengthAxis") return {"As the file format gives it", "Along C0\u2013C180", "Along C90\u2013C270"};
+    return {};
+}
+
 double ClampInput(const InputField& field, double value) {
     if (!std::isfinite(value)) return field.fallback;
-    if (field.kind == InputKind::Count || field.kind == InputKind::Arrangement) value = std::round(value);
+    if (field.kind == InputKind::Count || field.kind == InputKind::Arrangement || field.kind == InputKind::Choice)
+        value = std::round(value);
     return std::clamp(value, field.minimum, field.maximum);
 }
 
@@ -129,6 +136,11 @@ IndoorInputs IndoorInputsOf(const InputValues& values) {
     in.reflectances.walls = static_cast<int>(std::lround(ValueOr(values, "WallReflectance", 50)));
     in.reflectances.floor = static_cast<int>(std::lround(ValueOr(values, "FloorReflectance", 20)));
     in.lightLossFactor = ValueOr(values, "LightLossFactor", in.lightLossFactor);
+    switch (static_cast<int>(std::lround(ValueOr(values, "LengthAxis", 0)))) {
+    case 1: in.lengthAxis = photometry::LengthAxis::C0C180; break;
+    case 2: in.lengthAxis = photometry::LengthAxis::C90C270; break;
+    default: break;
+    }
     return in;
 }
 

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,7 @@ struct ReportUnits {
 // host's settings hold them. Text that is no number reads as 0.
 ReportUnits UnitsFromSettings(const std::string& inputUnits, const std::string& outputUnits);
 
-enum class InputKind { Length, Percent, Count, Angle, Factor, Arrangement };
+enum class InputKind { Length, Percent, Count, Angle, Factor, Arrangement, Choice };
 
 struct InputField {
     std::string key;    // the settings key in the tool's own section
@@ -52,6 +53,9 @@ struct InputField {
     double maximum = 0;
     double fallback = 0;
 };
+
+// The texts a Choice field offers; its value is the index of the chosen one.
+std::vector<std::string> ChoiceTexts(const InputField& field);
 
 // The inputs of a kind, in the order the form shows them.
 const std::vector<InputField>& InputFields(ReportKind kind);
@@ -103,6 +107,8 @@ struct IndoorInputs {
     double mountingHeight = 2.2;  // luminaires above the work plane
     double spacing = 2.5;         // between luminaires, both ways
     double lightLossFactor = 0.8;
+    // The luminaire's length axis: as the record's file format gives it, or set.
+    std::optional<photometry::LengthAxis> lengthAxis;
 };
 IndoorInputs IndoorInputsOf(const InputValues& values);
 photometry::RoadLayout RoadLayoutOf(const InputValues& values);

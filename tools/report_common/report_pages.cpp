@@ -22,6 +22,19 @@ constexpr double kAfterBlock = 6;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// Height of a note, wrapped at `width`. Counted without font metrics (which
+// need a running GUI), at an advance a little under DejaVu Sans's mean at
+// 8 px, so the estimate errs toward room to spare.
+double NoteHeight(const std::string& text, double width) {
+    constexpr double kAdvance = 4.0;
+    constexpr double kLine = 10;
+    std::size_t characters = 0;
+    for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    const double perLine = std::max(1.0, std::floor(width / kAdvance));
+    const double lines = std::max(1.0, std::ceil(static_cast<double>(characters) / perLine));
+    return kNote + (lines - 1) * kLine;
+}
+
 void UseFont(QPainter& p, int pixels, bool bold = false, bool italic = false) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pixels);
@@ -150,7 +163,8 @@ void PaintBlock(QPainter& p, const QRectF& r, const ReportBlock& b, const PageLa
     case ReportBlock::Kind::Note:
         p.setPen(kInk);
         UseFont(p, 8, false, true);
-        p.drawText(QRectF(r.left(), r.top(), r.width(), kNote), Qt::AlignLeft | Qt::AlignVCenter, Q(b.text));
+        p.drawText(QRectF(r.left(), r.top(), r.width(), NoteHeight(b.text, r.width())),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, Q(b.text));
         break;
     case ReportBlock::Kind::Columns: {
         const std::size_t n = std::max<std::size_t>(1, b.columns.size());
@@ -224,7 +238,7 @@ double BlockHeight(const ReportBlock& block, double width, const PageLayout& lay
                static_cast<double>(block.table.rows.size() + 1 + (block.table.groups.empty() ? 0 : 1)) * kTableRow +
                kAfterBlock;
     case ReportBlock::Kind::Figure: return block.height + kCaption + kAfterBlock;
-    case ReportBlock::Kind::Note: return kNote + kAfterBlock;
+    case ReportBlock::Kind::Note: return NoteHeight(block.text, width) + kAfterBlock;
     case ReportBlock::Kind::Columns: {
         double tallest = 0;
         const std::size_t n = std::max<std::size_t>(1, block.columns.size());

@@ -56,9 +56,13 @@ ReportWindow::ReportWindow(ReportKind kind, ReportDataSets& dataSets, ReportSett
     auto* form = new QFormLayout(box);
     for (const InputField& field : InputFields(kind_)) {
         QWidget* editor = nullptr;
-        if (field.kind == InputKind::Arrangement) {
+        if (field.kind == InputKind::Arrangement || field.kind == InputKind::Choice) {
             auto* choice = new QComboBox(box);
-            for (const char* name : {"Single sided", "Opposite", "Staggered", "Central"}) choice->addItem(tr(name));
+            if (field.kind == InputKind::Arrangement) {
+                for (const char* name : {"Single sided", "Opposite", "Staggered", "Central"}) choice->addItem(tr(name));
+            } else {
+                for (const std::string& name : ChoiceTexts(field)) choice->addItem(Q(name));
+            }
             choice->setCurrentIndex(static_cast<int>(values_[field.key]));
             connect(choice, &QComboBox::currentIndexChanged, this, &ReportWindow::inputsChanged);
             editor = choice;

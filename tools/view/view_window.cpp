@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <optional>
 
 #include "diagrams/diagram_painters.h"
 #include "diagrams/luminous_opening.h"
@@ -222,8 +223,12 @@ void ViewWindow::fillPlaneChoices() {
     const int index = selectedIndex();
     const int type = index >= 0 ? model_.dataSets()[static_cast<std::size_t>(index)].record.PhotometricType : 1;
     std::vector<diagrams::Section> sections = diagrams::DefaultSections(type);
+    // The plane pair through the maximum comes right after the defaults, named as such.
+    std::optional<diagrams::Section> throughMaximum;
     if (index >= 0) {
         const photometry::IntensityDistribution d(model_.dataSets()[static_cast<std::size_t>(index)].record);
+        throughMaximum = diagrams::MaximumSection(d);
+        sections.push_back(*throughMaximum);
         for (const auto& s : diagrams::AvailableSections(d)) {
             if (std::find(sections.begin(), sections.end(), s) == sections.end()) sections.push_back(s);
         }
@@ -234,8 +239,11 @@ void ViewWindow::fillPlaneChoices() {
     secondPlane_->addItem(QStringLiteral("(none)"));
     for (const auto& s : sections) {
         QVariantList choice{static_cast<int>(s.kind), s.angle};
-        firstPlane_->addItem(Q(diagrams::SectionName(s)), choice);
-        secondPlane_->addItem(Q(diagrams::SectionName(s)), choice);
+        QString name = Q(diagrams::SectionName(s));
+        if (throughMaximum && s == *throughMaximum) name += tr(" (through the maximum)");
+        if (firstPlane_->findText(name) >= 0) continue;  // a default that also holds the maximum
+        firstPlane_->addItem(name, choice);
+        secondPlane_->addItem(name, choice);
     }
     const int f = firstPlane_->findText(first), g = secondPlane_->findText(second);
     firstPlane_->setCurrentIndex(f >= 0 ? f : 0);

@@ -85,9 +85,10 @@ int CheckEachFile(const std::vector<std::string>& args, bool repair, const std::
     for (const std::string& error : expanded.errors) errors << program << ": " << error << "\n";
     bool anyFailed = false;
     for (const std::string& file : expanded.files) {
-        const FileCheckResult result = CheckFile(file, repair, userDataFolder);
-        anyFailed = anyFailed || (!result.skipped && !result.ok());
-        visit(result);
+        for (const FileCheckResult& result : CheckDataSets(file, repair, userDataFolder)) {
+            anyFailed = anyFailed || (!result.skipped && !result.ok());
+            visit(result);
+        }
     }
     if (!expanded.errors.empty()) return kUsageOrUnreadable;
     return anyFailed ? kSomeFailed : kAllLoaded;

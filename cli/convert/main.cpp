@@ -60,6 +60,12 @@ lumibench::FileCheckResult ReadFixed(const lumibench::FileCheckResult& read, con
     return CheckFile(copy, false, userDataFolder);
 }
 
+// The name the output is named after: the file, or for a container's data
+// set "<container> – <label>" with a stand-in extension for the target's to replace.
+std::string OutputNameSource(const lumibench::FileCheckResult& read) {
+    return read.container.empty() ? read.file : read.file + ".data-set";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,49 +113,51 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::string& file = inputs[i];
         progress.step(i + 1, file);
-        FileCheckResult read = CheckFile(file, options.repair, userDataFolder);
         progress.clear();
-        std::cout << file << "\n";
-        for (const std::string& notice : read.announcements) std::cout << notice << "\n";
-        if (!read.ok() && options.fix) {
-            FileCheckResult fixed = ReadFixed(read, userDataFolder);
-            if (fixed.ok()) read = std::move(fixed);
-        }
-        if (!read.ok()) {
-            anyFailed = true;
-            for (const LocatedMessage& message : read.messages.located()) {
-                std::cout << read.path << (message.line > 0 ? ":" + std::to_string(message.line) : "") << ": "
-                          << message.text << "\n";
+        for (FileCheckResult& read : CheckDataSets(file, options.repair, userDataFolder)) {
+            std::cout << read.file << "\n";
+            for (const std::string& notice : read.announcements) std::cout << notice << "\n";
+            if (!read.ok() && options.fix && read.container.empty()) {
+                FileCheckResult fixed = ReadFixed(read, userDataFolder);
+                if (fixed.ok()) read = std::move(fixed);
             }
-            continue;
+            if (!read.ok()) {
+                anyFailed = true;
+                for (const LocatedMessage& message : read.messages.located()) {
+                    std::cout << (read.member.empty() ? read.path : read.member)
+                              << (message.line > 0 ? ":" + std::to_string(message.line) : "") << ": " << message.text
+                              << "\n";
+                }
+                continue;
+            }
+            const std::string target = OutputPathFor(OutputNameSource(read), *options.to, options.out, outIsFolder);
+            // The source stays as it is whatever --force says: a conversion may
+            // drop what the target format cannot hold.
+            const auto isTarget = [&](const std::string& path) {
+                return fs::exists(target, ignored) && fs::equivalent(target, path, ignored);
+            };
+            if (isTarget(file) || isTarget(read.path)) {
+                anyFailed = true;
+                std::cout << "not written: " << target << " is the file read (--out writes elsewhere)\n";
+                continue;
+            }
+            const auto earlier = std::find_if(written.begin(), written.end(), [&](const auto& entry) { return isTarget(entry.first); });
+            if (earlier != written.end()) {
+                anyFailed = true;
+                std::cout << "not written: " << target << " was written from " << earlier->second << " in this run\n";
+                continue;
+            }
+            const WriteResult result = WritePhotometricFile(read.record, target, *options.to, options.force);
+            if (!result.ok) {
+                anyFailed = true;
+                std::cout << "not written: " << result.path << ": " << result.error
+                          << (result.error == "File exists" ? " (--force replaces it)" : "") << "\n";
+                continue;
+            }
+            written.emplace_back(result.path, read.file);
+            std::cout << "wrote " << FileFormatTitle(*options.to) << ": " << result.path << "\n";
+            for (const std::string& note : result.notes) std::cout << "  note: " << note << "\n";
         }
-        const std::string target = OutputPathFor(file, *options.to, options.out, outIsFolder);
-        // The source stays as it is whatever --force says: a conversion may
-        // drop what the target format cannot hold.
-        const auto isTarget = [&](const std::string& path) {
-            return fs::exists(target, ignored) && fs::equivalent(target, path, ignored);
-        };
-        if (isTarget(file) || isTarget(read.path)) {
-            anyFailed = true;
-            std::cout << "not written: " << target << " is the file read (--out writes elsewhere)\n";
-            continue;
-        }
-        const auto earlier = std::find_if(written.begin(), written.end(), [&](const auto& entry) { return isTarget(entry.first); });
-        if (earlier != written.end()) {
-            anyFailed = true;
-            std::cout << "not written: " << target << " was written from " << earlier->second << " in this run\n";
-            continue;
-        }
-        const WriteResult result = WritePhotometricFile(read.record, target, *options.to, options.force);
-        if (!result.ok) {
-            anyFailed = true;
-            std::cout << "not written: " << result.path << ": " << result.error
-                      << (result.error == "File exists" ? " (--force replaces it)" : "") << "\n";
-            continue;
-        }
-        written.emplace_back(result.path, file);
-        std::cout << "wrote " << FileFormatTitle(*options.to) << ": " << result.path << "\n";
-        for (const std::string& note : result.notes) std::cout << "  note: " << note << "\n";
     }
     progress.clear();
     std::cout.flush();

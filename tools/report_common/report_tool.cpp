@@ -80,30 +80,32 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
     bool first = true;
     if (json) std::cout << "[";
     for (int i = json ? 2 : 3; i < argc; ++i) {
-        const FileLoadResult loaded = LoadPhotometricFile(argv[i], loadOptions);
-        if (!loaded.ok) {
-            std::cerr << program << ": " << argv[i] << ": "
-                      << (loaded.skipped ? std::string("not a photometric file") : loaded.message) << "\n";
-            status = 1;
-            continue;
-        }
-        PhotometricRecord record = loaded.record;
-        record.Filename = argv[i];
-        if (json) {
-            std::cout << (first ? "\n" : ",\n") << ReportToJson(BuildReport(kind, record, values, units));
-            first = false;
-            continue;
-        }
-        const QString out = mode == "--pdf"
-                                ? QString::fromLocal8Bit(argv[2])
-                                : QDir(QString::fromLocal8Bit(argv[2]))
-                                      .filePath(QString::fromStdString(BatchFileName(record.Filename, i - 3, taken)));
-        QString why;
-        if (!WriteReportPdf(out, BuildReport(kind, record, values, units), identity, &why)) {
-            std::cerr << program << ": " << out.toStdString() << ": " << why.toStdString() << "\n";
-            status = 1;
-        } else {
-            std::cout << out.toStdString() << "\n";
+        for (const FileLoadResult& loaded : LoadPhotometricDataSets(argv[i], loadOptions)) {
+            if (!loaded.ok) {
+                std::cerr << program << ": " << (loaded.member.empty() ? std::string(argv[i]) : loaded.record.Filename) << ": "
+                          << (loaded.skipped ? std::string("not a photometric file") : loaded.message) << "\n";
+                status = 1;
+                continue;
+            }
+            PhotometricRecord record = loaded.record;
+            // A container's data set keeps its own name: "<container> – <variant>".
+            if (loaded.container.empty()) record.Filename = argv[i];
+            if (json) {
+                std::cout << (first ? "\n" : ",\n") << ReportToJson(BuildReport(kind, record, values, units));
+                first = false;
+                continue;
+            }
+            const QString out = mode == "--pdf"
+                                    ? QString::fromLocal8Bit(argv[2])
+                                    : QDir(QString::fromLocal8Bit(argv[2]))
+                                          .filePath(QString::fromStdString(BatchFileName(record.Filename, i - 3, taken)));
+            QString why;
+            if (!WriteReportPdf(out, BuildReport(kind, record, values, units), identity, &why)) {
+                std::cerr << program << ": " << out.toStdString() << ": " << why.toStdString() << "\n";
+                status = 1;
+            } else {
+                std::cout << out.toStdString() << "\n";
+            }
         }
     }
     if (json) std::cout << "]\n";

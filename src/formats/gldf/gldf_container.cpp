@@ -182,6 +182,9 @@ private:
     }
 
     void readMember(const GldfFile& file, GldfDataSet& set) {
+        if (FolderOf(file.contentType) != "ldc") {
+            return set.messages.add(gldf_text::NotPhotometryType(file.id, file.contentType));
+        }
         if (file.type == "url") {
             set.member = file.name;
             return set.messages.add(gldf_text::OnlyByUrl(file.name));

@@ -60,6 +60,10 @@ inline std::string UndefinedPhotometry(std::string_view emitterId, std::string_v
     return "Emitter " + Quoted(emitterId) + " uses photometry " + Quoted(photometryId) +
            ", which the product does not define.";
 }
+inline std::string NotPhotometryType(std::string_view fileId, std::string_view contentType) {
+    return "The photometry's file " + Quoted(fileId) + " has the content type " + Quoted(contentType) +
+           ", which is no photometry type (ldc/eulumdat, ldc/ies, ldc/iesxml).";
+}
 inline std::string UnsupportedPhotometry(std::string_view member, std::string_view contentType) {
     return "Photometry file " + Quoted(member) + " is of type " + Quoted(contentType) +
            ", which Lumibench does not read (EULUMDAT and IES only).";

@@ -192,8 +192,9 @@ private:
             entry.id = Attribute(variant, "id");
             entry.name = texts_.pick(Child(variant, "Name"));
             entry.productNumber = texts_.pick(Child(variant, "ProductNumber"));
-            // Emitter references sit at several depths of <Geometry> by schema version.
-            CollectAttribute(Child(variant, "Geometry"), "emitterId", entry.emitterIds);
+            // Emitter references sit at several depths (in <Geometry> or, in
+            // early containers, right in the variant) by schema version.
+            CollectAttribute(variant, "emitterId", entry.emitterIds);
             product_.variants.push_back(std::move(entry));
         }
     }

@@ -22,6 +22,7 @@ ReaderMessages GldfFailureMessages(const GldfReading& reading) {
     for (const GldfDataSet& set : reading.dataSets) {
         for (const LocatedMessage& located : set.messages.located()) message.add(MemberMessage(set, located));
     }
+    for (const std::string& note : reading.notes) message.add(note);
     return message;
 }
 

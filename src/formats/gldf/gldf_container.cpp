@@ -1,6 +1,7 @@
 #include "formats/gldf/gldf_container.h"
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <optional>
 #include <set>
@@ -26,6 +27,16 @@ constexpr std::string_view kMetaInformationXml = "meta-information.xml";
 // "other" -> "other".
 std::string FolderOf(const std::string& contentType) {
     return contentType.substr(0, contentType.find('/'));
+}
+
+// The member's time as FileDateText gives a file's: "YYYY-MM-DD HH:MM:SS", local time.
+std::string MemberDateText(std::int64_t modified) {
+    if (modified <= 0) return {};
+    const std::time_t time = static_cast<std::time_t>(modified);
+    std::tm local{};
+    if (!localtime_r(&time, &local)) return {};
+    char text[32];
+    return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) ? std::string(text) : std::string();
 }
 
 // Finds the members the product's files name and remembers which were named.
@@ -172,7 +183,7 @@ private:
             set.member = fileId;
             set.messages.add(gldf_text::UndefinedFile(photometryId, fileId));
         } else {
-            set.member = FolderOf(file->contentType) + "/" + file->name;
+            set.member = file->type == "url" ? file->name : FolderOf(file->contentType) + "/" + file->name;
             readMember(*file, set);
         }
         const GldfDataSetContext context = contextFor(photometryId, set.member);
@@ -185,10 +196,7 @@ private:
         if (FolderOf(file.contentType) != "ldc") {
             return set.messages.add(gldf_text::NotPhotometryType(file.id, file.contentType));
         }
-        if (file.type == "url") {
-            set.member = file.name;
-            return set.messages.add(gldf_text::OnlyByUrl(file.name));
-        }
+        if (file.type == "url") return set.messages.add(gldf_text::OnlyByUrl(file.name));
         if (IsUnsafeMemberName(file.name)) return set.messages.add(gldf_text::UnsafeName(file.name));
         const auto found = members_.find(file.id);
         if (found == members_.end()) return set.messages.add(gldf_text::MissingMember(set.member, file.id));
@@ -202,6 +210,8 @@ private:
         const std::optional<std::string> bytes = archive_->read(found->second, error);
         if (!bytes) return set.messages.add(error);
         bool repairedInMemory = false;
+        // As on disk, the EULUMDAT data carry the file's date.
+        if (format == MemberFormat::Eulumdat) set.record.FileDateText = MemberDateText(member.modified);
         ReadPhotometryMember(format, *bytes, noRepair_, set.record, set.messages, repairedInMemory);
         if (repairedInMemory) out_.notes.push_back(gldf_text::RepairedInMemory(member.name));
     }

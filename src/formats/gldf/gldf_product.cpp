@@ -211,6 +211,21 @@ private:
     std::map<std::string, std::vector<std::string>> equipments_;  // id -> light source texts
 };
 
+struct FirstXmlError {
+    bool seen = false;
+    std::string message;
+    int line = 0;
+};
+
+void KeepFirstError(void* userData, xmlErrorPtr error) {
+    auto* parser = static_cast<xmlParserCtxtPtr>(userData);
+    auto* first = parser ? static_cast<FirstXmlError*>(parser->_private) : nullptr;
+    if (!first || first->seen || !error || error->level < XML_ERR_ERROR) return;
+    first->seen = true;
+    first->message = error->message ? Trimmed(error->message) : std::string();
+    first->line = error->line;
+}
+
 }  // namespace
 
 ProductXmlReading ReadProductXml(std::string_view bytes) {
@@ -220,6 +235,11 @@ ProductXmlReading ReadProductXml(std::string_view bytes) {
         reading.error = gldf_text::ProductNotWellFormed("out of memory", 0);
         return reading;
     }
+    // The first error says what went wrong; later ones are its consequences
+    // ("premature end of data" after a mismatched tag).
+    FirstXmlError first;
+    context->_private = &first;
+    context->sax->serror = KeepFirstError;
     // No network, no external entities, nothing printed: the fault is reported below.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> document(
@@ -227,9 +247,8 @@ ProductXmlReading ReadProductXml(std::string_view bytes) {
                           options),
         xmlFreeDoc);
     if (!document) {
-        const xmlError* error = xmlCtxtGetLastError(context.get());
-        std::string text = error && error->message ? Trimmed(error->message) : "the document is empty";
-        reading.line = error ? error->line : 0;
+        std::string text = first.seen ? first.message : "the document is empty";
+        reading.line = first.line;
         reading.error = gldf_text::ProductNotWellFormed(text, reading.line);
         return reading;
     }

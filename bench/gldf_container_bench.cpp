@@ -19,7 +19,9 @@
 #include <vector>
 
 #include "core/message_sink.h"
-#include "formats/checked_load.h"
+#include "formats/eulumdat/eulumdat_reader.h"
+#include "formats/text/line_delimiters.h"
+#include "formats/text/text_decoding.h"
 #include "formats/gldf/gldf_reader.h"
 
 namespace {
@@ -39,18 +41,26 @@ std::string Bytes(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The first 50 corpus EULUMDAT files (by name) that load, as ldc/NN.ldt of one
-// product whose one emitter each uses; empty when the corpus has too few.
+// Corpus EULUMDAT files that load (line ends made CR LF, as makers ship
+// them), repeated as needed, as ldc/NN.ldt of one product whose emitters
+// each use one; empty when the corpus has none.
 std::string WriteContainer(const fs::path& scratch) {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(CorpusFolder() / "ldt")) files.push_back(entry.path());
     std::sort(files.begin(), files.end());
-    std::vector<std::string> members;
+    std::vector<std::string> loadable;
     for (const fs::path& file : files) {
-        if (members.size() == kPhotometries) break;
-        if (CheckFile(file.string(), false, "/nonexistent").ok()) members.push_back(Bytes(file));
+        std::string bytes = Bytes(file);
+        std::string repaired;
+        if (RepairLineDelimiters(bytes, repaired)) bytes = std::move(repaired);
+        PhotometricRecord record;
+        ReaderMessages message;
+        ReadEulumdatText(DecodeFileText(bytes), record, message);
+        if (message.empty()) loadable.push_back(std::move(bytes));
     }
-    if (members.size() < kPhotometries) return {};
+    if (loadable.empty()) return {};
+    std::vector<std::string> members;
+    for (std::size_t i = 0; i < kPhotometries; ++i) members.push_back(loadable[i % loadable.size()]);
 
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Root><Header><Manufacturer>Bench</Manufacturer>"
                       "</Header><GeneralDefinitions><Files>";
@@ -85,7 +95,7 @@ void BM_GldfContainerWithFiftyPhotometries(benchmark::State& state) {
     fs::create_directories(scratch);
     const std::string container = WriteContainer(scratch);
     if (container.empty()) {
-        state.SkipWithError("the corpus has fewer than 50 loadable EULUMDAT files");
+        state.SkipWithError("the corpus has no loadable EULUMDAT file");
         fs::remove_all(scratch);
         return;
     }

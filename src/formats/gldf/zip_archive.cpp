@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "formats/gldf/gldf_messages.h"
 #include "formats/gldf/zip_name_decoding.h"
@@ -57,8 +58,11 @@ std::unique_ptr<ZipArchive> ZipArchive::open(std::string_view bytes, std::string
 ZipArchive::~ZipArchive() = default;
 
 std::uint64_t ZipArchive::inflatedTotal() const {
+    // Sizes come from the archive's directory: a forged one must not wrap the sum round.
     std::uint64_t total = 0;
-    for (const ZipMember& member : members_) total += member.size;
+    for (const ZipMember& member : members_) {
+        total = member.size > UINT64_MAX - total ? UINT64_MAX : total + member.size;
+    }
     return total;
 }
 

@@ -56,7 +56,8 @@ std::string FormatPlainResult(const FileCheckResult& result) {
     if (result.skipped) return out + "skipped: no reader for this extension\n";
     if (result.ok()) return out + "OK: " + RecordSummaryLine(result.record) + "\n";
     for (const LocatedMessage& message : result.messages.located()) {
-        out += result.path;
+        // A container's data set: its lines are those of the member named.
+        out += result.member.empty() ? result.path : result.member;
         if (message.line > 0) out += ":" + std::to_string(message.line);
         out += ": " + TerminalEntry(message.text) + "\n";
     }
@@ -71,6 +72,10 @@ nlohmann::ordered_json ResultToJson(const FileCheckResult& result) {
     nlohmann::ordered_json out;
     PutFileName(out, "file", result.file);
     PutFileName(out, "path", result.path);
+    if (!result.container.empty()) {
+        out["container"] = JsonSafeText(result.container);
+        out["member"] = JsonSafeText(result.member);
+    }
     out["ok"] = result.ok();
     out["skipped"] = result.skipped;
     out["message"] = JsonSafeText(result.messages.text());

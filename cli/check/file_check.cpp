@@ -115,6 +115,12 @@ FileCheckResult CheckFileInRun(const std::string& file, bool repair, const std::
     return result;
 }
 
+std::vector<FileCheckResult> CheckDataSetsInRun(const std::string& file, bool repair,
+                                                const std::string& userDataFolder, RunOutputs& outputs) {
+    if (IsContainerFile(file)) return CheckDataSets(file, repair, userDataFolder);
+    return {CheckFileInRun(file, repair, userDataFolder, outputs)};
+}
+
 int CheckEachFile(const std::vector<std::string>& args, bool repair, const std::string& userDataFolder,
                   const std::string& program, std::ostream& errors,
                   const std::function<void(const FileCheckResult&)>& visit) {
@@ -122,9 +128,10 @@ int CheckEachFile(const std::vector<std::string>& args, bool repair, const std::
     for (const std::string& error : expanded.errors) errors << program << ": " << error << "\n";
     bool anyFailed = false;
     for (const std::string& file : expanded.files) {
-        const FileCheckResult result = CheckFile(file, repair, userDataFolder);
-        anyFailed = anyFailed || (!result.skipped && !result.ok());
-        visit(result);
+        for (const FileCheckResult& result : CheckDataSets(file, repair, userDataFolder)) {
+            anyFailed = anyFailed || (!result.skipped && !result.ok());
+            visit(result);
+        }
     }
     if (!expanded.errors.empty()) return kUsageOrUnreadable;
     return anyFailed ? kSomeFailed : kAllLoaded;

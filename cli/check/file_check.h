@@ -33,6 +33,11 @@ ExpandedFiles ExpandCheckArguments(const std::vector<std::string>& args);
 FileCheckResult CheckFileInRun(const std::string& file, bool repair, const std::string& userDataFolder,
                                RunOutputs& outputs);
 
+// CheckDataSets within a run that writes: a container's data sets (read in
+// memory, nothing written), or CheckFileInRun's one result for any other file.
+std::vector<FileCheckResult> CheckDataSetsInRun(const std::string& file, bool repair,
+                                                const std::string& userDataFolder, RunOutputs& outputs);
+
 // Why the "_Repaired" copy of `file` may not be written in this run; empty when it may.
 std::string RepairedCopyConflict(const std::string& file, const RunOutputs& outputs);
 

@@ -108,23 +108,27 @@ int main(int argc, char** argv) {
             if (options.json) json.add(InputErrorToJson(input.file, input.error));
             continue;
         }
-        const FileCheckResult result = CheckFileInRun(input.file, options.repair, userDataFolder, outputs);
-        std::optional<FixRun> fix;
-        if (options.fix && !result.skipped && !result.ok()) fix = RunFix(input.file, userDataFolder, outputs);
-        // A refused file whose fixed copy loads counts as loaded.
-        anyFailed = anyFailed || (!result.skipped && !result.ok() && !(fix && fix->loads()));
-        progress.clear();
-        if (options.json) {
-            // Standard output is the JSON document alone; notices go aside.
-            for (const std::string& notice : result.announcements) std::cerr << TerminalEntry(notice) << "\n";
-            nlohmann::ordered_json object = ResultToJson(result);
-            if (fix) object["fix"] = FixToJson(*fix);
-            json.add(object);
-        } else {
-            std::cout << (first ? "" : "\n") << FormatPlainResult(result);
-            if (fix) std::cout << FormatPlainFix(input.file, *fix);
-            std::cout.flush();
-            first = false;
+        for (const FileCheckResult& result : CheckDataSetsInRun(input.file, options.repair, userDataFolder, outputs)) {
+            std::optional<FixRun> fix;
+            // Fix-ups rewrite files; a container's members are never rewritten.
+            if (options.fix && result.container.empty() && !result.skipped && !result.ok()) {
+                fix = RunFix(input.file, userDataFolder, outputs);
+            }
+            // A refused file whose fixed copy loads counts as loaded.
+            anyFailed = anyFailed || (!result.skipped && !result.ok() && !(fix && fix->loads()));
+            progress.clear();
+            if (options.json) {
+                // Standard output is the JSON document alone; notices go aside.
+                for (const std::string& notice : result.announcements) std::cerr << TerminalEntry(notice) << "\n";
+                nlohmann::ordered_json object = ResultToJson(result);
+                if (fix) object["fix"] = FixToJson(*fix);
+                json.add(object);
+            } else {
+                std::cout << (first ? "" : "\n") << FormatPlainResult(result);
+                if (fix) std::cout << FormatPlainFix(input.file, *fix);
+                std::cout.flush();
+                first = false;
+            }
         }
     }
     progress.clear();

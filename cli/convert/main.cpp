@@ -67,6 +67,12 @@ lumibench::FileCheckResult ReadFixed(const lumibench::FileCheckResult& read, con
     return CheckFile(copy, false, userDataFolder);
 }
 
+// The name the output is named after: the file, or for a container's data
+// set "<container> – <label>" with a stand-in extension for the target's to replace.
+std::string OutputNameSource(const lumibench::FileCheckResult& read) {
+    return read.container.empty() ? read.file : read.file + ".data-set";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -116,52 +122,55 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::string& file = inputs[i];
         progress.step(i + 1, file);
-        FileCheckResult read = CheckFileInRun(file, options.repair, userDataFolder, outputs);
+        std::vector<FileCheckResult> dataSets = CheckDataSetsInRun(file, options.repair, userDataFolder, outputs);
         progress.clear();
-        std::cout << file << "\n";
-        for (const std::string& notice : read.announcements) std::cout << TerminalEntry(notice) << "\n";
-        if (!read.ok() && options.fix) {
-            FileCheckResult fixed = ReadFixed(read, userDataFolder, outputs);
-            if (fixed.ok()) read = std::move(fixed);
-        }
-        if (!read.ok()) {
-            anyFailed = true;
-            for (const LocatedMessage& message : read.messages.located()) {
-                std::cout << read.path << (message.line > 0 ? ":" + std::to_string(message.line) : "") << ": "
-                          << TerminalEntry(message.text) << "\n";
+        for (FileCheckResult& read : dataSets) {
+            std::cout << read.file << "\n";
+            for (const std::string& notice : read.announcements) std::cout << TerminalEntry(notice) << "\n";
+            if (!read.ok() && options.fix && read.container.empty()) {
+                FileCheckResult fixed = ReadFixed(read, userDataFolder, outputs);
+                if (fixed.ok()) read = std::move(fixed);
             }
-            continue;
-        }
-        if (!(options.transform == photometry::RecordTransform{})) {
-            photometry::TransformOutcome changed = photometry::TransformRecord(read.record, options.transform);
-            if (!changed.record) {
+            if (!read.ok()) {
                 anyFailed = true;
-                std::cout << "not changed: " << changed.refusal << "\n";
+                for (const LocatedMessage& message : read.messages.located()) {
+                    std::cout << (read.member.empty() ? read.path : read.member)
+                              << (message.line > 0 ? ":" + std::to_string(message.line) : "") << ": "
+                              << TerminalEntry(message.text) << "\n";
+                }
                 continue;
             }
-            read.record = std::move(*changed.record);
-            for (const std::string& note : changed.notes) std::cout << "  changed: " << note << "\n";
+            if (!(options.transform == photometry::RecordTransform{})) {
+                photometry::TransformOutcome changed = photometry::TransformRecord(read.record, options.transform);
+                if (!changed.record) {
+                    anyFailed = true;
+                    std::cout << "not changed: " << changed.refusal << "\n";
+                    continue;
+                }
+                read.record = std::move(*changed.record);
+                for (const std::string& note : changed.notes) std::cout << "  changed: " << note << "\n";
+            }
+            const std::string target = OutputPathFor(OutputNameSource(read), *options.to, options.out, outIsFolder);
+            // A source stays as it is whatever --force says: a conversion may
+            // drop what the target format cannot hold.
+            if (const std::string why = outputs.refusal(target); !why.empty()) {
+                anyFailed = true;
+                std::cout << "not written: " << target << ": " << why << "\n";
+                continue;
+            }
+            // Existing files were settled above; SaveFileSafely still refuses one
+            // that appears meanwhile unless --force.
+            const WriteResult result = WritePhotometricFile(read.record, target, *options.to, options.force);
+            if (!result.ok) {
+                anyFailed = true;
+                std::cout << "not written: " << result.path << ": "
+                          << (result.error == "File exists" ? std::string(kTargetExists) : result.error) << "\n";
+                continue;
+            }
+            outputs.addOutput(result.path, read.container.empty() ? file : read.file);
+            std::cout << "wrote " << FileFormatTitle(*options.to) << ": " << result.path << "\n";
+            for (const std::string& note : result.notes) std::cout << "  note: " << note << "\n";
         }
-        const std::string target = OutputPathFor(file, *options.to, options.out, outIsFolder);
-        // A source stays as it is whatever --force says: a conversion may
-        // drop what the target format cannot hold.
-        if (const std::string why = outputs.refusal(target); !why.empty()) {
-            anyFailed = true;
-            std::cout << "not written: " << target << ": " << why << "\n";
-            continue;
-        }
-        // Existing files were settled above; SaveFileSafely still refuses one
-        // that appears meanwhile unless --force.
-        const WriteResult result = WritePhotometricFile(read.record, target, *options.to, options.force);
-        if (!result.ok) {
-            anyFailed = true;
-            std::cout << "not written: " << result.path << ": "
-                      << (result.error == "File exists" ? std::string(kTargetExists) : result.error) << "\n";
-            continue;
-        }
-        outputs.addOutput(result.path, file);
-        std::cout << "wrote " << FileFormatTitle(*options.to) << ": " << result.path << "\n";
-        for (const std::string& note : result.notes) std::cout << "  note: " << note << "\n";
     }
     progress.clear();
     std::cout.flush();

@@ -4,6 +4,7 @@
 
 #include "core/message_sink.h"
 #include "core/path_text.h"
+#include "formats/gldf/gldf_reader.h"
 #include "formats/load_dispatch.h"
 #include "formats/reader_context.h"
 
@@ -47,6 +48,34 @@ FileCheckResult CheckFile(const std::string& file, bool repair, const std::strin
     }
     if (!work.empty()) result.record = std::move(work.front());
     return result;
+}
+
+bool IsContainerFile(const std::string& file) { return UpperAscii(SplitPath(file).extension) == ".GLDF"; }
+
+std::vector<FileCheckResult> CheckDataSets(const std::string& file, bool repair, const std::string& userDataFolder) {
+    if (!IsContainerFile(file)) return {CheckFile(file, repair, userDataFolder)};
+    const GldfReading reading = ReadGldfFile(file, !repair);
+    std::vector<FileCheckResult> results;
+    if (!reading.failure.empty()) {
+        FileCheckResult result;
+        result.file = result.path = result.container = file;
+        result.messages = GldfFailureMessages(reading);
+        results.push_back(std::move(result));
+        return results;
+    }
+    for (const GldfDataSet& set : reading.dataSets) {
+        FileCheckResult result;
+        result.file = set.record.Filename;
+        result.path = result.container = file;
+        result.member = set.member;
+        result.messages = set.messages;
+        result.record = set.record;
+        results.push_back(std::move(result));
+    }
+    std::string notes;
+    for (const std::string& note : reading.notes) notes += note + "\r\n";
+    if (!notes.empty()) results.front().announcements.push_back(notes);
+    return results;
 }
 
 std::vector<std::string> ReaderExtensions() {

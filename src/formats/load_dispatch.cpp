@@ -4,6 +4,7 @@
 
 #include "core/path_text.h"
 #include "formats/eulumdat/eulumdat_reader.h"
+#include "formats/gldf/gldf_reader.h"
 #include "formats/ies/ies_reader.h"
 #include "formats/tm14/tm14_reader.h"
 
@@ -36,6 +37,7 @@ const std::vector<DispatchRow>& DispatchTable() {
         {".TML", LoadTm14File, kConversionFailureTail},
         {".C1S", LoadTm14File, kConversionFailureTail},
         {".CC", LoadTm14File, kConversionFailureTail},
+        {".GLDF", LoadGldfFile, kConversionFailureTail},
     };
     return rows;
 }

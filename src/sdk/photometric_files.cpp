@@ -19,6 +19,8 @@ FileLoadResult FromCheck(FileCheckResult&& check) {
         out.messages.push_back({message.text, message.line});
     }
     out.record = std::move(check.record);
+    out.container = std::move(check.container);
+    out.member = std::move(check.member);
     return out;
 }
 
@@ -34,6 +36,14 @@ FileLoadResult Refused(const std::string& path, const std::string& reason) {
 
 FileLoadResult LoadPhotometricFile(const std::string& path, const FileLoadOptions& options) {
     return FromCheck(CheckFile(path, options.repair, UserDataFolder().string()));
+}
+
+std::vector<FileLoadResult> LoadPhotometricDataSets(const std::string& path, const FileLoadOptions& options) {
+    std::vector<FileLoadResult> out;
+    for (FileCheckResult& check : CheckDataSets(path, options.repair, UserDataFolder().string())) {
+        out.push_back(FromCheck(std::move(check)));
+    }
+    return out;
 }
 
 std::vector<std::string> PhotometricFileExtensions() {

@@ -32,9 +32,16 @@ struct FileLoadResult {
     std::string message;   // the full message text, every message followed by CR LF
     std::vector<FileMessage> messages;
     PhotometricRecord record;  // the reader's record; partial after a failure
+    std::string container;     // a GLDF container's data set: the container and
+    std::string member;        // the photometry's member in it; empty otherwise
 };
 
 FileLoadResult LoadPhotometricFile(const std::string& path, const FileLoadOptions& options = {});
+
+// Every data set of the file: one per photometry of a GLDF container (the
+// first one also failing when the container as a whole cannot be used), else
+// LoadPhotometricFile's one.
+std::vector<FileLoadResult> LoadPhotometricDataSets(const std::string& path, const FileLoadOptions& options = {});
 
 // ".ies", ".ldt", ... every extension the host loads, lower case with the dot.
 std::vector<std::string> PhotometricFileExtensions();

@@ -45,17 +45,21 @@ std::optional<std::size_t> LoadPhotometricFile(HostSession& session, std::string
         return std::nullopt;
     }
     AddData(work, session.loaded, session.messages);
-    // The receiving record is the one now listed under the work record's name;
-    // at the limit there is none and nothing is marked.
-    const std::string key = UpperAscii(FileNameOf(work.front().Filename));
-    for (std::size_t j = 0; j < session.loaded.size(); ++j) {
-        if (UpperAscii(FileNameOf(session.loaded[j].Filename)) == key) {
-            session.loaded[j].Saved = kTrue;
-            session.loaded[j].Checked = kTrue;
-            return j;
+    // The receiving records are those now listed under the work records'
+    // names (a container gives several); at the limit some have none.
+    std::optional<std::size_t> received;
+    for (const PhotometricRecord& loaded : work) {
+        const std::string key = UpperAscii(FileNameOf(loaded.Filename));
+        for (std::size_t j = 0; j < session.loaded.size(); ++j) {
+            if (UpperAscii(FileNameOf(session.loaded[j].Filename)) == key) {
+                session.loaded[j].Saved = kTrue;
+                session.loaded[j].Checked = kTrue;
+                if (!received) received = j;
+                break;
+            }
         }
     }
-    return std::nullopt;
+    return received;
 }
 
 DropResult LoadDroppedFiles(HostSession& session, const std::vector<std::string>& paths) {

@@ -28,7 +28,8 @@ inline constexpr std::size_t kDropStopCount = 24;
 
 // Loads one file by its extension. `tail` replaces the reader's own failure
 // tail when given (the command line passes kCommandLineFailureTail). Returns
-// the 0-based record that received the file, or nullopt when nothing changed
+// the 0-based record that received the file (a container's first data set), or
+// nullopt when nothing changed
 // (unknown extension, reader failure shown to the user, or the 25 limit).
 std::optional<std::size_t> LoadPhotometricFile(HostSession& session, std::string path,
                                                std::optional<std::string_view> tail = {});

@@ -245,5 +245,28 @@ TEST(CheckCli, JsonCarriesTheWholeRecord) {
     EXPECT_TRUE(doc[1]["record"].is_null());
 }
 
+TEST(CheckCli, JsonGivesEachPhotometryOfAContainerItsObject) {
+    const char* corpus = std::getenv("LUMIBENCH_CORPUS");
+    if (!corpus || !fs::is_directory(corpus)) GTEST_SKIP() << "no corpus";
+    const std::string tria = (fs::path(corpus) / "gldf" / "gldf-rs__SLV - Tria 2.gldf").string();
+    const std::string empty = (fs::path(corpus) / "malformed" / "gldf" / "gldf-net__GldfWithMissingProduct.gldf").string();
+
+    const CheckRun run = RunCheck({"--json", tria, empty});
+    EXPECT_EQ(run.status, 1) << run.err;
+    const nlohmann::json doc = nlohmann::json::parse(run.out);
+    ASSERT_EQ(doc.size(), 4u);
+    const std::vector<std::string> members = {"ldc/narrow.ldt", "ldc/middle.ldt", "ldc/wide.ldt"};
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        EXPECT_EQ(doc[i]["container"], tria);
+        EXPECT_EQ(doc[i]["member"], members[i]);
+        EXPECT_TRUE(doc[i]["ok"].get<bool>()) << doc[i]["message"];
+        EXPECT_EQ(doc[i]["record"]["Filename"], doc[i]["file"]);
+    }
+    EXPECT_EQ(doc[1]["file"], tria + " \u2013 middle");
+    EXPECT_EQ(doc[3]["container"], empty);
+    EXPECT_FALSE(doc[3]["ok"].get<bool>());
+    EXPECT_EQ(doc[3]["message"], "The container holds no product.xml, so it describes no product; nothing was loaded.\r\n");
+}
+
 }  // namespace
 }  // namespace lumibench

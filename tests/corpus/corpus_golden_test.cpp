@@ -147,8 +147,11 @@ std::vector<std::string> CurrentOutcomes(const fs::path& corpus, const fs::path&
         fs::create_directories(folder);
         const fs::path copy = folder / source.filename();
         fs::copy_file(source, copy);
-        const FileCheckResult result = CheckFile(copy.string(), /*repair=*/true, (scratch / "data").string());
-        lines.push_back(relative + "\t" + Outcome(result, result.path != copy.string()));
+        // A container gives a line per photometry, named "container::member".
+        for (const FileCheckResult& result : CheckDataSets(copy.string(), /*repair=*/true, (scratch / "data").string())) {
+            const std::string name = result.member.empty() ? relative : relative + "::" + result.member;
+            lines.push_back(name + "\t" + Outcome(result, result.path != copy.string()));
+        }
         fs::remove_all(folder);
     }
     return lines;

@@ -141,6 +141,7 @@ application/x-cibse-tm14 *.cib
 application/x-cibse-tm14 *.tml
 application/x-cibse-tm14 *.c1s
 application/x-cibse-tm14 *.cc
+application/x-gldf *.gldf
 ROWS
     for magic in IESNA IES:LM-63 CIBSE/1; do
       grep -aq "$magic" "$mime/magic" || fail "no magic $magic"

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 #include "platform/settings_store.h"
@@ -471,6 +472,30 @@ TEST(RecoveryFile, UnsavedRecordsComeBackOnceWhenWanted) {
     EXPECT_EQ(TakeRecoveredRecords(file).size(), 2u);
     EXPECT_EQ(WriteRecoveryFile(file, "Data Exchange", {loaded[0]}), 0);  // nothing unsaved: nothing kept
     std::filesystem::remove_all(folder);
+}
+
+TEST(LoadedFilesList, AContainerListsEachPhotometryCheckedAndSaved) {
+    const char* corpus = std::getenv("LUMIBENCH_CORPUS");
+    const std::filesystem::path container =
+        std::filesystem::path(corpus ? corpus : "") / "gldf" / "gldf-rs__SLV - Tria 2.gldf";
+    if (!corpus || !std::filesystem::exists(container)) GTEST_SKIP() << "no corpus";
+    MemorySettingsStore store;
+    RecordingMessageSink messages;
+    HostSession session(store, messages);
+    session.loaded.push_back(Named("first.ies", false));
+    session.loaded[0].Saved = kTrue;
+
+    EXPECT_EQ(LoadPhotometricFile(session, container.string()), std::optional<std::size_t>(1));
+    const std::vector<ListLine> expected = {{"first.ies", false, false},
+                                            {"gldf-rs__SLV - Tria 2.gldf \u2013 comb Em - no Em - -", false, true},
+                                            {"gldf-rs__SLV - Tria 2.gldf \u2013 middle", false, true},
+                                            {"gldf-rs__SLV - Tria 2.gldf \u2013 wide", false, true}};
+    EXPECT_EQ(ListLines(session.loaded), expected);
+    for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(session.loaded[i].Saved, kTrue);
+    // Loading it again replaces its lines in place.
+    EXPECT_EQ(LoadPhotometricFile(session, container.string()), std::optional<std::size_t>(1));
+    EXPECT_EQ(session.loaded.size(), 4u);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST(CloseCheckedFiles, QuestionsAndResult) {

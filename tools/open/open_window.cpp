@@ -54,6 +54,11 @@ std::string S(const QString& s) { return s.toStdString(); }
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
+// A container's photometry goes by its data set's name ("x.gldf – variant").
+std::string ShownName(const OpenEntry& e) {
+    return e.result.member.empty() ? e.chosenPath : e.result.record.Filename;
+}
+
 QString MessagesText(const FileLoadResult& r) {
     QString text;
     for (const auto& m : r.messages) {
@@ -198,9 +203,12 @@ void OpenWindow::addFiles(const std::vector<std::string>& paths) {
     for (const auto& path : paths) {
         // The same file chosen twice is listed once, with its latest result.
         std::erase_if(entries_, [&](const OpenEntry& e) { return e.chosenPath == path; });
-        OpenEntry entry{path, LoadPhotometricFile(path), false};
-        if (std::string text = NoticeFor(path, entry.result, false); !text.empty()) notices.push_back(std::move(text));
-        entries_.push_back(std::move(entry));
+        // A GLDF container lists each of its photometries as its own entry.
+        for (FileLoadResult& result : LoadPhotometricDataSets(path)) {
+            OpenEntry entry{path, std::move(result), false};
+            if (std::string text = NoticeFor(path, entry.result, false); !text.empty()) notices.push_back(std::move(text));
+            entries_.push_back(std::move(entry));
+        }
     }
     relist();
     files_->setCurrentRow(static_cast<int>(entries_.size()) - 1);
@@ -223,7 +231,7 @@ void OpenWindow::relist() {
     for (const auto& e : entries_) {
         const bool ok = e.result.ok && !e.result.skipped;
         (ok ? ready : refused) += 1;
-        QString text = Q(FileName(e.chosenPath));
+        QString text = Q(FileName(ShownName(e)));
         if (!ok) {
             const QString reason = e.result.skipped ? QStringLiteral("not a photometric file")
                                                     : MessagesText(e.result).section(QLatin1Char('\n'), 0, 0);
@@ -249,17 +257,19 @@ void OpenWindow::showSelected() {
         return;
     }
     const OpenEntry& e = entries_[static_cast<std::size_t>(row)];
-    QString text = Q(e.chosenPath) + "\n";
+    QString text = Q(ShownName(e)) + "\n";
+    if (!e.result.member.empty()) text += QStringLiteral("Member ") + Q(e.result.member) + "\n";
     if (e.result.skipped) text += QStringLiteral("Not a photometric file: its extension is none the host loads.\n");
     else if (e.result.ok) text += QStringLiteral("Loads.\n");
     else text += QStringLiteral("Refused.\n");
-    if (e.result.ok && e.result.path != e.chosenPath && !e.result.path.empty()) {
+    if (e.result.ok && e.result.member.empty() && e.result.path != e.chosenPath && !e.result.path.empty()) {
         text += QStringLiteral("Read from ") + Q(e.result.path) + "\n";
     }
     text += MessagesText(e.result);
     checkResult_->setPlainText(text);
-    preview_->show(e.result.ok ? &e.result.record : nullptr, FileName(e.chosenPath));
-    repair_->setEnabled(!e.result.ok && !e.result.skipped);
+    preview_->show(e.result.ok ? &e.result.record : nullptr, FileName(ShownName(e)));
+    // Fix-ups rewrite a file; a container's members are never rewritten.
+    repair_->setEnabled(!e.result.ok && !e.result.skipped && e.result.member.empty());
 }
 
 void OpenWindow::removeSelected() {

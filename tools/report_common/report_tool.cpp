@@ -115,35 +115,38 @@ int RunWithoutWindow(int argc, char** argv, ReportKind kind) {
     bool first = true;
     if (json) std::cout << "[";
     for (int i = firstFile; i < argc; ++i) {
-        const FileLoadResult loaded = LoadPhotometricFile(argv[i], loadOptions);
-        if (loaded.path != argv[i]) outputs.addInput(loaded.path);
-        if (!loaded.ok) {
-            std::cerr << program << ": " << argv[i] << ": "
-                      << (loaded.skipped ? std::string("not a photometric file") : TerminalEntry(loaded.message)) << "\n";
-            status = 1;
-            continue;
-        }
-        PhotometricRecord record = loaded.record;
-        record.Filename = argv[i];
-        if (json) {
-            std::cout << (first ? "\n" : ",\n") << ReportToJson(BuildReport(kind, record, values, units));
-            first = false;
-            continue;
-        }
-        const std::string out =
-            mode == "--pdf" ? std::string(argv[2]) : InFolder(argv[2], BatchFileName(record.Filename, i - 3, taken));
-        if (const std::string why = outputs.refusal(out); !why.empty()) {
-            std::cerr << program << ": not written: " << out << ": " << why << "\n";
-            status = 1;
-            continue;
-        }
-        QString why;
-        if (!WriteReportPdf(out, BuildReport(kind, record, values, units), identity, &why)) {
-            std::cerr << program << ": " << out << ": " << why.toStdString() << "\n";
-            status = 1;
-        } else {
-            outputs.addOutput(out, argv[i]);
-            std::cout << out << "\n";
+        for (const FileLoadResult& loaded : LoadPhotometricDataSets(argv[i], loadOptions)) {
+            if (loaded.container.empty() && loaded.path != argv[i]) outputs.addInput(loaded.path);
+            if (!loaded.ok) {
+                std::cerr << program << ": " << (loaded.member.empty() ? std::string(argv[i]) : loaded.record.Filename)
+                          << ": " << (loaded.skipped ? std::string("not a photometric file") : TerminalEntry(loaded.message))
+                          << "\n";
+                status = 1;
+                continue;
+            }
+            PhotometricRecord record = loaded.record;
+            // A container's data set keeps its own name: "<container> – <variant>".
+            if (loaded.container.empty()) record.Filename = argv[i];
+            if (json) {
+                std::cout << (first ? "\n" : ",\n") << ReportToJson(BuildReport(kind, record, values, units));
+                first = false;
+                continue;
+            }
+            const std::string out =
+                mode == "--pdf" ? std::string(argv[2]) : InFolder(argv[2], BatchFileName(record.Filename, i - 3, taken));
+            if (const std::string why = outputs.refusal(out); !why.empty()) {
+                std::cerr << program << ": not written: " << out << ": " << why << "\n";
+                status = 1;
+                continue;
+            }
+            QString why;
+            if (!WriteReportPdf(out, BuildReport(kind, record, values, units), identity, &why)) {
+                std::cerr << program << ": " << out << ": " << why.toStdString() << "\n";
+                status = 1;
+            } else {
+                outputs.addOutput(out, argv[i]);
+                std::cout << out << "\n";
+            }
         }
     }
     if (json) std::cout << "]\n";

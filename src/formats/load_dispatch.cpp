@@ -6,6 +6,8 @@
 #include "formats/eulumdat/eulumdat_reader.h"
 #include "formats/ies/ies_reader.h"
 #include "formats/tm14/tm14_reader.h"
+#include "formats/tm33/tm33_reader.h"
+#include "formats/xml_dispatch.h"
 
 namespace lumibench {
 
@@ -36,6 +38,8 @@ const std::vector<DispatchRow>& DispatchTable() {
         {".TML", LoadTm14File, kConversionFailureTail},
         {".C1S", LoadTm14File, kConversionFailureTail},
         {".CC", LoadTm14File, kConversionFailureTail},
+        {".XML", LoadXmlFile, kConversionFailureTail},
+        {".JSON", LoadAtlaJsonFile, kConversionFailureTail},
     };
     return rows;
 }

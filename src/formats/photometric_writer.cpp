@@ -3,6 +3,7 @@
 #include "formats/eulumdat/eulumdat_writer.h"
 #include "formats/ies/ies_writer.h"
 #include "formats/tm14/tm14_writer.h"
+#include "formats/tm33/tm33_writer.h"
 
 namespace lumibench {
 
@@ -12,6 +13,8 @@ WrittenText WritePhotometricText(const PhotometricRecord& record, WriteFormat fo
     case WriteFormat::Ies2019: return WriteIesText(record, IesEdition::Lm63_2019);
     case WriteFormat::Eulumdat: return WriteEulumdatText(record, fileName);
     case WriteFormat::Tm14: return WriteTm14Text(record);
+    case WriteFormat::Tm33: return WriteTm33Text(record);
+    case WriteFormat::AtlaJson: return WriteAtlaJsonText(record);
     case WriteFormat::Ies2002: break;
     }
     return WriteIesText(record, IesEdition::Lm63_2002);

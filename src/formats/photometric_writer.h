@@ -1,5 +1,5 @@
 #pragma once
-// One entry to the three writers, by output format.
+// One entry to the writers, by output format.
 
 #include <string_view>
 
@@ -8,7 +8,7 @@
 
 namespace lumibench {
 
-enum class WriteFormat { Ies2002, Ies2019, Ies1995, Eulumdat, Tm14 };
+enum class WriteFormat { Ies2002, Ies2019, Ies1995, Eulumdat, Tm14, Tm33, AtlaJson };
 
 // `fileName` is the name the file will have (EULUMDAT writes it into the file).
 WrittenText WritePhotometricText(const PhotometricRecord& record, WriteFormat format, std::string_view fileName);

@@ -93,17 +93,23 @@ private:
 
     // A document of ours keeps its keyword lines in its record block; the
     // header still wins where someone changed a value since.
-    void setKeyword(PhotometricRecord& record, const std::string& tag, const std::string& value) {
+    void setKeyword(PhotometricRecord& record, std::string tag, const std::string& value) {
         std::string* field = KeywordField(record, tag);
         if (document_.recordBlock) {
             if (field == nullptr && tag != "[TESTLAB]") return;
             const std::vector<HeaderLine> lines = SplitHeaderLines(record.Keywords);
+            // Files of the 1995 edition date themselves with [DATE].
+            if (tag == "[ISSUEDATE]" && !KeywordValue(lines, tag) && KeywordValue(lines, "[DATE]")) tag = "[DATE]";
+            if (KeywordValue(lines, tag) == value) return;
             for (std::size_t i = lines.size(); i-- > 0;) {
                 if (lines[i].tag != tag) continue;
-                if (lines[i].value != value) {
-                    record.Keywords[i] = tag + " " + value;
-                    if (field) *field = value;
-                }
+                // The edited value replaces the line and its "[MORE]" continuations.
+                std::size_t end = i + 1;
+                while (end < lines.size() && lines[end].tag == "[MORE]") ++end;
+                record.Keywords.erase(record.Keywords.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                      record.Keywords.begin() + static_cast<std::ptrdiff_t>(end));
+                record.Keywords[i] = tag + " " + value;
+                if (field) *field = value;
                 return;
             }
             if (value == kTm33Placeholder) return;

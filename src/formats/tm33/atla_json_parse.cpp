@@ -11,7 +11,8 @@ namespace lumibench {
 namespace {
 
 namespace text = tm33_text;
-using Json = nlohmann::json;
+// Members in document order, so that keyword lines follow the document.
+using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kRecordBlockKey = "lumibenchRecord";
 

@@ -71,7 +71,8 @@ private:
         if (!table(emitter, record)) return;
         if (!anglesFit(record, emitter.dataLine)) return;
         lampData(emitter, record, block);
-        if (ScanMaximumAndPole(record)) message_.add(ies::kPoleNotEqual, emitter.dataLine);
+        // As in IES files, only type C data meet at a pole.
+        if (ScanMaximumAndPole(record) && record.PhotometricType == 1) message_.add(ies::kPoleNotEqual, emitter.dataLine);
         record.OptionalData = OptionalData(emitter);
     }
 

@@ -26,6 +26,23 @@ struct ContextFree {
 };
 using DocumentPtr = std::unique_ptr<xmlDoc, DocumentFree>;
 
+struct FirstError {
+    bool seen = false;
+    std::string text;
+    int line = 0;
+};
+
+void KeepFirstError(void* data, xmlError* error) {
+    auto* context = static_cast<xmlParserCtxt*>(data);
+    auto* first = context ? static_cast<FirstError*>(context->_private) : nullptr;
+    if (first == nullptr || first->seen || error == nullptr || error->level < XML_ERR_ERROR) return;
+    first->seen = true;
+    std::string_view text = error->message ? error->message : "unreadable";
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
+    first->text = text;
+    first->line = error->line;
+}
+
 std::string_view NameOf(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
 
 bool Is(const xmlNode* node, std::string_view name) { return NameOf(node) == name; }
@@ -329,16 +346,20 @@ bool ParseTm33Xml(std::string_view bytes, Tm33Document& document, ReaderMessages
     }
     std::unique_ptr<xmlParserCtxt, ContextFree> context(xmlNewParserCtxt());
     if (!context) throw std::bad_alloc();
+    // The first fault is the one to report; later ones follow from it. The
+    // handler also keeps libxml2 from printing anything.
+    FirstError first;
+    context->_private = &first;
+    context->sax->serror = KeepFirstError;
     // No network, no external entities or DTDs: a document is read from its own bytes.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_BIG_LINES | XML_PARSE_NOERROR |
-                        XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
+    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_BIG_LINES | XML_PARSE_NOWARNING |
+                        XML_PARSE_COMPACT;
     DocumentPtr doc(xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr,
                                       nullptr, options));
     if (!doc) {
-        const xmlError* error = xmlCtxtGetLastError(context.get());
-        std::string detail = error && error->message ? std::string(Trim(error->message)) : "unreadable";
+        std::string detail = first.seen ? first.text : "unreadable";
         if (!detail.ends_with('.')) detail.push_back('.');
-        message.add(text::NotWellFormedXml(detail), error ? error->line : 0);
+        message.add(text::NotWellFormedXml(detail), first.line);
         return false;
     }
     xmlNode* root = xmlDocGetRootElement(doc.get());

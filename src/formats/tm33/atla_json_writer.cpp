@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cmath>
 
 #include "formats/text/field_reader.h"
 #include "formats/tm33/tm33_header_map.h"
@@ -24,8 +25,16 @@ std::string KeyOf(std::string_view element) {
     return key;
 }
 
-// A number as its shortest text reads: a single stays the single it was.
-Json Number(double value) { return ParseDouble(PlainNumber(value)).value_or(0.0); }
+// A number as its shortest text reads: a single stays the single it was, and
+// whole numbers are written without a fraction.
+Json Number(double value) {
+    const double shortest = ParseDouble(PlainNumber(value)).value_or(0.0);
+    constexpr double kExactWhole = 9007199254740992.0;  // 2^53
+    if (shortest == std::floor(shortest) && std::fabs(shortest) < kExactWhole) {
+        return static_cast<std::int64_t>(shortest);
+    }
+    return shortest;
+}
 
 class JsonWriting {
 public:

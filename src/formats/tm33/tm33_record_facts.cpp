@@ -1,7 +1,9 @@
 #include "formats/tm33/tm33_record_facts.h"
 
 #include <algorithm>
+#include <charconv>
 
+#include "formats/text/field_reader.h"
 #include "formats/text/text_decoding.h"
 #include "formats/tm33/tm33_header_map.h"
 
@@ -60,7 +62,17 @@ std::string Tm33RecordFacts::symmetryName() const {
 }
 
 double Tm33RecordFacts::millimetres(float value) const {
-    return static_cast<double>(value) * (record_.UnitsType == 1 ? kMillimetresPerFoot : kMillimetresPerMetre);
+    const double perUnit = record_.UnitsType == 1 ? kMillimetresPerFoot : kMillimetresPerMetre;
+    const double exact = static_cast<double>(value) * perUnit;
+    // The fewest digits that the reader turns back into the same single:
+    // 1.17 m is written as 1170 mm, not as the product's 1169.9999570846558.
+    for (int digits = 1; digits <= 17; ++digits) {
+        char text[64];
+        const auto end = std::to_chars(text, text + sizeof text, exact, std::chars_format::scientific, digits - 1).ptr;
+        const std::optional<double> rounded = ParseDouble(std::string_view(text, static_cast<std::size_t>(end - text)));
+        if (rounded && static_cast<float>(*rounded / perUnit) == value) return *rounded;
+    }
+    return exact;
 }
 
 Tm33RecordBlock Tm33RecordFacts::block() const {

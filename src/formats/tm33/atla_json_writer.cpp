@@ -91,11 +91,9 @@ private:
     Json emitter() {
         Json emitter;
         emitter["quantity"] = record_.LampCount;
-        if (!record_.LampKeyword.empty() || !facts_.all(kEmitterDescriptionTag).empty()) {
-            emitter["description"] = facts_.all(kEmitterDescriptionTag).back();
-        }
-        if (const std::vector<std::string> catalog = facts_.all(kEmitterCatalogTag); !catalog.empty()) {
-            emitter["catalogNumber"] = catalog.back();
+        if (const std::optional<std::string> lamp = facts_.value(kEmitterDescriptionTag)) emitter["description"] = *lamp;
+        if (const std::optional<std::string> catalog = facts_.value(kEmitterCatalogTag)) {
+            emitter["catalogNumber"] = *catalog;
         }
         if (!facts_.absolute()) emitter["ratedLumens"] = Number(record_.LumensPerLamp);
         emitter["inputWatts"] = Number(record_.InputWatts);
@@ -112,7 +110,8 @@ private:
         for (float angle : record_.HorAngles) horizontal.push_back(Number(angle));
         for (float angle : record_.VertAngles) vertical.push_back(Number(angle));
         for (const std::vector<double>& plane : record_.Candela) {
-            for (double value : plane) values.push_back(Number(value));
+            // Candela values are doubles of their own and are written as such.
+            for (double value : plane) values.push_back(std::isfinite(value) ? value : 0.0);
         }
         data["horizontalAngles"] = std::move(horizontal);
         data["verticalAngles"] = std::move(vertical);

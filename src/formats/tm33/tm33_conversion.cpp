@@ -42,6 +42,13 @@ std::string Normalised(std::string_view text) {
     return out;
 }
 
+std::string_view Trimmed(std::string_view text) {
+    constexpr std::string_view blanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 std::string AngleText(double angle) { return PlainNumber(angle); }
 
 class Conversion {
@@ -97,11 +104,14 @@ private:
     void setKeyword(PhotometricRecord& record, std::string tag, const std::string& value) {
         std::string* field = KeywordField(record, tag);
         if (document_.recordBlock) {
+            // Our writers' placeholder stands for a value the record did not have.
             if (field == nullptr && tag != "[TESTLAB]") return;
+            if (value == kTm33Placeholder) return;
             const std::vector<HeaderLine> lines = SplitHeaderLines(record.Keywords);
             // Files of the 1995 edition date themselves with [DATE].
             if (tag == "[ISSUEDATE]" && !KeywordValue(lines, tag) && KeywordValue(lines, "[DATE]")) tag = "[DATE]";
-            if (KeywordValue(lines, tag) == value) return;
+            // Documents trim their texts; a keyword's own blanks are no edit.
+            if (const auto kept = KeywordValue(lines, tag); kept && Trimmed(*kept) == Trimmed(value)) return;
             for (std::size_t i = lines.size(); i-- > 0;) {
                 if (lines[i].tag != tag) continue;
                 // The edited value replaces the line and its "[MORE]" continuations.
@@ -113,7 +123,6 @@ private:
                 if (field) *field = value;
                 return;
             }
-            if (value == kTm33Placeholder) return;
         }
         record.Keywords.push_back(tag + " " + value);
         if (field) {

@@ -35,6 +35,12 @@ std::string Tm33RecordFacts::required(std::string_view element, std::string_view
     return std::string(kTm33Placeholder);
 }
 
+std::optional<std::string> Tm33RecordFacts::value(std::string_view tag) const {
+    std::optional<std::string> found = KeywordValue(lines_, tag);
+    if (found) *found = DocumentText(*found);
+    return found;
+}
+
 std::vector<std::string> Tm33RecordFacts::all(std::string_view tag) const {
     std::vector<std::string> values;
     for (const HeaderLine& line : lines_) {

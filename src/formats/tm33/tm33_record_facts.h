@@ -20,6 +20,8 @@ public:
     std::optional<std::string> header(std::string_view element) const;
     // The same, or the placeholder (with a note) where the format requires a value.
     std::string required(std::string_view element, std::string_view tag) const;
+    // The value of a keyword with its "[MORE]" continuations; nullopt when missing.
+    std::optional<std::string> value(std::string_view tag) const;
     // Every value of a tag that may repeat ("[OTHER]" lines become comments).
     std::vector<std::string> all(std::string_view tag) const;
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <string_view>
 
 #include "formats/tm33/tm33_header_map.h"
@@ -67,6 +69,15 @@ std::string Escaped(std::string_view text, bool& dropped) {
         }
     }
     return out;
+}
+
+// Candela values are doubles of their own: the shortest text of the double
+// itself, never an exponent, so that it reads back bit for bit.
+void AppendExactNumber(std::string& out, double value) {
+    if (!std::isfinite(value)) value = 0;
+    char text[400];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr;
+    out.append(text, end);
 }
 
 class XmlWriting {
@@ -150,9 +161,8 @@ private:
         text_ += "  <Emitter>\n";
         number(4, "Quantity", record_.LampCount);
         element(4, "Description", facts_.required("Description", kEmitterDescriptionTag));
-        if (!record_.LampcatKeyword.empty() || facts_.all(kEmitterCatalogTag).size() == 1) {
-            const std::vector<std::string> catalog = facts_.all(kEmitterCatalogTag);
-            if (!catalog.empty()) element(4, "CatalogNumber", catalog.back());
+        if (const std::optional<std::string> catalog = facts_.value(kEmitterCatalogTag)) {
+            element(4, "CatalogNumber", *catalog);
         }
         if (!facts_.absolute()) number(4, "RatedLumens", record_.LumensPerLamp);
         number(4, "InputWattage", record_.InputWatts);
@@ -194,7 +204,7 @@ private:
                 text_ += "\" v=\"";
                 AppendPlainNumber(text_, record_.VertAngles[j]);
                 text_ += "\">";
-                AppendPlainNumber(text_, record_.Candela[i][j]);
+                AppendExactNumber(text_, record_.Candela[i][j]);
                 text_ += "</IntData>\n";
             }
         }

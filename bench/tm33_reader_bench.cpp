@@ -39,7 +39,7 @@ PhotometricRecord Grid(float cStep, float gammaStep) {
         for (float g : r.VertAngles) {
             const double rad = g * 3.14159265358979 / 180.0;
             plane.push_back(std::round(1000.0 * (0.6 + 0.4 * std::sin(rad)) * std::max(0.0, std::cos(rad)) *
-                                       (1.0 + 0.1 * std::cos(c * 3.14159265358979 / 90.0)) * 1000.0) / 1000.0);
+                                       (1.0 + 0.1 * std::sin(rad) * std::cos(c * 3.14159265358979 / 90.0)) * 1000.0) / 1000.0);
         }
     }
     r.HorAngleCount = static_cast<std::int16_t>(r.HorAngles.size());

@@ -106,6 +106,7 @@ TEST(Tm33Writer, KeptDocumentPartsSurviveAndEditsWin) {
         "<ColorRendering><CIE_CRI><Ra>92</Ra></CIE_CRI></ColorRendering>"
         "<LuminousData><LuminousIntensity><IntData h=\"0\" v=\"0\">5</IntData><IntData h=\"0\" v=\"90\">1</IntData>"
         "</LuminousIntensity><LuminousFlux>12</LuminousFlux></LuminousData>"
+        "<RadiantData><RadiantIntensity><IntData h=\"0\" v=\"0\">3</IntData></RadiantIntensity></RadiantData>"
         "<SpectralData><EmitterSpectral><NumberWavelength>2</NumberWavelength><PwrData w=\"450\">1</PwrData>"
         "<PwrData w=\"550\">0.5</PwrData></EmitterSpectral></SpectralData></Emitter>"
         "<CustomData><Name>Other</Name><UniqueIdentifier>u</UniqueIdentifier><x xmlns=\"urn:x\">1</x></CustomData>"
@@ -119,7 +120,7 @@ TEST(Tm33Writer, KeptDocumentPartsSurviveAndEditsWin) {
     EXPECT_EQ(second.OptionalData, first.OptionalData);
     for (const char* part : {"<Ra>92</Ra>", "<PwrData w=\"550\">0.5</PwrData>", "<LuminousFlux>12</LuminousFlux>",
                              "<MeasurementEquipment>G1</MeasurementEquipment>", "<x xmlns=\"urn:x\">1</x>",
-                             "<Shape>Align_X</Shape>"}) {
+                             "<Shape>Align_X</Shape>", "<IntData h=\"0\" v=\"0\">3</IntData>"}) {
         EXPECT_NE(written.text.find(part), std::string::npos) << part;
     }
     // Someone changes the manufacturer in the written document: the header wins over our block.

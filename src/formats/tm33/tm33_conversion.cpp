@@ -152,16 +152,9 @@ private:
             return false;
         }
         std::vector<double> horizontal, vertical;
-        horizontal.reserve(64);
-        vertical.reserve(256);
         for (const Tm33Point& point : emitter.points) {
-            // Values come plane by plane almost always: the last angle seen is the usual match.
-            if (horizontal.empty() || horizontal.back() != point.horizontal) horizontal.push_back(point.horizontal);
-            if (vertical.empty() || vertical.back() != point.vertical) vertical.push_back(point.vertical);
-        }
-        for (auto* list : {&horizontal, &vertical}) {
-            std::sort(list->begin(), list->end());
-            list->erase(std::unique(list->begin(), list->end()), list->end());
+            AddSorted(horizontal, point.horizontal);
+            AddSorted(vertical, point.vertical);
         }
         if (horizontal.size() > kMaxAngles || vertical.size() > kMaxAngles) {
             message_.add(text::kTooManyAngles, emitter.dataLine);
@@ -209,6 +202,17 @@ private:
         record.HorAngleCount = static_cast<std::int16_t>(record.HorAngles.size());
         record.VertAngleCount = static_cast<std::int16_t>(record.VertAngles.size());
         return true;
+    }
+
+    // Keeps `list` sorted and free of repeats. Values come plane by plane, in
+    // order, almost always: a new value is then the last, a known one is found.
+    static void AddSorted(std::vector<double>& list, double value) {
+        if (list.empty() || value > list.back()) {
+            list.push_back(value);
+            return;
+        }
+        const auto at = std::lower_bound(list.begin(), list.end(), value);
+        if (*at != value) list.insert(at, value);
     }
 
     static std::size_t IndexOf(const std::vector<double>& list, double value, std::size_t guess) {

@@ -177,6 +177,8 @@ TEST(Tm33Reader, BrokenDocumentsAreRefusedWithTheirLine) {
          "Photometry type \"Custom\" is not type C, B or A.\r\n", 13},
         {Standard("<Metric>Radiant</Metric>\n" + point),
          "The intensity values are Radiant, not luminous; only luminous intensity can be read.\r\n", 12},
+        {Standard(kQuadGrid).replace(Standard(kQuadGrid).find(">1500<"), 6, ">1e39<"),
+         "Overflow: a number is too large for its field.\r\n", 9},
         {Standard(kQuadGrid).replace(Standard(kQuadGrid).find("<Emitter>"), 9, "<Emitter><Quantity>two</Quantity>"),
          "Quantity must be a number; found \"two\".\r\n", 9},
     };
@@ -239,6 +241,8 @@ TEST(AtlaJsonReader, BrokenDocumentsAreRefusedWithTheirLine) {
         {shortList, "\"intensities\" holds 5 values; the angles need 6.\r\n", 11},
         {"[1, 2]", "The document is not valid JSON: the document is not an object.\r\n", 1},
         {R"({"header": {}})", "The document describes no emitter (no Emitter element).\r\n", 1},
+        {"{\"emitters\": " + std::string(70, '[') + std::string(70, ']') + "}",
+         "The document is not valid JSON: it is nested more than 64 levels deep.\r\n", 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.document);

@@ -15,6 +15,7 @@ namespace text = tm33_text;
 using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kRecordBlockKey = "lumibenchRecord";
+constexpr int kMaxDepth = 64;
 
 // JSON keeps no positions: a fault points at the line of the `nth` (0-based)
 // occurrence of its key, which for a document of one emitter is exact.
@@ -213,19 +214,28 @@ private:
 
     void readRecordBlock(const Json& value) {
         Tm33RecordBlock& block = document_.recordBlock.emplace();
-        block.unitsType = value.value("unitsType", std::int16_t{2});
-        block.photometricType = value.value("photometricType", std::int16_t{0});
+        block.unitsType = Whole16(value.value("unitsType", 2.0));
+        block.photometricType = Whole16(value.value("photometricType", 0.0));
         block.keywords = value.value("keywords", std::vector<std::string>{});
         block.otherKeywordText = value.value("otherKeywordText", std::string{});
         block.keywordFields = value.value("keywordFields", std::vector<std::string>{});
         if (value.contains("tilt") && value["tilt"].is_object()) {
             const Json& tilt = value["tilt"];
-            block.tiltIncl = tilt.value("incl", std::int16_t{0});
-            block.lampGeometry = tilt.value("geometry", std::int16_t{0});
-            block.tiltAngles = tilt.value("angles", std::vector<float>{});
-            block.tiltFactors = tilt.value("factors", std::vector<float>{});
+            block.tiltIncl = Whole16(tilt.value("incl", 0.0));
+            block.lampGeometry = Whole16(tilt.value("geometry", 0.0));
+            const std::vector<double> angles = tilt.value("angles", std::vector<double>{});
+            const std::vector<double> factors = tilt.value("factors", std::vector<double>{});
+            // Pairs only, of values a single holds.
+            for (std::size_t i = 0; i < angles.size() && i < factors.size() && i < 32767; ++i) {
+                const std::optional<float> angle = ParseSingle(PlainText(angles[i]));
+                const std::optional<float> factor = ParseSingle(PlainText(factors[i]));
+                block.tiltAngles.push_back(angle.value_or(0.0f));
+                block.tiltFactors.push_back(factor.value_or(0.0f));
+            }
         }
     }
+
+    static std::string PlainText(double value) { return Json(value).dump(); }
 
     std::string_view source_;
     Tm33Document& document_;
@@ -238,8 +248,18 @@ bool ParseAtlaJson(std::string_view source, Tm33Document& document, ReaderMessag
     document = Tm33Document{};
     document.notation = Tm33Notation::Json;
     Json root;
+    // Real documents nest a few levels; a limit keeps pathological nesting
+    // from exhausting the stack when kept members are written out again.
+    struct TooDeep {};
+    const auto limit = [](int depth, Json::parse_event_t, Json&) {
+        if (depth > kMaxDepth) throw TooDeep{};
+        return true;
+    };
     try {
-        root = Json::parse(source.begin(), source.end());
+        root = Json::parse(source.begin(), source.end(), limit);
+    } catch (const TooDeep&) {
+        message.add(text::NotJson("it is nested more than 64 levels deep."), 0);
+        return false;
     } catch (const Json::parse_error& error) {
         std::string detail = error.what();
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." keeps its own words.

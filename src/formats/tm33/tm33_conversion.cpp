@@ -7,6 +7,7 @@
 
 #include "formats/candela_scan.h"
 #include "formats/ies/ies_messages.h"
+#include "formats/reader_errors.h"
 #include "formats/tm33/tm33_header_map.h"
 #include "formats/tm33/tm33_messages.h"
 #include "formats/writer_common.h"
@@ -41,6 +42,8 @@ std::string Normalised(std::string_view text) {
     }
     return out;
 }
+
+bool FitsSingle(double value) { return std::fabs(value) <= std::numeric_limits<float>::max(); }
 
 std::string_view Trimmed(std::string_view text) {
     constexpr std::string_view blanks = " \t\r\n";
@@ -78,6 +81,7 @@ private:
         if (!table(emitter, record)) return;
         if (!anglesFit(record, emitter.dataLine)) return;
         lampData(emitter, record, block);
+        if (!message_.empty()) return;
         // As in IES files, only type C data meet at a pole.
         if (ScanMaximumAndPole(record) && record.PhotometricType == 1) message_.add(ies::kPoleNotEqual, emitter.dataLine);
         record.OptionalData = OptionalData(emitter);
@@ -196,6 +200,12 @@ private:
             message_.add(text::kAllCandelaZero, emitter.dataLine);
             return false;
         }
+        for (const auto* list : {&horizontal, &vertical}) {
+            if (!FitsSingle(list->front()) || !FitsSingle(list->back())) {
+                message_.add(StandardErrorDescription(ReaderErrorKind::Overflow), emitter.dataLine);
+                return false;
+            }
+        }
         record.HorAngles.assign(horizontal.begin(), horizontal.end());
         record.VertAngles.assign(vertical.begin(), vertical.end());
         closeFullCircle(emitter, record);
@@ -267,19 +277,27 @@ private:
         return false;
     }
 
+    // A value for a single-precision field; too large a value is the document's fault.
+    float single(double value) {
+        if (FitsSingle(value)) return static_cast<float>(value);
+        if (message_.empty()) message_.add(StandardErrorDescription(ReaderErrorKind::Overflow), line_);
+        return 0.0f;
+    }
+
     void lampData(const Tm33Emitter& emitter, PhotometricRecord& record, const Tm33RecordBlock* block) {
-        record.LampCount = static_cast<std::int16_t>(std::clamp(std::round(emitter.quantity.value_or(1)), -32768.0, 32767.0));
+        line_ = emitter.line;
+        record.LampCount = Whole16(emitter.quantity.value_or(1));
         // Without a word on it, rated lumens make the photometry relative.
         const bool absolute = emitter.absolute.value_or(!emitter.ratedLumens.has_value());
-        record.LumensPerLamp = absolute ? -1.0f : static_cast<float>(emitter.ratedLumens.value_or(0));
-        record.CandelaMultiplier = static_cast<float>(emitter.multiplier.value_or(1));
-        record.InputWatts = static_cast<float>(emitter.inputWatts.value_or(0));
-        record.BallastFactor = static_cast<float>(emitter.ballastFactor.value_or(1));
+        record.LumensPerLamp = absolute ? -1.0f : single(emitter.ratedLumens.value_or(0));
+        record.CandelaMultiplier = single(emitter.multiplier.value_or(1));
+        record.InputWatts = single(emitter.inputWatts.value_or(0));
+        record.BallastFactor = single(emitter.ballastFactor.value_or(1));
         record.UnitsType = block ? block->unitsType : 2;
         const double perUnit = record.UnitsType == 1 ? kMillimetresPerFoot : kMillimetresPerMetre;
-        record.Width = static_cast<float>(document_.width.value_or(0) / perUnit);
-        record.Length = static_cast<float>(document_.length.value_or(0) / perUnit);
-        record.Height = static_cast<float>(document_.height.value_or(0) / perUnit);
+        record.Width = single(document_.width.value_or(0) / perUnit);
+        record.Length = single(document_.length.value_or(0) / perUnit);
+        record.Height = single(document_.height.value_or(0) / perUnit);
         if (block) {
             record.TiltIncl = block->tiltIncl;
             record.LampGeometry = block->lampGeometry;
@@ -312,6 +330,7 @@ private:
 
     const Tm33Document& document_;
     ReaderMessages& message_;
+    int line_ = 0;
 };
 
 }  // namespace

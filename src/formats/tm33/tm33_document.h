@@ -58,6 +58,15 @@ struct Tm33RecordBlock {
     std::vector<float> tiltFactors;
 };
 
+// A count or code from a document as a 16-bit field: rounded, and held to
+// the field's range rather than wrapped.
+inline std::int16_t Whole16(double value) {
+    if (!(value == value)) return 0;
+    if (value < -32768.0) return -32768;
+    if (value > 32767.0) return 32767;
+    return static_cast<std::int16_t>(value < 0 ? value - 0.5 : value + 0.5);
+}
+
 enum class Tm33Notation { Xml, Json };
 
 struct Tm33Document {

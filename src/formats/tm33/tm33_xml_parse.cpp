@@ -439,9 +439,9 @@ private:
                 } else if (name == "KeywordField") {
                     block.keywordFields.push_back(raw);
                 } else if (name == "UnitsType") {
-                    block.unitsType = static_cast<std::int16_t>(number(item, name).value_or(2));
+                    block.unitsType = Whole16(number(item, name).value_or(2));
                 } else if (name == "PhotometricType") {
-                    block.photometricType = static_cast<std::int16_t>(number(item, name).value_or(0));
+                    block.photometricType = Whole16(number(item, name).value_or(0));
                 } else if (name == "Tilt") {
                     readTilt(item, block);
                 }
@@ -453,9 +453,9 @@ private:
         const int line = LineOf(tilt);
         const char* incl = AttributeOf(tilt, {"incl"});
         const char* geometry = AttributeOf(tilt, {"geometry"});
-        if (incl) block.tiltIncl = static_cast<std::int16_t>(numberText(Trim(incl), "Tilt", line).value_or(0));
+        if (incl) block.tiltIncl = Whole16(numberText(Trim(incl), "Tilt", line).value_or(0));
         if (geometry) {
-            block.lampGeometry = static_cast<std::int16_t>(numberText(Trim(geometry), "Tilt", line).value_or(0));
+            block.lampGeometry = Whole16(numberText(Trim(geometry), "Tilt", line).value_or(0));
         }
         for (const xmlNode* pair = tilt->children; pair != nullptr; pair = pair->next) {
             if (pair->type != XML_ELEMENT_NODE || !Is(pair, "Pair")) continue;

@@ -1,6 +1,5 @@
 #include "formats/tm33/tm33_xml_parse.h"
 
-#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
@@ -11,6 +10,7 @@
 
 #include "formats/text/field_reader.h"
 #include "formats/tm33/tm33_messages.h"
+#include "formats/tm33/tm33_xml_capture.h"
 
 namespace lumibench {
 namespace {
@@ -26,47 +26,6 @@ struct ContextFree {
     void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
 };
 using DocumentPtr = std::unique_ptr<xmlDoc, DocumentFree>;
-
-struct FirstError {
-    bool seen = false;
-    std::string text;
-    int line = 0;
-};
-
-// The intensity values of one luminous data block, taken while parsing.
-struct PointBatch {
-    std::vector<Tm33Point> points;
-    std::string fault;  // the first value that could not be read, with its line
-    int faultLine = 0;
-};
-
-// What the parse keeps beside the tree. Intensity values are nearly every
-// element of a document; they are taken straight from the parser instead of
-// becoming tree nodes, which is where the time of a tree would go.
-struct ParseState {
-    FirstError first;
-    std::vector<PointBatch> batches;
-    bool inPoint = false;
-    int pointDepth = 0;
-    int pointLine = 0;
-    std::string horizontal, vertical, value;
-};
-
-ParseState* StateOf(void* data) {
-    auto* context = static_cast<xmlParserCtxt*>(data);
-    return context ? static_cast<ParseState*>(context->_private) : nullptr;
-}
-
-void KeepFirstError(void* data, xmlError* error) {
-    ParseState* state = StateOf(data);
-    FirstError* first = state ? &state->first : nullptr;
-    if (first == nullptr || first->seen || error == nullptr || error->level < XML_ERR_ERROR) return;
-    first->seen = true;
-    std::string_view text = error->message ? error->message : "unreadable";
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
-    first->text = text;
-    first->line = error->line;
-}
 
 std::string_view NameOf(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
 
@@ -131,111 +90,9 @@ std::string Serialised(xmlDoc* doc, xmlNode* node) {
 }
 
 
-bool IsPointElement(std::string_view name) { return name == "IntData" || name == "IntensityData"; }
-
-bool IsLuminousBlock(const xmlNode* node) {
-    if (node == nullptr) return false;
-    const std::string_view name = reinterpret_cast<const char*>(node->name);
-    return name == "LuminousIntensity" || name == "IntensityDistribution" || name == "LuminousData";
-}
-
-void StartElement(void* data, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
-                  int namespaceCount, const xmlChar** namespaces, int attributeCount, int defaulted,
-                  const xmlChar** attributes) {
-    auto* context = static_cast<xmlParserCtxt*>(data);
-    ParseState* state = StateOf(data);
-    if (state->inPoint) {
-        ++state->pointDepth;  // markup inside a value: nothing of ours, skipped
-        return;
-    }
-    if (!IsPointElement(reinterpret_cast<const char*>(localname)) || !IsLuminousBlock(context->node)) {
-        xmlSAX2StartElementNs(data, localname, prefix, uri, namespaceCount, namespaces, attributeCount, defaulted,
-                              attributes);
-        return;
-    }
-    state->inPoint = true;
-    state->pointDepth = 0;
-    state->pointLine = xmlSAX2GetLineNumber(data);
-    state->horizontal = "\x01";  // not given
-    state->vertical = "\x01";
-    state->value.clear();
-    // Five entries an attribute: local name, prefix, namespace, value start, value end.
-    for (int i = 0; i < attributeCount; ++i) {
-        const std::string_view name = reinterpret_cast<const char*>(attributes[i * 5]);
-        const std::string_view text(reinterpret_cast<const char*>(attributes[i * 5 + 3]),
-                                    static_cast<std::size_t>(attributes[i * 5 + 4] - attributes[i * 5 + 3]));
-        if (name == "h" || name == "horz" || name == "horizontal") {
-            if (state->horizontal == "\x01") state->horizontal = text;
-        } else if (name == "v" || name == "vert" || name == "vertical") {
-            if (state->vertical == "\x01") state->vertical = text;
-        }
-    }
-}
-
-void Characters(void* data, const xmlChar* text, int length) {
-    ParseState* state = StateOf(data);
-    if (state->inPoint) {
-        if (state->pointDepth == 0) state->value.append(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length));
-        return;
-    }
-    xmlSAX2Characters(data, text, length);
-}
-
-void CData(void* data, const xmlChar* text, int length) {
-    ParseState* state = StateOf(data);
-    if (state->inPoint) {
-        Characters(data, text, length);
-        return;
-    }
-    xmlSAX2CDataBlock(data, text, length);
-}
-
-void EndElement(void* data, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
-    auto* context = static_cast<xmlParserCtxt*>(data);
-    ParseState* state = StateOf(data);
-    if (!state->inPoint) {
-        xmlSAX2EndElementNs(data, localname, prefix, uri);
-        return;
-    }
-    if (state->pointDepth > 0) {
-        --state->pointDepth;
-        return;
-    }
-    state->inPoint = false;
-    // The block's batch hangs on the block's node, where the tree walk finds it.
-    xmlNode* block = context->node;
-    if (block->_private == nullptr) {
-        state->batches.emplace_back();
-        block->_private = reinterpret_cast<void*>(state->batches.size());
-    }
-    PointBatch& batch = state->batches[reinterpret_cast<std::size_t>(block->_private) - 1];
-    if (!batch.fault.empty()) return;
-    const int line = state->pointLine;
-    if (state->horizontal == "\x01" || state->vertical == "\x01") {
-        batch.fault = text::kAngleMissing;
-        batch.faultLine = line;
-        return;
-    }
-    const std::pair<const std::string*, std::string_view> fields[] = {
-        {&state->horizontal, "A horizontal angle"}, {&state->vertical, "A vertical angle"},
-        {&state->value, "An intensity value"}};
-    double numbers[3];
-    for (int i = 0; i < 3; ++i) {
-        const std::string_view trimmed = Trim(*fields[i].first);
-        const std::optional<double> number = ParseDouble(trimmed);
-        if (!number) {
-            batch.fault = text::NotNumber(fields[i].second, trimmed);
-            batch.faultLine = line;
-            return;
-        }
-        numbers[i] = *number;
-    }
-    batch.points.push_back({numbers[0], numbers[1], numbers[2], line});
-}
-
 class XmlReading {
 public:
-    XmlReading(xmlDoc* doc, ParseState& state, Tm33Document& document, ReaderMessages& message)
+    XmlReading(xmlDoc* doc, XmlParseState& state, Tm33Document& document, ReaderMessages& message)
         : doc_(doc), state_(state), document_(document), message_(message) {}
 
     bool run(xmlNode* root) {
@@ -355,24 +212,22 @@ private:
     }
 
     void readIntensity(xmlNode* block, Tm33Emitter& emitter) {
-        if (block->_private != nullptr) {
-            PointBatch& batch = state_.batches[reinterpret_cast<std::size_t>(block->_private) - 1];
-            if (!batch.fault.empty()) {
-                message_.add(batch.fault, batch.faultLine);
+        if (PointBatch* batch = BatchOf(state_, block)) {
+            if (!batch->fault.empty()) {
+                message_.add(batch->fault, batch->faultLine);
                 return;
             }
             if (emitter.points.empty()) {
-                emitter.points = std::move(batch.points);
+                emitter.points = std::move(batch->points);
             } else {
-                emitter.points.insert(emitter.points.end(), batch.points.begin(), batch.points.end());
+                emitter.points.insert(emitter.points.end(), batch->points.begin(), batch->points.end());
             }
         }
         for (xmlNode* child = block->children; child != nullptr && message_.empty(); child = child->next) {
             if (child->type != XML_ELEMENT_NODE) continue;
             const std::string_view name = NameOf(child);
-            if (name == "IntData" || name == "IntensityData") {
-                readPoint(child, emitter);
-            } else if (name == "LuminousIntensity") {
+            // The values themselves were taken while parsing (PointBatch).
+            if (name == "LuminousIntensity") {
                 emitter.dataLine = LineOf(child);
                 readIntensity(child, emitter);
             } else if (name == "PhotometryType") {
@@ -397,22 +252,6 @@ private:
                 emitter.optional.append(Serialised(doc_, child));
             }
         }
-    }
-
-    void readPoint(const xmlNode* node, Tm33Emitter& emitter) {
-        const int line = LineOf(node);
-        const char* horizontal = AttributeOf(node, {"h", "horz", "horizontal"});
-        const char* vertical = AttributeOf(node, {"v", "vert", "vertical"});
-        if (horizontal == nullptr || vertical == nullptr) {
-            message_.add(text::kAngleMissing, line);
-            return;
-        }
-        const std::optional<double> h = numberText(Trim(horizontal), "A horizontal angle", line);
-        const std::optional<double> v = numberText(Trim(vertical), "A vertical angle", line);
-        std::string storage;
-        const std::optional<double> value =
-            numberText(Trim(RawTextOf(node, storage)), "An intensity value", line);
-        if (h && v && value) emitter.points.push_back({*h, *v, *value, line});
     }
 
     bool isRecordBlock(const xmlNode* custom) {
@@ -468,7 +307,7 @@ private:
     }
 
     xmlDoc* doc_;
-    ParseState& state_;
+    XmlParseState& state_;
     Tm33Document& document_;
     ReaderMessages& message_;
 };
@@ -487,15 +326,9 @@ bool ParseTm33Xml(std::string_view bytes, Tm33Document& document, ReaderMessages
     }
     std::unique_ptr<xmlParserCtxt, ContextFree> context(xmlNewParserCtxt());
     if (!context) throw std::bad_alloc();
-    // The first fault is the one to report; later ones follow from it. The
-    // handler also keeps libxml2 from printing anything.
-    ParseState state;
-    context->_private = &state;
-    context->sax->serror = KeepFirstError;
-    context->sax->startElementNs = StartElement;
-    context->sax->endElementNs = EndElement;
-    context->sax->characters = Characters;
-    context->sax->cdataBlock = CData;
+    // The first fault is the one to report; later ones follow from it.
+    XmlParseState state;
+    CaptureIntoState(context.get(), state);
     // No network, no external entities or DTDs: a document is read from its own bytes.
     const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_BIG_LINES | XML_PARSE_NOWARNING |
                         XML_PARSE_COMPACT;

@@ -241,6 +241,7 @@ TEST(AtlaJsonReader, BrokenDocumentsAreRefusedWithTheirLine) {
         {shortList, "\"intensities\" holds 5 values; the angles need 6.\r\n", 11},
         {"[1, 2]", "The document is not valid JSON: the document is not an object.\r\n", 1},
         {R"({"header": {}})", "The document describes no emitter (no Emitter element).\r\n", 1},
+        {"{\"emitters\": [1E999]}", "The document is not valid JSON: number overflow parsing '1E999'.\r\n", 0},
         {"{\"emitters\": " + std::string(70, '[') + std::string(70, ']') + "}",
          "The document is not valid JSON: it is nested more than 64 levels deep.\r\n", 0},
     };

@@ -268,6 +268,13 @@ bool ParseAtlaJson(std::string_view source, Tm33Document& document, ReaderMessag
         const std::size_t at = error.byte > 0 ? error.byte - 1 : 0;
         message.add(text::NotJson(detail), PhysicalLineAt(source, at));
         return false;
+    } catch (const Json::exception& error) {
+        // A number beyond a double's range ("1E999"); the parser names it.
+        std::string detail = error.what();
+        if (const std::size_t close = detail.find("] "); close != std::string::npos) detail.erase(0, close + 2);
+        if (!detail.ends_with('.')) detail.push_back('.');
+        message.add(text::NotJson(detail), 0);
+        return false;
     }
     if (!root.is_object()) {
         message.add(text::NotJson("the document is not an object."), 1);

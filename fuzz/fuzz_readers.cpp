@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const PhotometricRecord record = work.front();
     for (const auto& [format, extension] : {std::pair{WriteFormat::Ies2002, ".ies"}, std::pair{WriteFormat::Ies2019, ".ies"},
                                             std::pair{WriteFormat::Ies1995, ".ies"}, std::pair{WriteFormat::Eulumdat, ".ldt"},
-                                            std::pair{WriteFormat::Tm14, ".cib"}}) {
+                                            std::pair{WriteFormat::Tm14, ".cib"}, std::pair{WriteFormat::Tm33, ".xml"},
+                                            std::pair{WriteFormat::AtlaJson, ".json"}}) {
         const WrittenText written = WritePhotometricText(record, format, std::string("written") + extension);
         if (!written.ok()) continue;
         std::string writtenPath = fuzz::AsFile(reinterpret_cast<const std::uint8_t*>(written.text.data()),

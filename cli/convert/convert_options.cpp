@@ -53,13 +53,15 @@ ConvertOptions ParseConvertArguments(const std::vector<std::string>& args) {
 }
 
 std::string ConvertUsageText() {
-    return "Usage: lumibench-convert --to ies2002|ies2019|ies1995|ldt|tm14 [--out FILE|DIR] [--force]\n"
-           "                         [--repair] [--fix] [--rotate DEG] [--mirror c0|c90]\n"
+    return "Usage: lumibench-convert --to ies2002|ies2019|ies1995|ldt|tm14|tm33|atla-json [--out FILE|DIR]\n"
+           "                         [--force] [--repair] [--fix] [--rotate DEG] [--mirror c0|c90]\n"
            "                         [--scale-lumens LM] [--relative|--absolute] [--units feet|metres] FILE...\n"
-           "Converts photometric files (IES, EULUMDAT, CIBSE TM14) read as Lumibench reads them.\n"
+           "Converts photometric files (IES, EULUMDAT, CIBSE TM14, TM-33 XML, ATLA JSON, GLDF containers)\n"
+           "read as Lumibench reads them.\n"
            "A FILE that is a folder stands for the photometric files in it, in name order.\n"
            "\n"
-           "  --to FORMAT  the format to write: ies2002, ies2019, ies1995, ldt (EULUMDAT), tm14\n"
+           "  --to FORMAT  the format to write: ies2002, ies2019, ies1995, ldt (EULUMDAT), tm14,\n"
+           "               tm33 (IES TM-33-23 XML), atla-json (ATLA S001-A JSON)\n"
            "  --out PATH   the file to write (one FILE only) or a folder for every output;\n"
            "               without it each output goes beside its input, with the format's extension\n"
            "  --force      replace files that exist (never done without it); never a FILE of\n"

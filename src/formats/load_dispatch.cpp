@@ -7,6 +7,8 @@
 #include "formats/gldf/gldf_reader.h"
 #include "formats/ies/ies_reader.h"
 #include "formats/tm14/tm14_reader.h"
+#include "formats/tm33/tm33_reader.h"
+#include "formats/xml_dispatch.h"
 
 namespace lumibench {
 
@@ -38,6 +40,8 @@ const std::vector<DispatchRow>& DispatchTable() {
         {".C1S", LoadTm14File, kConversionFailureTail},
         {".CC", LoadTm14File, kConversionFailureTail},
         {".GLDF", LoadGldfFile, kConversionFailureTail},
+        {".XML", LoadXmlFile, kConversionFailureTail},
+        {".JSON", LoadAtlaJsonFile, kConversionFailureTail},
     };
     return rows;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Which reader reads a file, chosen by the file's extension.
+// Which reader reads a file, chosen by the file's extension (a ".xml" then by its root element).
 
 #include <optional>
 #include <string>

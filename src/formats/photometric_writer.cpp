@@ -9,6 +9,7 @@
 #include "formats/text/text_decoding.h"
 #include "formats/tm14/tm14_reader.h"
 #include "formats/tm14/tm14_writer.h"
+#include "formats/tm33/tm33_writer.h"
 
 namespace lumibench {
 namespace {
@@ -19,6 +20,8 @@ WrittenText WriteUnchecked(const PhotometricRecord& record, WriteFormat format, 
     case WriteFormat::Ies2019: return WriteIesText(record, IesEdition::Lm63_2019);
     case WriteFormat::Eulumdat: return WriteEulumdatText(record, fileName);
     case WriteFormat::Tm14: return WriteTm14Text(record);
+    case WriteFormat::Tm33: return WriteTm33Text(record);
+    case WriteFormat::AtlaJson: return WriteAtlaJsonText(record);
     case WriteFormat::Ies2002: break;
     }
     return WriteIesText(record, IesEdition::Lm63_2002);

@@ -1,5 +1,5 @@
 #pragma once
-// One entry to the three writers, by output format.
+// One entry to the writers, by output format.
 
 #include <string>
 #include <string_view>
@@ -11,7 +11,8 @@ namespace lumibench {
 
 inline constexpr std::string_view kReadBackRefused = "the written file would be refused by the reader: ";
 
-enum class WriteFormat { Ies2002, Ies2019, Ies1995, Eulumdat, Tm14 };
+enum class WriteFormat { Ies2002, Ies2019, Ies1995, Eulumdat, Tm14, Tm33, AtlaJson };
+
 
 // `fileName` is the name the file will have (EULUMDAT writes it into the file).
 // The text is read back in memory by the format's own reader first: when the

@@ -20,12 +20,14 @@ struct FormatInfo {
     std::string_view extension;
 };
 
-constexpr std::array<FormatInfo, 5> kFormats = {{
+constexpr std::array<FormatInfo, 7> kFormats = {{
     {FileFormat::Ies2002, WriteFormat::Ies2002, "ies2002", "IES LM-63-2002", ".ies"},
     {FileFormat::Ies2019, WriteFormat::Ies2019, "ies2019", "IES LM-63-2019", ".ies"},
     {FileFormat::Ies1995, WriteFormat::Ies1995, "ies1995", "IES LM-63-1995", ".ies"},
     {FileFormat::Eulumdat, WriteFormat::Eulumdat, "ldt", "EULUMDAT", ".ldt"},
     {FileFormat::Tm14, WriteFormat::Tm14, "tm14", "CIBSE TM14", ".cib"},
+    {FileFormat::Tm33, WriteFormat::Tm33, "tm33", "IES TM-33-23 XML", ".xml"},
+    {FileFormat::AtlaJson, WriteFormat::AtlaJson, "atla-json", "ATLA S001-A JSON", ".json"},
 }};
 
 const FormatInfo& Info(FileFormat format) {
@@ -101,6 +103,8 @@ std::optional<FileFormat> OwnFileFormat(const PhotometricRecord& record) {
     }
     if (extension == ".LDT" || extension == ".EXL") return FileFormat::Eulumdat;
     if (extension == ".CIB" || extension == ".TML" || extension == ".C1S" || extension == ".CC") return FileFormat::Tm14;
+    if (extension == ".XML") return FileFormat::Tm33;
+    if (extension == ".JSON") return FileFormat::AtlaJson;
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Writing data sets to photometric files, for tool programs: IES LM-63
-// (editions 2002, 2019, 1995), EULUMDAT and CIBSE TM14, laid out so that the
+// (editions 2002, 2019, 1995), EULUMDAT, CIBSE TM14, IES TM-33-23 XML and ATLA
+// JSON, laid out so that the
 // host reads them back unchanged, written safely (a new file renamed into
 // place; an earlier file survives any failure).
 
@@ -13,7 +14,7 @@
 
 namespace lumibench {
 
-enum class FileFormat { Ies2002, Ies2019, Ies1995, Eulumdat, Tm14 };
+enum class FileFormat { Ies2002, Ies2019, Ies1995, Eulumdat, Tm14, Tm33, AtlaJson };
 
 struct WriteResult {
     bool ok = false;
@@ -32,7 +33,7 @@ WriteResult WritePhotometricFile(const PhotometricRecord& record, const std::str
 WriteResult FormatPhotometricText(const PhotometricRecord& record, FileFormat format, std::string_view fileName,
                                   std::string& text);
 
-// Names on command lines: "ies2002", "ies2019", "ies1995", "ldt", "tm14".
+// Names on command lines: "ies2002", "ies2019", "ies1995", "ldt", "tm14", "tm33", "atla-json".
 std::optional<FileFormat> FileFormatFromName(std::string_view name);
 std::string_view FileFormatName(FileFormat format);
 // What users see: "IES LM-63-2002", "EULUMDAT", "CIBSE TM14".

@@ -48,7 +48,7 @@ TEST(SdkPhotometricFiles, LoadsAsTheCheckerDoes) {
         EXPECT_EQ(sdk.record, check.record);
     }
     EXPECT_EQ(PhotometricFileExtensions(),
-              (std::vector<std::string>{".ies", ".exl", ".ldt", ".cib", ".tml", ".c1s", ".cc", ".gldf"}));
+              (std::vector<std::string>{".ies", ".exl", ".ldt", ".cib", ".tml", ".c1s", ".cc", ".gldf", ".xml", ".json"}));
 }
 
 TEST(SdkPhotometricFiles, FixupsArePlannedWithoutWritingThenApplied) {

@@ -52,7 +52,7 @@ TEST_F(ConvertCli, EverySampleIntoEveryFormatAndBack) {
     for (const char* sample : {"downlight.ies", "downlight_isym1.ldt", "floodlight_type_b.ies", "linear_tilt_include.ies",
                                "street_light.cib", "street_light_absolute.ies", "street_light_isym0.ldt",
                                "wall_washer.ies", "wall_washer_isym2.ldt"}) {
-        for (const char* to : {"ies2002", "ies2019", "ies1995", "ldt", "tm14"}) {
+        for (const char* to : {"ies2002", "ies2019", "ies1995", "ldt", "tm14", "tm33", "atla-json"}) {
             const bool typeB = std::string(sample).starts_with("floodlight");
             rows.push_back({sample, to, typeB && std::string(to) == "ldt" ? 1 : 0});
         }

@@ -62,7 +62,8 @@ std::string WithExtension(const std::string& path, FileFormat format) {
 FileFormat FormatOfTypedName(const std::string& path, FileFormat filterFormat) {
     const std::string extension = LowerExtension(path);
     if (FitsFormat(extension, filterFormat)) return filterFormat;
-    for (FileFormat format : {FileFormat::Ies2002, FileFormat::Eulumdat, FileFormat::Tm14}) {
+    for (FileFormat format : {FileFormat::Ies2002, FileFormat::Eulumdat, FileFormat::Tm14, FileFormat::Tm33,
+                              FileFormat::AtlaJson}) {
         if (FitsFormat(extension, format)) return format;
     }
     return filterFormat;

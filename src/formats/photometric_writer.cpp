@@ -9,6 +9,7 @@
 #include "formats/text/text_decoding.h"
 #include "formats/tm14/tm14_reader.h"
 #include "formats/tm14/tm14_writer.h"
+#include "formats/tm33/tm33_reader.h"
 #include "formats/tm33/tm33_writer.h"
 
 namespace lumibench {
@@ -44,6 +45,16 @@ std::string ReadBackRefusal(std::string_view bytes, WriteFormat format) {
             return std::string(kReadBackRefused) + "an exponent number";
         }
         ReadIesText(decoded, record, messages);
+        break;
+    }
+    case WriteFormat::Tm33:
+    case WriteFormat::AtlaJson: {
+        WorkRecordTable work;
+        if (format == WriteFormat::Tm33) {
+            ReadTm33XmlBytes(bytes, work, messages);
+        } else {
+            ReadAtlaJsonBytes(bytes, work, messages);
+        }
         break;
     }
     }

@@ -25,6 +25,7 @@
 #include "shell/loaded_files.h"
 #include "shell/record_summary.h"
 #include "shell/recovery_file.h"
+#include "shell/recovery_keeper.h"
 #include "shell/shutdown_signals.h"
 #include "shell/window_icon.h"
 
@@ -192,11 +193,16 @@ std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
             session.showHelpTopic(kUpdateHelpTopic);
         }
     }
-    // Files a host ended by the system could not ask about come back first.
-    if (!session.userDataFolder.empty() &&
-        OfferRecoveredRecords(RecoveryFilePath(session.userDataFolder), session.loaded, session.messages,
-                              session.unattended) > 0) {
-        window->RefreshLoadedFilesList();
+    // Unsaved files of hosts that ended without asking come back first; from
+    // then on this host keeps its own, before the offered ones are removed.
+    if (!session.userDataFolder.empty()) {
+        const std::filesystem::path recovery = RecoveryFilePath(session.userDataFolder);
+        auto keeper = std::make_shared<RecoveryKeeper>(recovery, OwnRecoverySection());
+        const auto keep = [keeper](const LoadedFileTable& loaded) { keeper->keep(loaded); };
+        const std::size_t added =
+            OfferRecoveredRecords(recovery, session.loaded, session.messages, session.unattended, keep);
+        session.keepUnsaved = keep;
+        if (added > 0) window->RefreshLoadedFilesList();
     }
     ProcessCommandLine(*window, arguments);
     return window;

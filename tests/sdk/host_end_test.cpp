@@ -13,6 +13,8 @@
 #include <set>
 
 #include "exchange/host_process.h"
+#include "platform/settings_store.h"
+#include "sdk/tool_session.h"
 #include "process_helpers.h"
 #include "temp_folder.h"
 
@@ -104,6 +106,43 @@ TEST(HostEnd, NoToolOutlivesAKilledHostByTwoSeconds) {
     EXPECT_TRUE(left.empty()) << left.size() << " tool processes outlived their host by 2 s";
     for (std::int64_t pid : left) ::kill(static_cast<pid_t>(pid), SIGKILL);
     Ended(0);
+}
+
+// A tool whose host died while the host key still held a command (so the
+// tool's own cannot be written) gives up at once instead of waiting out its
+// timeout: nobody will ever empty that key.
+TEST(HostEnd, AToolStopsWaitingForTheHostKeyOnceItsHostHasDied) {
+    TempFolder folder;
+    ::setenv("LUMIBENCH_SETTINGS", (folder / "settings.sqlite3").c_str(), 1);
+    const pid_t host = ::fork();
+    if (host == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    ASSERT_GT(host, 0);
+    const auto start = ProcessStartTicks(host);
+    ::kill(host, SIGKILL);
+    ::waitpid(host, nullptr, 0);
+    ASSERT_TRUE(start);
+    ::setenv(std::string(kHostPidVariable).c_str(), std::to_string(host).c_str(), 1);
+    ::setenv(std::string(kHostStartVariable).c_str(), std::to_string(*start).c_str(), 1);
+    const char* argv[] = {"Tool_ViewPE", " 0,1,LumibenchPE,1,1,Data Exchange"};
+    auto session = ToolSession::StartSession(2, argv, "Tool_ViewPE");
+    ::unsetenv(std::string(kHostPidVariable).c_str());
+    ::unsetenv(std::string(kHostStartVariable).c_str());
+    ASSERT_TRUE(session);
+    session->store().write("Lumibench_PE", "Data Exchange", "LumibenchPE", "REFRESHDATA,Tool_ComparePE,1");
+
+    constexpr auto kLongTimeout = std::chrono::seconds(60);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(session->sendRawToHost("REFRESHLOADEDCOUNT,Tool_ViewPE,1", kLongTimeout));
+    PhotometricRecord record;
+    record.Filename = "/data/a.ies";
+    ASSERT_EQ(session->writeData({record}), 1);
+    EXPECT_FALSE(session->sendToHost("SENDNEWDATA*", {}, kLongTimeout));  // the slots go with the command
+    EXPECT_FALSE(session->waitUntilTaken(kLongTimeout));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, kLongTimeout / 4);
+    EXPECT_EQ(session->store().read("Lumibench_PE", "Data Exchange", "LumibenchPE"), "REFRESHDATA,Tool_ComparePE,1");
 }
 
 // The host's identity a tool checks: its own process, not a later one with the same id.

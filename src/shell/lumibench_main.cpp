@@ -20,6 +20,7 @@
 #include "platform/qt_message_sink.h"
 #include "platform/sqlite_settings_store.h"
 #include "shell/command_line.h"
+#include "shell/display_wait.h"
 #include "shell/frm_lumibench.h"
 #include "shell/layout_settings.h"
 #include "shell/loaded_files.h"
@@ -248,6 +249,10 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
             std::fputs(answer->c_str(), stdout);
             return 0;
         }
+    }
+    if (std::string reason; !WaitForDisplay(kDisplayWait, &reason)) {
+        std::fprintf(stderr, "lumibench: %s\n", reason.c_str());
+        return 1;
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));

@@ -8,7 +8,20 @@
 
 namespace lumibench {
 
-bool WaitForDisplay(std::chrono::milliseconds limit, std::string* error) {
+DisplayHold::~DisplayHold() {
+    if (connection_ != nullptr) xcb_disconnect(connection_);
+}
+
+DisplayHold& DisplayHold::operator=(DisplayHold&& other) noexcept {
+    if (this != &other) {
+        if (connection_ != nullptr) xcb_disconnect(connection_);
+        connection_ = other.connection_;
+        other.connection_ = nullptr;
+    }
+    return *this;
+}
+
+bool WaitForDisplay(std::chrono::milliseconds limit, DisplayHold& hold, std::string* error) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool xcbAsked = platform != nullptr && std::string_view(platform).starts_with("xcb");
     if (platform != nullptr && *platform != '\0' && !xcbAsked) return true;
@@ -18,9 +31,11 @@ bool WaitForDisplay(std::chrono::milliseconds limit, std::string* error) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-        const bool reached = xcb_connection_has_error(connection) == 0;
+        if (xcb_connection_has_error(connection) == 0) {
+            hold = DisplayHold(connection);
+            return true;
+        }
         xcb_disconnect(connection);
-        if (reached) return true;
         if (std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

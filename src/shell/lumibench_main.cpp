@@ -250,11 +250,13 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
             return 0;
         }
     }
-    if (std::string reason; !WaitForDisplay(kDisplayWait, &reason)) {
+    DisplayHold display;
+    if (std::string reason; !WaitForDisplay(kDisplayWait, display, &reason)) {
         std::fprintf(stderr, "lumibench: %s\n", reason.c_str());
         return 1;
     }
     QApplication application(argc, argv);
+    display = DisplayHold();  // Qt has its own connection now
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setApplicationVersion(QString::fromStdString(VersionText().substr(2)));
     QApplication::setWindowIcon(ApplicationIcon());

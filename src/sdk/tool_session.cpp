@@ -255,7 +255,8 @@ bool ToolSession::waitUntilTaken(std::chrono::milliseconds timeout) {
         commandLine_.hostKey.empty() ? kHostKey : std::string_view(commandLine_.hostKey);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!impl_->store->read(kExchangeApp, commandLine_.section, hostKey).empty()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
+        // A host that has died takes nothing any more.
+        if (std::chrono::steady_clock::now() >= deadline || !hostAlive()) return false;
         if (impl_->wait) {
             impl_->wait(kSendWaitStep);
         } else {

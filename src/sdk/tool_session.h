@@ -103,7 +103,8 @@ public:
     // Sends "verb,ActName,instance" (plus ",extraField" when given, e.g. the
     // old file name of SENDRENAMEDDATA) to the host. The host key holds one
     // command, so this waits until the key is empty and writes in the same
-    // step; gives up after `timeout` and returns false without writing.
+    // step; gives up after `timeout`, or as soon as the host has ended, and
+    // returns false without writing.
     // Verbs: SENDNEWDATA, SENDUPDATEDDATA, SENDSAVEDDATA, SENDRENAMEDDATA (a
     // "*" marks unsaved data, a CLOSE suffix asks the host to close this
     // tool), REFRESHDATA, RETURNCLOSE, CLOSEREMOVE, REFRESHLOADEDCOUNT.
@@ -113,7 +114,7 @@ public:
     bool sendRawToHost(std::string_view text, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
     // True once the host has taken the command last sent (its key is empty
-    // again); false after `timeout`. Wait for this before rewriting the slots
+    // again); false after `timeout` or once the host has ended. Wait for this before rewriting the slots
     // that command refers to.
     bool waitUntilTaken(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 

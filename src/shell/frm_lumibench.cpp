@@ -172,6 +172,8 @@ void frmLumibench::RefreshLoadedFilesList() {
         list_->addItem(item);
     }
     rebuilding_ = false;
+    // Every change of the list passes here: what is unsaved now is kept.
+    if (session_.keepUnsaved) session_.keepUnsaved(session_.loaded);
     ShowRecordSummary();
 }
 
@@ -392,10 +394,12 @@ void frmLumibench::closeEvent(QCloseEvent* event) {
     StoreCheckStates(session_.loaded, ListCheckStates(*list_));
     if (closingBySystem_) {
         // Nobody is there to answer: what is not saved in a file is kept for
-        // the next start instead of being asked about.
-        if (!session_.userDataFolder.empty()) {
-            WriteRecoveryFile(RecoveryFilePath(session_.userDataFolder), session_.exchangeSection,
-                              session_.loaded);
+        // the next start instead of being asked about (it is kept already
+        // while the host runs; this covers a host that ends during start-up).
+        if (session_.keepUnsaved) {
+            session_.keepUnsaved(session_.loaded);
+        } else if (!session_.userDataFolder.empty()) {
+            WriteRecoveryFile(RecoveryFilePath(session_.userDataFolder), OwnRecoverySection(), session_.loaded);
         }
     } else if (AnyUnsavedRecord(session_.loaded)) {
         // No is the default: Enter alone must not throw unsaved data away.
@@ -412,6 +416,8 @@ void frmLumibench::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    // A deliberate exit: the user gave up what is unsaved.
+    if (!closingBySystem_ && session_.keepUnsaved) session_.keepUnsaved(LoadedFileTable{});
     SaveLayout();
     lumibench::CloseAllTools(session_);
     ReleaseExchangeSection(session_.settings, session_.exchangeSection);

@@ -68,6 +68,9 @@ struct HostSession {
     // Nobody can answer questions any more (the system is ending the program,
     // or it runs unattended): a question whose "No" would drop data keeps it.
     bool unattended = false;
+    // Keeps the unsaved records of a list in the recovery file (set once the
+    // start-up offer of earlier hosts' records is settled); empty until then.
+    std::function<void(const LoadedFileTable&)> keepUnsaved;
 
     std::string read(std::string_view section, std::string_view key,
                      std::string_view defaultValue = {}) {

@@ -20,11 +20,13 @@
 #include "platform/qt_message_sink.h"
 #include "platform/sqlite_settings_store.h"
 #include "shell/command_line.h"
+#include "shell/display_wait.h"
 #include "shell/frm_lumibench.h"
 #include "shell/layout_settings.h"
 #include "shell/loaded_files.h"
 #include "shell/record_summary.h"
 #include "shell/recovery_file.h"
+#include "shell/recovery_keeper.h"
 #include "shell/shutdown_signals.h"
 #include "shell/window_icon.h"
 
@@ -192,11 +194,16 @@ std::unique_ptr<frmLumibench> StartLumibench(HostSession& session,
             session.showHelpTopic(kUpdateHelpTopic);
         }
     }
-    // Files a host ended by the system could not ask about come back first.
-    if (!session.userDataFolder.empty() &&
-        OfferRecoveredRecords(RecoveryFilePath(session.userDataFolder), session.loaded, session.messages,
-                              session.unattended) > 0) {
-        window->RefreshLoadedFilesList();
+    // Unsaved files of hosts that ended without asking come back first; from
+    // then on this host keeps its own, before the offered ones are removed.
+    if (!session.userDataFolder.empty()) {
+        const std::filesystem::path recovery = RecoveryFilePath(session.userDataFolder);
+        auto keeper = std::make_shared<RecoveryKeeper>(recovery, OwnRecoverySection());
+        const auto keep = [keeper](const LoadedFileTable& loaded) { keeper->keep(loaded); };
+        const std::size_t added =
+            OfferRecoveredRecords(recovery, session.loaded, session.messages, session.unattended, keep);
+        session.keepUnsaved = keep;
+        if (added > 0) window->RefreshLoadedFilesList();
     }
     ProcessCommandLine(*window, arguments);
     return window;
@@ -243,7 +250,13 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
             return 0;
         }
     }
+    DisplayHold display;
+    if (std::string reason; !WaitForDisplay(kDisplayWait, display, &reason)) {
+        std::fprintf(stderr, "lumibench: %s\n", reason.c_str());
+        return 1;
+    }
     QApplication application(argc, argv);
+    display = DisplayHold();  // Qt has its own connection now
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setApplicationVersion(QString::fromStdString(VersionText().substr(2)));
     QApplication::setWindowIcon(ApplicationIcon());

@@ -40,6 +40,7 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
     LauncherServices launch{session_.catalogue, session_.runningTools, *windows_, session_.settings, session_.messages,
                             SenderFor(*channel_), session_.exchangeSection, kHostMailboxName};
     launch.takePendingCommand = [this] { channel_->pollHostKey(); };
+    launch.slotWriteCount = [this] { return channel_->slotWriteCount(); };
     launch.pauseInterval = std::chrono::milliseconds(
         std::lround(std::max(0.0f, session_.pauseIntervalSeconds) * 1000.0f));
     launcher_ = std::make_unique<ToolLauncher>(std::move(launch));
@@ -157,6 +158,9 @@ std::int32_t ToolHostWiring::tileAreaWidthTwips() {
 double ToolHostWiring::twipsPerPixel() { return window_.pane()->twipsPerPixel(); }
 
 void ToolHostWiring::refreshLoadedFilesList() { window_.RefreshLoadedFilesList(); }
+void ToolHostWiring::keepUnsaved(const LoadedFileTable& loadedAfter) {
+    if (session_.keepUnsaved) session_.keepUnsaved(loadedAfter);
+}
 void ToolHostWiring::showEuropeanDataHint() {
     dialogs_.currentHint = 1;
     ShowHint(&window_, dialogs_, 1);

@@ -61,6 +61,7 @@ public:
 
     // ChannelHost
     void refreshLoadedFilesList() override;
+    void keepUnsaved(const LoadedFileTable& loadedAfter) override;
     void showEuropeanDataHint() override;
     void closeAllTools() override;
 

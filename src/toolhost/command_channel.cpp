@@ -14,6 +14,7 @@
 #include "exchange/exchange_records.h"
 #include "exchange/exchange_texts.h"
 #include "exchange/split_lines_and_fields.h"
+#include "toolhost/rename_target.h"
 #include "toolhost/running_tool_table.h"
 #include "toolhost/tool_catalogue.h"
 #include "toolhost/window_lookup.h"
@@ -160,6 +161,7 @@ void CommandChannel::takeAndHandle() {
 
     if (parsed.rule != nullptr && parsed.verb == verbs::kRefreshData) {
         CollectCheckedRecords(s_.loaded, s_.work);
+        ++slotWrites_;
         const std::int16_t written =
             WriteExchangeRecords(s_.store, s_.section, s_.work, 1, static_cast<int>(s_.work.size()), 1,
                                  s_.messages, std::string(kHostKey));
@@ -183,10 +185,33 @@ void CommandChannel::takeAndHandle() {
         command = s_.store.read(kExchangeApp, s_.section, kHostKey);
         if (command.empty()) return;
         slotRead.status = ReadExchangeRecords(s_.store, s_.section, slotRead.records, slotRead.errorText);
+        if (slotRead.status == kExchangeRead) keepArrivingUnsaved(ParseCommand(command).verb, slotRead.records);
         if (!s_.store.write(kExchangeApp, s_.section, kHostKey, "") || !batch.end()) return;
     }
     lastCommand_ = std::move(command);
     dispatch(&slotRead);
+}
+
+// The list as the data step of an unsaved SENDNEWDATA or SENDUPDATEDDATA
+// will make it, handed to the host to keep before the command is answered.
+void CommandChannel::keepArrivingUnsaved(const std::string& verb, const WorkRecordTable& records) {
+    const bool isNew = verb.starts_with(verbs::kSendNewData);
+    const bool isUpdated = verb.starts_with(verbs::kSendUpdatedData);
+    if (verb.find('*') == std::string::npos || (!isNew && !isUpdated) || records.empty()) return;
+    WorkRecordTable arriving = records;
+    for (PhotometricRecord& record : arriving) record.Saved = kFalse;
+    LoadedFileTable after = s_.loaded;
+    if (isNew) {
+        SilentMessageSink silent;  // the data step itself says what it has to say
+        AddData(arriving, after, silent);
+    } else {
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            if (SameFilename(after[i].Filename, arriving.front().Filename)) {
+                CopyPhotometricRecord(arriving, 0, after, i, false);
+            }
+        }
+    }
+    s_.host.keepUnsaved(after);
 }
 
 // Qt does not re-enter a timer's slot while it runs, so a wait inside a
@@ -219,6 +244,7 @@ void CommandChannel::dispatch(SlotRead* preRead) {
 
     if (verb == verbs::kRefreshData) {
         CollectCheckedRecords(s_.loaded, s_.work);
+        ++slotWrites_;
         WriteExchangeRecords(s_.store, s_.section, s_.work, 1, static_cast<int>(s_.work.size()), 1,
                              s_.messages);
         return;
@@ -318,6 +344,11 @@ void CommandChannel::handleSendVerb(const std::string& verb, const std::vector<s
                 break;
             }
         }
+    } else if (const auto refusal = RenameTargetRefusal(read.front().Filename)) {
+        // The data set stays unsaved under its old name: the tool's word alone
+        // must not end the protection of unsaved edits.
+        std::fprintf(stderr, "lumibench: %s %s: rename to \"%s\" refused: %s.\n", actName.c_str(),
+                     instance.c_str(), read.front().Filename.c_str(), refusal->c_str());
     } else {  // SENDRENAMEDDATA: field 4 names the file as it was loaded
         auto rename = [&](const std::string& oldName) {
             for (PhotometricRecord& loaded : s_.loaded) {

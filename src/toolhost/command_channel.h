@@ -34,6 +34,10 @@ public:
     virtual void showEuropeanDataHint() = 0;
     // Ends every running tool and empties the running-tool table.
     virtual void closeAllTools() = 0;
+    // Unsaved data arrives: `loadedAfter` is the list as it will be. Called
+    // before the tool learns that its data arrived, so that data is kept
+    // somewhere at every moment.
+    virtual void keepUnsaved(const LoadedFileTable& loadedAfter) {}
 };
 
 // Everything the channel works on; all references must outlive the channel.
@@ -94,6 +98,8 @@ public:
     // How many SendToolCommand waits are under way (nested ones count), so a
     // caller can tell that it runs inside one.
     int commandWaitDepth() const { return waitDepth_; }
+    // How many times REFRESHDATA has written the slots.
+    std::uint64_t slotWriteCount() const { return slotWrites_; }
 
     // Writes `command` to the mailbox of toolName|instanceId (toolName alone when
     // instanceId is empty), marks the instance closed when the command is
@@ -130,6 +136,7 @@ private:
     void waitUntilTaken(const std::string& key);
     void takeAndHandle();
     void reportFailure(const std::string& what);
+    void keepArrivingUnsaved(const std::string& verb, const WorkRecordTable& records);
     void dispatch(SlotRead* preRead);
     void handleSendVerb(const std::string& verb, const std::vector<std::string>& fields,
                         const std::string& actName, const std::string& instance, SlotRead* preRead);
@@ -143,6 +150,7 @@ private:
     int waitDepth_ = 0;
     std::vector<std::string> waitedKeys_;  // the mailboxes of the waits under way, outermost first
     bool failureShown_ = false;
+    std::uint64_t slotWrites_ = 0;
 };
 
 }  // namespace lumibench

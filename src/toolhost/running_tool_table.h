@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,9 @@ public:
     virtual bool isRunning() const = 0;
     // Ends the process without giving it a chance to save.
     virtual void terminate() = 0;
+    // The signal that ended the process, once it has ended by one that the
+    // host did not send; nothing while it runs or when it exited.
+    virtual std::optional<int> endedBySignal() const { return std::nullopt; }
 };
 
 struct RunningTool {

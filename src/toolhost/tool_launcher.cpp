@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
@@ -146,6 +147,7 @@ bool SpawnedToolProcess::isRunning() const {
     if (r == 0) return true;
     if (r < 0 && errno == EINTR) return true;
     reaped_ = true;  // ended and collected, or not ours to wait for any more
+    if (r > 0 && WIFSIGNALED(status)) endSignal_ = WTERMSIG(status);
     return false;
 }
 
@@ -239,6 +241,7 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     if (c <= maxFiles) {
         // Nothing written (or a store that refused the batch, already told): no tool.
         if (writeSlots(records, c, 1, &loaded) <= 0) return;
+        const std::uint64_t writes = slotWrites();
         if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
                        number, id)) {
             return;
@@ -248,6 +251,7 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
             send(actName, id, std::string(tool_commands::kUnsaved));
         }
         send(actName, id, std::string(tool_commands::kStart));
+        releaseSlots(actName, {id}, writes);
         return;
     }
 
@@ -258,8 +262,10 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
     std::vector<Started> started;
     int p = 1;
     int b = maxFiles;
+    std::uint64_t writes = 0;
     for (;;) {
         const std::int16_t written = writeSlots(records, b, p, nullptr);
+        writes = slotWrites();
         if (written == kExchangeWriteFailed) break;  // told already; the instances so far still start
         if (written >= 1) {
             if (!StartTool(actName, catalogueIndex, placement.mainWindowHandle, true, loaded.size(),
@@ -286,10 +292,28 @@ void ToolLauncher::gsbToolClick(const std::string& actName, int catalogueIndex,
         if (p > c) break;
         if (p + b - 1 > c) b = c - p + 1;
     }
+    std::vector<std::string> ids;
     for (const Started& instance : started) {
         if (instance.unsaved) send(actName, instance.instanceId, std::string(tool_commands::kUnsaved));
         send(actName, instance.instanceId, std::string(tool_commands::kStart));
+        ids.push_back(instance.instanceId);
     }
+    if (!ids.empty()) releaseSlots(actName, ids, writes);
+}
+
+std::uint64_t ToolLauncher::slotWrites() const {
+    return ownSlotWrites_ + (s_.slotWriteCount ? s_.slotWriteCount() : 0);
+}
+
+void ToolLauncher::releaseSlots(const std::string& actName, const std::vector<std::string>& instanceIds,
+                                std::uint64_t writesThen) {
+    if (slotWrites() != writesThen) return;
+    for (const std::string& id : instanceIds) {
+        if (!s_.store.read(kExchangeApp, s_.section, ToolMailboxKey(actName, id)).empty()) return;
+    }
+    // Not while a tool's command waits in the host key: those slots are its data.
+    SilentMessageSink silent;
+    if (WriteExchangeRecords(s_.store, s_.section, {}, 1, 0, 1, silent, {}, s_.hostKey) >= 0) ++ownSlotWrites_;
 }
 
 std::int16_t ToolLauncher::writeSlots(WorkRecordTable& records, int lastSlot, int firstRecord,
@@ -300,6 +324,7 @@ std::int16_t ToolLauncher::writeSlots(WorkRecordTable& records, int lastSlot, in
             CollectCheckedRecords(*loaded, records);
             lastSlot = static_cast<int>(records.size());
         }
+        ++ownSlotWrites_;
         const std::int16_t written = WriteExchangeRecords(s_.store, s_.section, records, 1, lastSlot, firstRecord,
                                                           s_.messages, {}, s_.hostKey);
         // A command that never leaves the mailbox (no channel to take it)
@@ -424,7 +449,25 @@ bool ToolLauncher::CloseAllTools() {
 }
 
 void ToolLauncher::ReapExitedTools() {
-    std::erase_if(spawned_, [](const std::shared_ptr<ToolProcess>& p) { return !p->isRunning(); });
+    std::vector<std::shared_ptr<ToolProcess>> ended;
+    std::erase_if(spawned_, [&](const std::shared_ptr<ToolProcess>& p) {
+        if (p->isRunning()) return false;
+        ended.push_back(p);
+        return true;
+    });
+    // Each process leaves spawned_ once, so each is told about once. The
+    // message waits in its own event loop, in which this runs again.
+    for (const std::shared_ptr<ToolProcess>& process : ended) {
+        const std::optional<int> signal = process->endedBySignal();
+        if (!signal) continue;
+        std::string actName = "A tool";
+        for (const RunningTool& entry : s_.tools.entries()) {
+            if (entry.Process == process) actName = entry.ActName;
+        }
+        const std::string text = actName + kToolEndedBySignalText + std::to_string(*signal) + ")";
+        std::fprintf(stderr, "lumibench: %s\n", text.c_str());
+        s_.messages.show({"", text, MessageIcon::Exclamation, MessageButtons::Ok, false});
+    }
 }
 
 std::size_t ToolLauncher::unreapedProcessCount() const { return spawned_.size(); }

@@ -69,6 +69,9 @@ struct LauncherServices {
     // Handles a command waiting in the host's mailbox; the slots are never
     // written for a tool while a tool's command there still needs them.
     std::function<void()> takePendingCommand{};
+    // How many times the channel has written the slots for a tool's
+    // REFRESHDATA: slots a tool asked for are never emptied under it.
+    std::function<std::uint64_t()> slotWriteCount{};
 };
 
 // Shown when an instance of a batched start never took its first command:
@@ -77,6 +80,11 @@ inline constexpr const char* kToolNoAnswerText = " did not answer within ";
 // Followed by the number (from 1) of the first checked file not handed on, and ".".
 inline constexpr const char* kToolNoAnswerRestText =
     " seconds, so the checked files were not handed on from number ";
+
+// Told once when a tool process ends by a signal the host did not send
+// (a crash, an abort, the out-of-memory kill): the ActName, then this, the
+// signal's number and ")".
+inline constexpr const char* kToolEndedBySignalText = " ended unexpectedly (signal ";
 
 class ToolLauncher {
 public:
@@ -118,7 +126,8 @@ public:
     bool CloseAllTools();
     bool toolsClosing() const { return toolsClosing_; }
 
-    // Reaps processes that ended by themselves, so that none stays a zombie.
+    // Reaps processes that ended by themselves, so that none stays a zombie,
+    // and tells the user about each that a signal ended.
     // Runs on a one-second timer while an application object exists.
     void ReapExitedTools();
     // Processes started and not yet reaped (ended ones drop out as they are reaped).
@@ -135,9 +144,18 @@ private:
     // collected into `records` again after each.
     std::int16_t writeSlots(WorkRecordTable& records, int lastSlot, int firstRecord,
                             const LoadedFileTable* loaded);
+    // Every slot write so far, the launcher's and the channel's.
+    std::uint64_t slotWrites() const;
+    // Empties the slots once every instance of a start has taken its
+    // commands (and so read its data sets first), unless someone has written
+    // them since `writesThen`: data sets of hundreds of megabytes must not
+    // stay in the store after the tool has them.
+    void releaseSlots(const std::string& actName, const std::vector<std::string>& instanceIds,
+                      std::uint64_t writesThen);
 
     LauncherServices s_;
     bool toolsClosing_ = false;
+    std::uint64_t ownSlotWrites_ = 0;
     std::vector<std::shared_ptr<ToolProcess>> spawned_;
     std::unique_ptr<QTimer> reapTimer_;
 };
@@ -156,11 +174,13 @@ public:
     std::int64_t processId() const override { return pid_; }
     bool isRunning() const override;
     void terminate() override;
+    std::optional<int> endedBySignal() const override { return endSignal_; }
 
 private:
     explicit SpawnedToolProcess(std::int64_t pid) : pid_(pid) {}
     std::int64_t pid_;
     mutable bool reaped_ = false;
+    mutable std::optional<int> endSignal_;
 };
 
 }  // namespace lumibench

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
+#include <fstream>
+
 #include "core/record_tables.h"
 #include "exchange/exchange_records.h"
 #include "exchange/exchange_texts.h"
@@ -107,8 +111,12 @@ TEST(ChannelWithTools, DataVerbsFromToolsKeepTheLoadedListInStep) {
     h.loaded[2].Saved = kFalse;
     h.control(a, "filename 1 /new/c.ldt\necho\nsend SENDSAVEDDATA\n");
     ASSERT_TRUE(ProbeHarness::waitFor([&] { return h.loaded[2].Saved == kTrue; }));
-    h.control(a, "filename 1 /new/d.ldt\necho\nsend SENDRENAMEDDATA,/new/c.ldt\n");
-    ASSERT_TRUE(ProbeHarness::waitFor([&] { return h.loaded[2].Filename == "/new/d.ldt"; }));
+    // A rename names the file the tool wrote.
+    const QTemporaryDir written;
+    const std::string renamed = written.filePath(QStringLiteral("d.ldt")).toStdString();
+    std::ofstream(renamed) << "x";
+    h.control(a, "filename 1 " + renamed + "\necho\nsend SENDRENAMEDDATA,/new/c.ldt\n");
+    ASSERT_TRUE(ProbeHarness::waitFor([&] { return h.loaded[2].Filename == renamed; }));
 
     // REFRESHDATA rewrites the slots with the checked files only.
     h.loaded[0].Checked = kFalse;

@@ -2,8 +2,12 @@
 
 #include "toolhost/command_channel.h"
 
+#include <QTemporaryDir>
 #include <QTimer>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -53,6 +57,10 @@ public:
     void refreshLoadedFilesList() override { ++refreshes; }
     void showEuropeanDataHint() override { ++hints; }
     void closeAllTools() override { ++closeAlls; }
+    void keepUnsaved(const LoadedFileTable& loadedAfter) override {
+        if (onKeep) onKeep(loadedAfter);
+    }
+    std::function<void(const LoadedFileTable&)> onKeep;
     int refreshes = 0;
     int hints = 0;
     int closeAlls = 0;
@@ -70,6 +78,14 @@ PhotometricRecord Record(const std::string& filename, std::int16_t lampCount = 1
     r.Saved = kTrue;
     r.Checked = kTrue;
     return r;
+}
+
+// A file a tool might have written, in `folder`; its absolute path.
+std::string WriteFile(const QTemporaryDir& folder, const std::string& name) {
+    const std::filesystem::path file = std::filesystem::path(folder.path().toStdString()) / name;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << "x";
+    return file.string();
 }
 
 struct ChannelTest : testing::Test {
@@ -194,10 +210,14 @@ TEST_F(ChannelTest, UpdatedSavedAndRenamedDataChangeTheMatchingFile) {
     channel.handleCommand("SENDSAVEDDATA,Tool_ViewPE,1");
     EXPECT_EQ(loaded[1].Saved, kTrue);
 
+    // A rename names a file the tool has written.
+    const QTemporaryDir folder;
+    const std::string renamed = WriteFile(folder, "renamed.ies");
+    const std::string savedAs = WriteFile(folder, "saved as.ldt");
     loaded[1].Saved = kFalse;
-    toolWrites({Record("/data/renamed.ies")});
+    toolWrites({Record(renamed)});
     channel.handleCommand("SENDRENAMEDDATACLOSE,Tool_ViewPE,1,  /data/B.IES ");
-    EXPECT_EQ(loaded[1].Filename, "/data/renamed.ies");
+    EXPECT_EQ(loaded[1].Filename, renamed);
     EXPECT_EQ(loaded[1].Saved, kTrue);
     EXPECT_EQ(store.sent.back(), "Tool_ViewPE|1 <- Close");
     EXPECT_EQ(tools.at(1).InstanceId, "-99");
@@ -205,9 +225,38 @@ TEST_F(ChannelTest, UpdatedSavedAndRenamedDataChangeTheMatchingFile) {
     // A loaded name with commas arrives split over the last fields.
     loaded[0].Filename = "/data/Downlight, 60W, 3000K.ies";
     loaded[0].Saved = kFalse;
-    toolWrites({Record("/data/saved as.ldt")});
+    toolWrites({Record(savedAs)});
     channel.handleCommand("SENDRENAMEDDATA,Tool_ViewPE,2,/data/Downlight, 60W, 3000K.ies");
-    EXPECT_EQ(loaded[0].Filename, "/data/saved as.ldt");
+    EXPECT_EQ(loaded[0].Filename, savedAs);
+    EXPECT_EQ(loaded[0].Saved, kTrue);
+}
+
+TEST_F(ChannelTest, ARenameToAnythingButAnExistingFileByItsPlainPathKeepsTheDataUnsaved) {
+    startTools(1);
+    const QTemporaryDir folder;
+    const std::string base = folder.path().toStdString();
+    const std::string file = WriteFile(folder, "sub/saved.ies");
+    std::filesystem::create_symlink(file, base + "/link.ies");
+    const std::string refused[] = {
+        "../../../../etc/passwd", "saved.ies", "sub/saved.ies", base + "//sub/saved.ies",
+        base + "/./sub/saved.ies", base + "/sub/../sub/saved.ies", base + "/sub", base + "/link.ies",
+        base + "/missing.ies", "",
+    };
+    for (const std::string& target : refused) {
+        SCOPED_TRACE(target);
+        loaded = {Record("/data/a.ies")};
+        loaded[0].Saved = kFalse;
+        PhotometricRecord sent = Record("/data/a.ies");
+        sent.Filename = target;
+        toolWrites({sent});
+        // An empty name leaves no data set in the slots: the read itself fails.
+        channel.handleCommand("SENDRENAMEDDATA,Tool_ViewPE,1,/data/a.ies");
+        EXPECT_EQ(loaded[0].Filename, "/data/a.ies");
+        EXPECT_EQ(loaded[0].Saved, kFalse);
+    }
+    toolWrites({Record(file)});
+    channel.handleCommand("SENDRENAMEDDATA,Tool_ViewPE,1,/data/a.ies");
+    EXPECT_EQ(loaded[0].Filename, file);
     EXPECT_EQ(loaded[0].Saved, kTrue);
 }
 
@@ -323,6 +372,44 @@ TEST_F(ChannelTest, PollingTakesTheCommandAndEmptiesTheHostKey) {
     EXPECT_EQ(loaded.size(), 1u);
     EXPECT_EQ(channel.tmrDataExchange()->objectName(), "tmrDataExchange");
     EXPECT_EQ(channel.tmrDataExchange()->interval(), 100);
+}
+
+// Data that arrives unsaved is handed over for keeping while the command
+// still waits in the host key: a host killed once the tool has its answer
+// has kept it. Saved data and other verbs hand nothing over.
+TEST_F(ChannelTest, UnsavedDataIsKeptBeforeTheToolIsAnswered) {
+    startTools(1);
+    loaded = {Record("/data/a.ies"), Record("/data/b.ies")};
+    std::vector<std::pair<std::string, LoadedFileTable>> kept;  // host key then, list to keep
+    host.onKeep = [&](const LoadedFileTable& after) { kept.emplace_back(hostKey(), after); };
+
+    toolWrites({Record("/data/A.IES", 5), Record("/data/new.ies", 6)});
+    store.write(kExchangeApp, kSection, kHostKey, "SENDNEWDATA*,Tool_ViewPE,1");
+    channel.pollHostKey();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].first, "SENDNEWDATA*,Tool_ViewPE,1");
+    ASSERT_EQ(kept[0].second.size(), 3u);
+    EXPECT_EQ(kept[0].second[0].LampCount, 5);
+    EXPECT_EQ(kept[0].second[0].Saved, kFalse);
+    EXPECT_EQ(kept[0].second[1].Saved, kTrue);
+    EXPECT_EQ(kept[0].second[2].Filename, "/data/new.ies");
+    EXPECT_EQ(kept[0].second, loaded);  // what the data step then made of the list
+
+    toolWrites({Record("/data/b.ies", 8)});
+    store.write(kExchangeApp, kSection, kHostKey, "SENDUPDATEDDATACLOSE*,Tool_ViewPE,1");
+    channel.pollHostKey();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[1].first, "SENDUPDATEDDATACLOSE*,Tool_ViewPE,1");
+    EXPECT_EQ(kept[1].second[1].LampCount, 8);
+    EXPECT_EQ(kept[1].second[1].Saved, kFalse);
+
+    startTools(1);
+    for (const char* command : {"SENDNEWDATA,Tool_ViewPE,2", "SENDUPDATEDDATA,Tool_ViewPE,2",
+                                "SENDSAVEDDATA,Tool_ViewPE,2", "REFRESHLOADEDCOUNT,Tool_ViewPE,2"}) {
+        store.write(kExchangeApp, kSection, kHostKey, command);
+        channel.pollHostKey();
+    }
+    EXPECT_EQ(kept.size(), 2u);
 }
 
 // Only the host's own instances (or catalogue names) are answered: a sender

@@ -3,6 +3,10 @@
 //                                  "Writer WRITER", printing "ready" first
 //   lock FOLDER NAME               prints "held" and keeps the lock until
 //                                  standard input closes, or prints "busy"
+//   post STORE COUNT               writes 1 to COUNT into one mailbox, each
+//                                  over whatever is there (as a sender that
+//                                  timed out does), and prints every value it
+//                                  replaced before anyone took it
 
 #include <charconv>
 #include <cstdio>
@@ -43,6 +47,30 @@ int Write(const char* file, int writer, int count, std::size_t size) {
     return 0;
 }
 
+// Each write learns in its own transaction what it replaced, so a value
+// is either replaced here, taken by the reader, or still there at the end.
+int Post(const char* file, int count) {
+    auto store = lumibench::SqliteSettingsStore::Open(file);
+    if (store == nullptr) {
+        return 3;
+    }
+    Say("ready");
+    for (int i = 1; i <= count; ++i) {
+        lumibench::SettingsBatch batch(*store);
+        if (!batch.grouped()) {
+            std::fprintf(stderr, "no transaction: %s\n", store->lastError().c_str());
+            return 4;
+        }
+        const std::string replaced = store->read("Test", "Mailbox", "Host");
+        if (!store->write("Test", "Mailbox", "Host", std::to_string(i)) || !batch.end()) {
+            std::fprintf(stderr, "write %d failed: %s\n", i, store->lastError().c_str());
+            return 4;
+        }
+        if (!replaced.empty()) std::printf("%s\n", replaced.c_str());
+    }
+    return 0;
+}
+
 int Lock(const char* folder, const char* name) {
     lumibench::InstanceLock lock(folder);
     if (!lock.tryAcquire(name)) {
@@ -63,10 +91,13 @@ int main(int argc, char** argv) {
         return Write(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),
                      static_cast<std::size_t>(Number(argv[5])));
     }
+    if (command == "post" && argc == 4) {
+        return Post(argv[2], static_cast<int>(Number(argv[3])));
+    }
     if (command == "lock" && argc == 4) {
         return Lock(argv[2], argv[3]);
     }
-    std::fputs("usage: platform_test_helper write STORE WRITER COUNT SIZE | lock FOLDER NAME\n",
+    std::fputs("usage: platform_test_helper write STORE WRITER COUNT SIZE | lock FOLDER NAME | post STORE COUNT\n",
                stderr);
     return 2;
 }

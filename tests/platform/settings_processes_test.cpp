@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -201,6 +202,42 @@ TEST(SettingsProcesses, WritersOfDifferentKeysAtOnceLoseNothing) {
         EXPECT_EQ(wrong, 0) << "round " << round;
         EXPECT_EQ(store->dump().size(), static_cast<std::size_t>(kWriters * kValues));
     }
+}
+
+// A mailbox taken while another process keeps writing into it: the take
+// reads and empties in one transaction, so no value written between the two
+// steps is emptied unseen. Every value ends up exactly once: taken here,
+// replaced by the writer before anyone took it, or left at the end.
+TEST(SettingsProcesses, ATakeRacingAWriterNeverLosesOrRepeatsAValue) {
+    constexpr int kValues = 4000;
+    TempFolder folder;
+    const auto file = folder / "settings.sqlite3";
+    auto store = SqliteSettingsStore::Open(file);
+    ASSERT_NE(store, nullptr);
+    QByteArray first;
+    auto writer = StartHelper(Args({"post", file.string(), std::to_string(kValues)}), &first);
+    ASSERT_EQ(first, "ready");
+    std::multiset<int> seen;
+    std::set<int> taken;
+    while (writer->state() != QProcess::NotRunning) {
+        if (const auto value = store->take("Test", "Mailbox", "Host"); value && !value->empty()) {
+            seen.insert(std::stoi(*value));
+            taken.insert(std::stoi(*value));
+        }
+        writer->waitForFinished(0);
+    }
+    ASSERT_EQ(writer->exitCode(), 0) << writer->readAllStandardError().toStdString();
+    int repeated = 0;
+    for (const QByteArray& line : writer->readAllStandardOutput().split('\n')) {
+        if (line.isEmpty()) continue;
+        seen.insert(line.toInt());
+        repeated += taken.count(line.toInt()) > 0 ? 1 : 0;
+    }
+    if (const std::string left = store->read("Test", "Mailbox", "Host"); !left.empty()) seen.insert(std::stoi(left));
+    EXPECT_EQ(repeated, 0) << "values both taken and replaced";
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kValues)) << "values lost or repeated";
+    EXPECT_EQ(std::set<int>(seen.begin(), seen.end()).size(), seen.size());
+    EXPECT_GT(taken.size(), 0u);
 }
 
 TEST(SettingsProcesses, AWriterKilledMidWriteNeverBreaksTheStore) {

@@ -12,7 +12,11 @@
 #include <fstream>
 #include <set>
 
+#include "exchange/exchange_records.h"
 #include "exchange/host_process.h"
+#include "platform/sqlite_settings_store.h"
+#include "platform/settings_store.h"
+#include "sdk/tool_session.h"
 #include "process_helpers.h"
 #include "temp_folder.h"
 
@@ -104,6 +108,93 @@ TEST(HostEnd, NoToolOutlivesAKilledHostByTwoSeconds) {
     EXPECT_TRUE(left.empty()) << left.size() << " tool processes outlived their host by 2 s";
     for (std::int64_t pid : left) ::kill(static_cast<pid_t>(pid), SIGKILL);
     Ended(0);
+}
+
+// A tool whose host died while the host key still held a command (so the
+// tool's own cannot be written) gives up at once instead of waiting out its
+// timeout: nobody will ever empty that key.
+TEST(HostEnd, AToolStopsWaitingForTheHostKeyOnceItsHostHasDied) {
+    TempFolder folder;
+    ::setenv("LUMIBENCH_SETTINGS", (folder / "settings.sqlite3").c_str(), 1);
+    const pid_t host = ::fork();
+    if (host == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    ASSERT_GT(host, 0);
+    const auto start = ProcessStartTicks(host);
+    ::kill(host, SIGKILL);
+    ::waitpid(host, nullptr, 0);
+    ASSERT_TRUE(start);
+    ::setenv(std::string(kHostPidVariable).c_str(), std::to_string(host).c_str(), 1);
+    ::setenv(std::string(kHostStartVariable).c_str(), std::to_string(*start).c_str(), 1);
+    const char* argv[] = {"Tool_ViewPE", " 0,1,LumibenchPE,1,1,Data Exchange"};
+    auto session = ToolSession::StartSession(2, argv, "Tool_ViewPE");
+    ::unsetenv(std::string(kHostPidVariable).c_str());
+    ::unsetenv(std::string(kHostStartVariable).c_str());
+    ASSERT_TRUE(session);
+    session->store().write("Lumibench_PE", "Data Exchange", "LumibenchPE", "REFRESHDATA,Tool_ComparePE,1");
+
+    constexpr auto kLongTimeout = std::chrono::seconds(60);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(session->sendRawToHost("REFRESHLOADEDCOUNT,Tool_ViewPE,1", kLongTimeout));
+    PhotometricRecord record;
+    record.Filename = "/data/a.ies";
+    ASSERT_EQ(session->writeData({record}), 1);
+    EXPECT_FALSE(session->sendToHost("SENDNEWDATA*", {}, kLongTimeout));  // the slots go with the command
+    EXPECT_FALSE(session->waitUntilTaken(kLongTimeout));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, kLongTimeout / 4);
+    EXPECT_EQ(session->store().read("Lumibench_PE", "Data Exchange", "LumibenchPE"), "REFRESHDATA,Tool_ComparePE,1");
+}
+
+// A data set too large for the memory a tool may have: the tool says which
+// and how large in a message box (and on its error output) and stays up to
+// show it, instead of dying of std::bad_alloc.
+TEST(HostEnd, AToolThatCannotHoldItsDataSetSaysSoInsteadOfCrashing) {
+#ifdef LUMIBENCH_SANITIZED
+    GTEST_SKIP() << "a sanitizer needs more address space than the limit leaves";
+#endif
+    TempFolder folder;
+    {
+        auto store = SqliteSettingsStore::Open(folder / "settings.sqlite3");
+        ASSERT_TRUE(store);
+        PhotometricRecord big;
+        big.Filename = "/data/big.ies";
+        big.HorAngleCount = 2500;
+        big.VertAngleCount = 3600;
+        for (int i = 0; i < 2500; ++i) big.HorAngles.push_back(static_cast<float>(i * 360.0 / 2499));
+        for (int i = 0; i < 3600; ++i) big.VertAngles.push_back(static_cast<float>(i * 180.0 / 3599));
+        big.Candela.assign(2500, std::vector<double>(3600, 1234.5));
+        SilentMessageSink silent;
+        ASSERT_EQ(WriteExchangeRecords(*store, "Data Exchange", {big}, 1, 1, 1, silent), 1);
+    }
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LUMIBENCH_SETTINGS", QString::fromStdString((folder / "settings.sqlite3").string()));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.remove(QString::fromStdString(std::string(kHostPidVariable)));
+    tool.setProcessEnvironment(environment);
+    // About 300 MB of address space is the tool's own; the data set needs far more than the rest.
+    tool.start("prlimit", {"--as=550000000", TOOL_VIEW, " 0,1,LumibenchPE,1,1,Data Exchange"});
+    ASSERT_TRUE(tool.waitForStarted(5000));
+    const std::string expected =
+        "Tool_ViewPE cannot hold the data set /data/big.ies (2500 \u00d7 3600 candela values, 72 MB): there is not "
+        "enough memory. The tool ends.";
+    std::string errors;
+    testing::WaitFor(
+        [&] {
+            tool.waitForReadyRead(100);
+            errors += tool.readAllStandardError().toStdString();
+            return errors.find(expected) != std::string::npos || tool.state() == QProcess::NotRunning;
+        },
+        std::chrono::seconds(90));
+    EXPECT_NE(errors.find(expected), std::string::npos) << errors;
+    // Still there with its message, or ended by itself: never by a signal.
+    if (tool.state() == QProcess::NotRunning) {
+        EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+    }
+    tool.kill();
+    tool.waitForFinished(5000);
 }
 
 // The host's identity a tool checks: its own process, not a later one with the same id.

@@ -14,7 +14,13 @@
 #include "shell/loaded_files.h"
 #include "shell/lumibench_main.h"
 #include "shell/record_summary.h"
+#include "platform/sqlite_settings_store.h"
 #include "shell/recovery_file.h"
+#include "shell/recovery_keeper.h"
+#include "exchange/host_process.h"
+
+#include <csignal>
+#include <sys/wait.h>
 
 #include <unistd.h>
 #include <filesystem>
@@ -496,6 +502,114 @@ TEST(LoadedFilesList, AContainerListsEachPhotometryCheckedAndSaved) {
     EXPECT_EQ(LoadPhotometricFile(session, container.string()), std::optional<std::size_t>(1));
     EXPECT_EQ(session.loaded.size(), 4u);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// A question that the user (or a kill) leaves unanswered loses nothing: the
+// offered records stay in the file while it is up, the host's own copy is
+// written before they go, and a running host's records are never offered.
+TEST(RecoveryFile, RecordsStayUntilAnsweredAndRunningHostsKeepTheirOwn) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("recovery-asked-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto file = RecoveryFilePath(folder);
+    // A host that has ended: a real process, started and killed.
+    const pid_t dead = ::fork();
+    if (dead == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    ASSERT_GT(dead, 0);
+    const auto deadTicks = ProcessStartTicks(dead);
+    ::kill(dead, SIGKILL);
+    ::waitpid(dead, nullptr, 0);
+    ASSERT_TRUE(deadTicks);
+    const std::string deadSection = RecoverySectionFor(dead, *deadTicks);
+    const std::string ownSection = OwnRecoverySection();
+    EXPECT_TRUE(RecoveryOwnerGone(deadSection));
+    EXPECT_FALSE(RecoveryOwnerGone(ownSection));
+
+    LoadedFileTable held = {Named("lost.ies", true), Named("mine.ies", true)};
+    for (PhotometricRecord& record : held) record.Saved = kFalse;
+
+    // Scripted like a user: what the file holds while the question is up.
+    class WatchingSink : public RecordingMessageSink {
+    public:
+        std::filesystem::path file;
+        std::size_t whileAsked = 0;
+        MessageAnswer show(const MessageRequest& request) override {
+            whileAsked = ReadRecoveredRecords(file).records.size();
+            return RecordingMessageSink::show(request);
+        }
+    };
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        SCOPED_TRACE(answer == MessageAnswer::Yes ? "Yes" : "No");
+        ASSERT_EQ(WriteRecoveryFile(file, deadSection, {held[0]}), 1);
+        ASSERT_EQ(WriteRecoveryFile(file, ownSection, {held[1]}), 1);  // a host still running
+        WatchingSink messages;
+        messages.file = file;
+        messages.scriptedAnswers.push_back(answer);
+        LoadedFileTable next;
+        std::size_t offeredWhenKept = 0;
+        const bool unattended = false;
+        OfferRecoveredRecords(file, next, messages, unattended, [&](const LoadedFileTable& list) {
+            offeredWhenKept = ReadRecoveredRecords(file).records.size();
+            WriteRecoveryFile(file, "Host 1 1", list);  // the starting host's own copy
+        });
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, std::string(kRecoveryQuestionStart) + "1" + kRecoveryQuestionEnd);
+        EXPECT_EQ(messages.whileAsked, 1u);
+        EXPECT_EQ(offeredWhenKept, 1u);  // still there when the host keeps its own copy
+        EXPECT_EQ(next.size(), answer == MessageAnswer::Yes ? 1u : 0u);
+        // Answered: the dead host's records are gone, the running host's stay.
+        const RecoveredRecords left = ReadRecoveredRecords(file);
+        for (const std::string& section : left.sections) EXPECT_NE(section, deadSection);
+        auto store = SqliteSettingsStore::Open(file);
+        ASSERT_TRUE(store);
+        EXPECT_EQ(store->read("Lumibench_PE", ownSection, "Filename1"), "/data/mine.ies");
+        RemoveRecoveredSections(file, {"Host 1 1"});
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// The keeper follows the list: unsaved records in, saved and closed ones out,
+// nothing after a deliberate exit.
+TEST(RecoveryFile, TheKeeperHoldsExactlyTheUnsavedRecords) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("recovery-kept-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto file = RecoveryFilePath(folder);
+    const std::string section = "Host 1 2";  // no such host runs: its records read back
+    const auto keptNames = [&] {
+        auto store = SqliteSettingsStore::Open(file);
+        std::vector<std::string> names;
+        for (int slot = 1; store && slot <= 25; ++slot) {
+            const std::string name = store->read("Lumibench_PE", section, "Filename" + std::to_string(slot));
+            if (!name.empty()) names.push_back(name);
+        }
+        return names;
+    };
+    RecoveryKeeper keeper(file, section);
+    LoadedFileTable loaded = {Named("a.ies", true), Named("b.ies", true)};
+    keeper.keep(loaded);
+    EXPECT_FALSE(std::filesystem::exists(file));  // nothing unsaved: no file made for it
+    loaded[1].Saved = kFalse;
+    keeper.keep(loaded);
+    EXPECT_EQ(keptNames(), std::vector<std::string>{"/data/b.ies"});
+    loaded[0].Saved = kFalse;
+    loaded.push_back(Named("c.ies", false));
+    loaded[2].Saved = kFalse;
+    keeper.keep(loaded);
+    EXPECT_EQ(keptNames(), (std::vector<std::string>{"/data/a.ies", "/data/b.ies", "/data/c.ies"}));
+    loaded[1].Saved = kTrue;           // saved by a tool
+    loaded.erase(loaded.begin() + 2);  // closed
+    keeper.keep(loaded);
+    EXPECT_EQ(keptNames(), std::vector<std::string>{"/data/a.ies"});
+    keeper.keep({});
+    EXPECT_TRUE(keptNames().empty());
+    EXPECT_TRUE(ReadRecoveredRecords(file).records.empty());
+    std::filesystem::remove_all(folder);
 }
 
 TEST(CloseCheckedFiles, QuestionsAndResult) {

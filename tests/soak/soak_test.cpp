@@ -1,7 +1,8 @@
 // Two hosts with four tools each on one store for a minute (longer with
 // LUMIBENCH_SOAK_SECONDS): every command answered, every data set arrives
 // whole and unmixed; one host is killed at a random moment, the store stays
-// sound and the next host works.
+// sound, every data set the killed hosts held unsaved is offered at the next
+// start (also after a host killed while it asks), and the next host works.
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,12 +19,17 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
 #include <thread>
 
+#include "exchange/exchange_records.h"
+#include "exchange/host_process.h"
+#include "platform/instance_lock.h"
 #include "platform/sqlite_settings_store.h"
+#include "shell/recovery_file.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -87,6 +94,85 @@ struct Figures {
         return roundTrips[std::min(roundTrips.size() - 1, static_cast<std::size_t>(p * roundTrips.size()))];
     }
 };
+
+// Per tool (ActName), the version of its file it last handed its host as
+// unsaved: the one the host took, and the one sent after it, which a host
+// killed before its answer may or may not have kept.
+struct Handed {
+    int taken = 0;
+    int sending = 0;
+};
+std::map<std::string, Handed> HandedUnsaved(const fs::path& logs) {
+    std::map<std::string, Handed> handed;
+    for (const auto& entry : fs::directory_iterator(logs)) {
+        const std::string name = entry.path().stem().string();
+        Handed& tool = handed[name.substr(name.find("-Tool_") + 1)];
+        std::ifstream in(entry.path());
+        std::string word;
+        int seq = 0;
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            if (!(fields >> word >> seq)) continue;
+            if (word == "sending") tool.sending = seq;
+            if (word == "taken") tool.taken = seq;
+        }
+    }
+    return handed;
+}
+
+// The versions kept for recovery under one host's section, per writing tool.
+std::multimap<std::string, int> KeptVersions(const fs::path& recovery, const std::string& section) {
+    std::multimap<std::string, int> kept;
+    auto store = SqliteSettingsStore::Open(recovery);
+    if (!store) return kept;
+    WorkRecordTable records;
+    std::string error;
+    ReadExchangeRecords(*store, section, records, error);
+    for (const PhotometricRecord& record : records) {
+        std::istringstream signature(record.OptionalData);
+        std::string soak, actName;
+        int seq = -1;
+        signature >> soak >> actName >> seq;
+        kept.emplace(actName, seq);
+    }
+    return kept;
+}
+
+// Every data set the host held unsaved is kept, once, in the version it held.
+void ExpectKeptAsHeld(const fs::path& recovery, const std::string& section, const fs::path& logs) {
+    SCOPED_TRACE(section);
+    const std::map<std::string, Handed> handed = HandedUnsaved(logs);
+    const std::multimap<std::string, int> kept = KeptVersions(recovery, section);
+    for (const auto& [tool, versions] : handed) {
+        SCOPED_TRACE(tool);
+        if (versions.sending == 0) continue;  // nothing sent yet
+        EXPECT_LE(kept.count(tool), 1u);
+        const auto found = kept.find(tool);
+        if (found == kept.end()) {
+            EXPECT_EQ(versions.taken, 0) << "lost: the host took version " << versions.taken;
+            continue;
+        }
+        EXPECT_TRUE(found->second == versions.taken || found->second == versions.sending)
+            << "kept version " << found->second << ", taken " << versions.taken << ", sent " << versions.sending;
+    }
+    for (const auto& [tool, seq] : kept) EXPECT_TRUE(handed.count(tool)) << tool << " " << seq;
+}
+
+// Whether process `pid` holds the flock of `file` (from /proc/locks, so the
+// look takes nothing from the holder).
+bool HoldsFlock(long long pid, const fs::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) return false;
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string number, kind, advisory, mode, device;
+        long long holder = 0;
+        if (!(fields >> number >> kind >> advisory >> mode >> holder >> device) || kind != "FLOCK") continue;
+        if (holder == pid && device.substr(device.rfind(':') + 1) == std::to_string(info.st_ino)) return true;
+    }
+    return false;
+}
 
 class Soak : public testing::Test {
 protected:
@@ -173,6 +259,12 @@ TEST_F(Soak, TwoHostsEightToolsLoseNothingAndSurviveAKilledHost) {
     QProcess& first = startHost(root_ / "logs1", from, until, 4);
     std::this_thread::sleep_for(1s);  // the first takes "Data Exchange", the second the next section
     QProcess& second = startHost(root_ / "logs2", from, until, 4);
+    const auto firstTicks = ProcessStartTicks(first.processId());
+    const auto secondTicks = ProcessStartTicks(second.processId());
+    ASSERT_TRUE(firstTicks && secondTicks);
+    const std::string firstSection = RecoverySectionFor(first.processId(), *firstTicks);
+    const std::string secondSection = RecoverySectionFor(second.processId(), *secondTicks);
+    const fs::path recovery = RecoveryFilePath(root_ / "data" / "Lumibench");
 
     // The second host dies at a random moment of the run, and its tools with it.
     std::mt19937 random(std::random_device{}());
@@ -226,6 +318,30 @@ TEST_F(Soak, TwoHostsEightToolsLoseNothingAndSurviveAKilledHost) {
     ASSERT_NE(store, nullptr);
     EXPECT_EQ(store->integrityCheck(), "ok");
     store.reset();
+
+    // Both hosts died by kill -9: what each held unsaved is offered at the next start.
+    ExpectKeptAsHeld(recovery, secondSection, root_ / "logs2");
+    ExpectKeptAsHeld(recovery, firstSection, root_ / "logs1");
+    const RecoveredRecords offered = ReadRecoveredRecords(recovery);
+    EXPECT_EQ(std::set<std::string>(offered.sections.begin(), offered.sections.end()),
+              (std::set<std::string>{firstSection, secondSection}));
+    EXPECT_EQ(offered.records.size(), KeptVersions(recovery, firstSection).size() +
+                                          KeptVersions(recovery, secondSection).size());
+    EXPECT_GT(offered.records.size(), 0u);
+
+    // A host killed while it asks about them leaves them all for the start after.
+    QProcess& asking = startHost(root_ / "logs-asking", NowMs(), NowMs() + 6000, 1);
+    const fs::path questionLock = InstanceLock::FileFor(recovery.parent_path(), kRecoveryQuestionLock);
+    const long long askDeadline = NowMs() + 30000;
+    while (!HoldsFlock(asking.processId(), questionLock) && NowMs() < askDeadline) std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(HoldsFlock(asking.processId(), questionLock)) << "the next host did not ask";
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 500)(random)));
+    ::kill(static_cast<pid_t>(asking.processId()), SIGKILL);
+    asking.waitForFinished(5000);
+    const RecoveredRecords stillOffered = ReadRecoveredRecords(recovery);
+    EXPECT_EQ(stillOffered.records, offered.records);
+    // The user's "No" at last: the next host starts without the question.
+    EXPECT_TRUE(RemoveRecoveredSections(recovery, stillOffered.sections));
 
     // The next host on the same store works: its tool's questions are answered.
     startHost(root_ / "logs3", NowMs(), NowMs() + 6000, 1);

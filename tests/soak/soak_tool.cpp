@@ -12,6 +12,7 @@
 //   pid N
 //   cycle <sent> <answered> <round trip us> <data sent> <verified> <lost> <mixed> <overtaken>
 //   unanswered <verb> <where it stopped>
+//   sending <seq> / taken <seq>   around each unsaved new version
 //   done
 
 #include <chrono>
@@ -172,7 +173,9 @@ int main(int argc, char** argv) {
         ++seq;
         if (session->writeData({Version(mine, actName, index, seq)}) == 1) {
             ++sent;
+            log << "sending " << seq << std::endl;
             if (send("SENDNEWDATA*", nullptr, ToolCommand::Kind::Unknown)) {
+                log << "taken " << seq << std::endl;
                 ++answered;
                 ++dataSent;
             }

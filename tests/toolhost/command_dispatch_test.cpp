@@ -116,7 +116,9 @@ TEST_F(CommandDispatchTest, ClicksWhileAToolStartsAreIgnored) {
     rig.catalogue.append(TrueTool(2, 3));
     host.load(3, 3);
     int nested = 0;
-    rig.onSend = [&](const SentCommand&) {
+    std::string slotAtStart;  // emptied once the tool has taken its commands
+    rig.onSend = [&](const SentCommand& sent) {
+        if (sent.command == "Start") slotAtStart = rig.store.read("Lumibench_PE", "Data Exchange", "Filename3");
         if (!dispatch.busy()) return;  // the cascade after the start
         ++nested;
         dispatch.onClick("ID_CheckAll");
@@ -130,7 +132,7 @@ TEST_F(CommandDispatchTest, ClicksWhileAToolStartsAreIgnored) {
     EXPECT_EQ(host.calls, std::vector<std::string>{"storeCheckStates"});
     EXPECT_EQ(rig.commandsOnly(),
               (std::vector<std::string>{"MoveWin,117,0,-1,-1", "Start", "MoveWin,117,0,-1,-1"}));
-    EXPECT_EQ(rig.store.read("Lumibench_PE", "Data Exchange", "Filename3"), "/data/f2.ies");
+    EXPECT_EQ(slotAtStart, "/data/f2.ies");
 }
 
 TEST_F(CommandDispatchTest, CloseAllToolsAsksFirstAndIsIgnoredWhileClosing) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 
@@ -223,6 +225,63 @@ TEST_F(ToolLauncherTest, AStartThatNeverSucceedsIsReportedAndClosed) {
     std::string id;
     ASSERT_TRUE(rig.launcher->StartTool(actName, 1, 0, true, 0, number, id));
     EXPECT_EQ(id, "2");
+}
+
+// Once every instance has taken its commands (and read its data sets before
+// that) the slots are emptied; not while one of them has not, nor after a
+// tool's REFRESHDATA wrote them again for its own reading.
+TEST_F(ToolLauncherTest, SlotsAreEmptiedOnceEveryInstanceHasTakenItsCommands) {
+    const auto slotFile = [&] { return rig.store.read("Lumibench_PE", "Data Exchange", "Filename1"); };
+    std::uint64_t refreshes = 0;
+    rig.launcher->services().slotWriteCount = [&] { return refreshes; };
+    struct Row {
+        const char* name;
+        int checked;
+        bool taken;
+        bool refreshedMeanwhile;
+        bool emptied;
+    };
+    const Row rows[] = {
+        {"one instance, taken", 1, true, false, true},
+        {"two batches, taken", 3, true, false, true},
+        {"not taken", 1, false, false, false},
+        {"refreshed for a tool meanwhile", 1, true, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        rig.launcher->CloseAllTools();
+        rig.onSend = [&](const SentCommand& sent) {
+            if (!row.taken) rig.store.write("Lumibench_PE", "Data Exchange", ToolMailboxKey(sent.actName, sent.instanceId), sent.command);
+            if (row.refreshedMeanwhile) ++refreshes;
+        };
+        WorkRecordTable work;
+        rig.launcher->gsbToolClick(actName, 1, Loaded(row.checked), work, {});
+        EXPECT_EQ(slotFile().empty(), row.emptied) << slotFile();
+        for (std::size_t n = 1; n <= rig.tools.count(); ++n) {
+            rig.store.write("Lumibench_PE", "Data Exchange", ToolMailboxKey(actName, rig.tools.at(n).InstanceId), "");
+        }
+    }
+    rig.onSend = nullptr;
+}
+
+// A tool that a signal ended (a crash, an abort, the out-of-memory kill) is
+// reported once; one that exits, or that the host ends, is not.
+TEST_F(ToolLauncherTest, AToolEndedByASignalIsReportedOnce) {
+    std::int16_t number = 0;
+    std::string id;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(rig.launcher->StartTool(actName, 1, 0, true, 0, number, id));
+    const auto lines = records(3);
+    ::kill(static_cast<pid_t>(std::stoll(lines[0][3])), SIGABRT);
+    ::kill(static_cast<pid_t>(std::stoll(lines[1][3])), SIGTERM);
+    EXPECT_TRUE(WaitFor([&] { return rig.launcher->unreapedProcessCount() == 1; }));
+    rig.launcher->ReapExitedTools();
+    rig.launcher->CloseAllTools();
+    rig.launcher->ReapExitedTools();
+    std::vector<std::string> texts;
+    for (const MessageRequest& shown : rig.messages.shown) texts.push_back(shown.text);
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{actName + " ended unexpectedly (signal 15)",
+                                               actName + " ended unexpectedly (signal 6)"}));
 }
 
 TEST_F(ToolLauncherTest, ToolsThatEndByThemselvesAreReaped) {

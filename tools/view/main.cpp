@@ -9,6 +9,7 @@
 #include <QApplication>
 
 #include "sdk/data_tool.h"
+#include "sdk/tool_guard.h"
 #include "sdk/tool_start.h"
 #include "view_model.h"
 #include "view_window.h"
@@ -22,29 +23,37 @@ constexpr const char* kActName = "Tool_ViewPE";
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    auto session = lumibench::StartToolOrWarn(argc, argv, kActName);
-    if (!session) return 2;
+    // A failure anywhere (memory for a huge data set, say) is shown, not a crash.
+    lumibench::GuardedToolApplication app(argc, argv, kActName);
+    return app.run([&] {
+        auto session = lumibench::StartToolOrWarn(argc, argv, kActName);
+        if (!session) return 2;
 
-    ViewModel model;
-    model.setDataSets(lumibench::ReadHandedData(*session));
+        ViewModel model;
+        {
+            const lumibench::WorkRecordTable handed = lumibench::ReadHandedData(*session);
+            app.noteHandedData(handed);
+            model.setDataSets(handed);
+        }
 
-    // Lengths and illuminance in the units of the host's Global System Settings.
-    ViewWindow window(model, LengthUnitFromSetting(session->setting("Lumibench_PE", "InputUnits")),
-                      session->setting("Lumibench_PE", "OutputUnits"), QString::fromStdString(session->windowTitle()));
-    // The host finds its tools by window title from the start, before Start
-    // shows the window.
-    window.winId();
+        // Lengths and illuminance in the units of the host's Global System Settings.
+        ViewWindow window(model, LengthUnitFromSetting(session->setting("Lumibench_PE", "InputUnits")),
+                          session->setting("Lumibench_PE", "OutputUnits"),
+                          QString::fromStdString(session->windowTitle()));
+        // The host finds its tools by window title from the start, before Start
+        // shows the window.
+        window.winId();
 
-    const auto writeState = lumibench::StateFileWriter("LUMIBENCH_VIEW_STATE", [&] {
-        QJsonObject state = model.describe(window.unitChoice());
-        state.insert("visible", window.isVisible());
-        state.insert("diagram", window.currentDiagramName());
-        return state;
+        const auto writeState = lumibench::StateFileWriter("LUMIBENCH_VIEW_STATE", [&] {
+            QJsonObject state = model.describe(window.unitChoice());
+            state.insert("visible", window.isVisible());
+            state.insert("diagram", window.currentDiagramName());
+            return state;
+        });
+        QObject::connect(&window, &ViewWindow::changed, writeState);
+
+        lumibench::DataToolDriver driver(*session, window, lumibench::ModelToolHooks(model, window, writeState));
+        writeState();
+        return app.exec();
     });
-    QObject::connect(&window, &ViewWindow::changed, writeState);
-
-    lumibench::DataToolDriver driver(*session, window, lumibench::ModelToolHooks(model, window, writeState));
-    writeState();
-    return app.exec();
 }

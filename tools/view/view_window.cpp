@@ -16,6 +16,7 @@
 #include <QPrinter>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -23,6 +24,7 @@
 #include <cmath>
 #include <optional>
 
+#include "candela_grid_model.h"
 #include "diagrams/diagram_painters.h"
 #include "diagrams/luminous_opening.h"
 #include "diagrams/scale.h"
@@ -56,23 +58,24 @@ void SetCell(QTableWidget* table, int row, int column, const QString& text) {
     table->setItem(row, column, item);
 }
 
-// A candela grid as catalogues print it: one row per vertical angle, one
-// column per horizontal angle.
-void FillGrid(QTableWidget* table, const std::vector<double>& horizontal, const std::vector<double>& vertical,
-              const std::function<double(std::size_t, std::size_t)>& value) {
-    table->clear();
-    table->setColumnCount(static_cast<int>(horizontal.size()));
-    table->setRowCount(static_cast<int>(vertical.size()));
-    QStringList columns, rows;
-    for (double h : horizontal) columns << Number(h, 2) + QChar(0x00B0);
-    for (double v : vertical) rows << Number(v, 2) + QChar(0x00B0);
-    table->setHorizontalHeaderLabels(columns);
-    table->setVerticalHeaderLabels(rows);
-    for (std::size_t h = 0; h < horizontal.size(); ++h) {
-        for (std::size_t v = 0; v < vertical.size(); ++v) {
-            SetCell(table, static_cast<int>(v), static_cast<int>(h), Number(value(h, v), 1));
-        }
-    }
+QTableView* MakeGridView(const char* name) {
+    auto* table = new QTableView;
+    table->setObjectName(QString::fromLatin1(name));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setAlternatingRowColors(true);
+    // Fixed sizes: a header that measured every row would read every cell.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    return table;
+}
+
+// Gives `table` a new grid model (or none), dropping the one it had.
+void ShowGrid(QTableView* table, CandelaGridModel* model) {
+    QAbstractItemModel* old = table->model();
+    table->setModel(model);
+    if (model != nullptr) model->setParent(table);
+    delete old;
 }
 
 }  // namespace
@@ -104,8 +107,8 @@ ViewWindow::ViewWindow(ViewModel& model, LengthUnit lengthUnit, std::string outp
     opening_ = new DiagramView;
     opening_->setObjectName(QStringLiteral("picOpening"));
     luminance_ = MakeTable("tblLuminance");
-    candelaStored_ = MakeTable("tblCandelaStored");
-    candelaExpanded_ = MakeTable("tblCandelaExpanded");
+    candelaStored_ = MakeGridView("tblCandelaStored");
+    candelaExpanded_ = MakeGridView("tblCandelaExpanded");
     zonal_ = MakeTable("tblZonalLumens");
     figures_ = MakeTable("tblFigures");
     illuminance_ = MakeTable("tblIlluminance");
@@ -295,23 +298,25 @@ void ViewWindow::rebuildSeries() {
 
 void ViewWindow::fillTables() {
     const int index = selectedIndex();
-    for (QTableWidget* t : {luminance_, candelaStored_, candelaExpanded_, zonal_, figures_, illuminance_}) {
+    for (QTableWidget* t : {luminance_, zonal_, figures_, illuminance_}) {
         t->clear();
         t->setRowCount(0);
         t->setColumnCount(0);
     }
+    ShowGrid(candelaStored_, nullptr);
+    ShowGrid(candelaExpanded_, nullptr);
     if (index < 0) return;
     const PhotometricRecord& record = model_.dataSets()[static_cast<std::size_t>(index)].record;
 
-    std::vector<double> storedH(record.HorAngles.begin(), record.HorAngles.end());
-    std::vector<double> storedV(record.VertAngles.begin(), record.VertAngles.end());
-    FillGrid(candelaStored_, storedH, storedV, [&](std::size_t h, std::size_t v) {
-        return h < record.Candela.size() && v < record.Candela[h].size() ? record.Candela[h][v] : 0.0;
-    });
+    // The stored grid is the record's own (the tables are rebuilt whenever
+    // the data sets change); the expanded one is the only copy made.
+    ShowGrid(candelaStored_, new CandelaGridModel({record.HorAngles.begin(), record.HorAngles.end()},
+                                                  {record.VertAngles.begin(), record.VertAngles.end()},
+                                                  std::shared_ptr<const CandelaGridModel::Grid>(
+                                                      std::shared_ptr<void>(), &record.Candela)));
     const photometry::IntensityDistribution d(record);
-    FillGrid(candelaExpanded_, d.horizontalAngles(), d.verticalAngles(), [&](std::size_t h, std::size_t v) {
-        return h < d.values().size() && v < d.values()[h].size() ? d.values()[h][v] : 0.0;
-    });
+    ShowGrid(candelaExpanded_, new CandelaGridModel(d.horizontalAngles(), d.verticalAngles(),
+                                                    std::make_shared<const CandelaGridModel::Grid>(d.values())));
 
     const photometry::Summary s = photometry::Summarise(record);
     zonal_->setColumnCount(4);

@@ -14,6 +14,7 @@
 class QComboBox;
 class QListWidget;
 class QTabWidget;
+class QTableView;
 class QTableWidget;
 class QLabel;
 
@@ -70,8 +71,8 @@ private:
     DiagramView* isocandela_ = nullptr;
     DiagramView* opening_ = nullptr;
     QTableWidget* luminance_ = nullptr;
-    QTableWidget* candelaStored_ = nullptr;
-    QTableWidget* candelaExpanded_ = nullptr;
+    QTableView* candelaStored_ = nullptr;
+    QTableView* candelaExpanded_ = nullptr;
     QTableWidget* zonal_ = nullptr;
     QTableWidget* figures_ = nullptr;
     QTableWidget* illuminance_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/notice_batch.h"
 #include "core/path_text.h"
 #include "core/record_tables.h"
 #include "formats/load_dispatch.h"
@@ -55,6 +56,7 @@ std::optional<std::size_t> LoadPhotometricFile(HostSession& session, std::string
             return j;
         }
     }
+    NoticeBatch::LeftOut(session.messages, FileNameOf(path));
     return std::nullopt;
 }
 

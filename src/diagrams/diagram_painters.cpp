@@ -157,6 +157,8 @@ double LegendColumn(QPainter& painter, const QRectF& area, const std::vector<Leg
     return width;
 }
 
+constexpr std::size_t kFewLegendEntries = 4;
+
 // Title at the top and legend at the bottom (or beside the plot when rows
 // would take too much of it); returns what is left for the plot.
 QRectF Frame(QPainter& painter, const QRectF& area, const std::string& title, const std::vector<LegendEntry>& legend,
@@ -173,7 +175,8 @@ QRectF Frame(QPainter& painter, const QRectF& area, const std::string& title, co
     }
     if (!legend.empty()) {
         const double h = Legend(painter, rest, legend, m, false);
-        if (h > rest.height() * kLegendShare) {
+        // A few entries stay under the plot, however small the diagram.
+        if (legend.size() > kFewLegendEntries && h > rest.height() * kLegendShare) {
             const double w = LegendColumn(painter, rest, legend, m);
             rest.setRight(rest.right() - w - m.pad);
             return rest;

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -318,11 +319,26 @@ TEST_F(ShellWindow, FileInformationTexts) {
     EXPECT_EQ(shown, "No file information available - Data has not been saved.");
 }
 
-TEST_F(ShellWindow, LayoutRoundTripAndGripDrag) {
-    // 15 twips a pixel offscreen.
+// A frame remembered on a larger screen or at another scale is moved and
+// shrunk into the available area (offscreen: 15 twips a pixel).
+TEST_F(ShellWindow, ARememberedFrameThatNoLongerFitsIsBroughtOnScreen) {
     store_.write("Lumibench_PE", "Startup", "WindowState", "0");
-    store_.write("Lumibench_PE", "Startup", "Width", "12000");
-    store_.write("Lumibench_PE", "Startup", "Height", "9000");
+    store_.write("Lumibench_PE", "Startup", "Width", std::to_string(1960 * 15));
+    store_.write("Lumibench_PE", "Startup", "Height", std::to_string(1280 * 15));
+    store_.write("Lumibench_PE", "Startup", "Top", "0");
+    store_.write("Lumibench_PE", "Startup", "Left", std::to_string(310 * 15));
+    frmLumibench window(session_);
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.frameGeometry(), window.screen()->availableGeometry());
+    EXPECT_LT(window.frameGeometry().width(), 1960);
+}
+
+TEST_F(ShellWindow, LayoutRoundTripAndGripDrag) {
+    // 15 twips a pixel offscreen; the frame fits the offscreen screen.
+    store_.write("Lumibench_PE", "Startup", "WindowState", "0");
+    store_.write("Lumibench_PE", "Startup", "Width", "10500");
+    store_.write("Lumibench_PE", "Startup", "Height", "7500");
     store_.write("Lumibench_PE", "Startup", "Top", "300");
     store_.write("Lumibench_PE", "Startup", "Left", "450");
     store_.write("Lumibench_PE", "Startup", "DisplayWidth", "2400");
@@ -331,7 +347,7 @@ TEST_F(ShellWindow, LayoutRoundTripAndGripDrag) {
     QApplication::processEvents();
     ListPane* pane = window.pane();
     // The stored place and size are the window's frame.
-    EXPECT_EQ(window.frameGeometry(), QRect(30, 20, 800, 600));
+    EXPECT_EQ(window.frameGeometry(), QRect(30, 20, 700, 500));
     EXPECT_EQ(pane->width(), 160);
     EXPECT_EQ(window.paneWidthPixels(), 160);
     auto* list = pane->findChild<QWidget*>("lstLoadedFilesList");
@@ -339,7 +355,7 @@ TEST_F(ShellWindow, LayoutRoundTripAndGripDrag) {
     EXPECT_EQ(list->height(), static_cast<int>(std::floor((pane->height() * 15 - 48) * 0.599 + 0.5) / 15.0 + 0.5));
 
     window.SaveLayout();
-    EXPECT_EQ(ReadLayout(store_, 0), (WindowLayout{12000, 9000, 300, 450, 0, 2400}));
+    EXPECT_EQ(ReadLayout(store_, 0), (WindowLayout{10500, 7500, 300, 450, 0, 2400}));
 
     // A drag on the grip widens the pane and saves when the button goes up.
     store_.write("Lumibench_PE", "Startup", "DisplayWidth", "0");

@@ -206,7 +206,7 @@ void PaintHeader(QPainter& p, const ReportDocument& doc, const ReportIdentity& i
         const QFontMetricsF fm(p.font());
         QString name = Q(doc.luminaire);
         const int flags = Qt::AlignRight | Qt::AlignVCenter | Qt::TextWordWrap;
-        while (name.size() > 1 && fm.boundingRect(nameBox, flags, name).height() > nameBox.height()) {
+        while (name.size() > 1 && fm.boundingRect(nameBox, flags, name).height() > 2.5 * fm.height()) {
             name = name.left(name.size() - 2) + QChar(0x2026);
         }
         p.drawText(nameBox, flags, name);

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QObject>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include "platform/window_fit.h"
@@ -46,8 +47,9 @@ inline void FitOnScreen(QWidget& window) {
     if (inside.width() < window.minimumWidth() || inside.height() < window.minimumHeight()) {
         window.setMinimumSize(window.minimumSize().boundedTo(inside));
     }
-    window.resize(inside);
-    window.move(fitted.topLeft());
+    // The inside's geometry, which means the same before and after the
+    // window manager has framed the window (a move does not).
+    window.setGeometry(QRect(fitted.topLeft() + QPoint(margins.left(), margins.top()), inside));
 }
 
 // Fits every top-level window of the application as it is shown: dialogs and
@@ -58,8 +60,11 @@ public:
 
     // Installs one filter on the application (once).
     static void Install() {
-        if (qApp == nullptr || qApp->findChild<FitOnScreenFilter*>(QString(), Qt::FindDirectChildrenOnly)) return;
-        qApp->installEventFilter(new FitOnScreenFilter(qApp));
+        const QString name = QStringLiteral("lumibenchFitOnScreen");
+        if (qApp == nullptr || qApp->findChild<QObject*>(name, Qt::FindDirectChildrenOnly) != nullptr) return;
+        auto* filter = new FitOnScreenFilter(qApp);
+        filter->setObjectName(name);
+        qApp->installEventFilter(filter);
     }
 
 protected:
@@ -69,6 +74,9 @@ protected:
             const Qt::WindowType type = widget->windowType();
             if (widget->isWindow() && type != Qt::Popup && type != Qt::ToolTip && type != Qt::SplashScreen) {
                 FitOnScreen(*widget);
+                // Again once the window's own show handling (a remembered
+                // place restored there) has run.
+                QTimer::singleShot(0, widget, [widget] { FitOnScreen(*widget); });
             }
         }
         return false;

@@ -81,6 +81,15 @@ Geometry FrameGeometry(xcb_connection_t* c, xcb_window_t frame) {
     return result;
 }
 
+xcb_window_t ActiveWindow(xcb_connection_t* c) {
+    auto* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, Root(c), Atom(c, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1), nullptr);
+    xcb_window_t active = XCB_WINDOW_NONE;
+    if (reply && xcb_get_property_value_length(reply) >= 4) std::memcpy(&active, xcb_get_property_value(reply), 4);
+    std::free(reply);
+    return active;
+}
+
 void SendToWindowManager(xcb_connection_t* c, xcb_window_t window, const char* message, std::uint32_t first) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
@@ -145,7 +154,7 @@ protected:
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 4, title.data());
         xcb_map_window(c, window);
         xcb_flush(c);
-        EXPECT_TRUE(WaitFor([&] { return FrameOf(c, window) != window; }, std::chrono::seconds(5)));
+        EXPECT_TRUE(WaitFor([&] { return FrameOf(c, window) != window; }, std::chrono::seconds(15)));
         return window;
     }
 
@@ -205,8 +214,11 @@ TEST_F(WindowManagerTest, AToolStaysAboveItsHostAfterTheHostIsClicked) {
     }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.actName);
+        Activate(c, host);  // the user works in the host when the tool starts
         const xcb_window_t tool = StartTool(row.program, row.actName, host);
         ASSERT_NE(tool, 0u);
+        EXPECT_TRUE(WaitFor([&] { return ActiveWindow(c) == tool; }, std::chrono::seconds(5)))
+            << "a new tool opens with the focus";
         EXPECT_TRUE(WaitFor([&] { return TransientFor(c, tool) == host; }, std::chrono::seconds(5)));
         Activate(c, host);
         Sync(c);
@@ -222,6 +234,7 @@ TEST_F(WindowManagerTest, AToolStaysAboveItsHostAfterTheHostIsClicked) {
     const xcb_window_t alone = StartTool(TOOL_EXAMPLE, "Tool_Example", XCB_WINDOW_NONE);
     ASSERT_NE(alone, 0u);
     EXPECT_EQ(TransientFor(c, alone), XCB_WINDOW_NONE);
+    WaitFor([&] { return ActiveWindow(c) == alone; }, std::chrono::seconds(5));  // its own Start has been shown
     Activate(c, host);
     EXPECT_TRUE(WaitFor([&] { return StackIndex(c, FrameOf(c, host)) > StackIndex(c, FrameOf(c, alone)); },
                         std::chrono::seconds(5)))

@@ -30,6 +30,10 @@ def poll():
     command = session.take_command()
     if command and command.kind == "Close":
         return root.destroy()
+    if command and command.kind == "Start":  # on top, with the focus
+        root.deiconify()
+        root.lift()
+        root.focus_force()
     if command and command.kind == "MoveWin":  # relative to the host window; sent again on cascade
         root.geometry("+%d+%d" % session.move_win_position(command.x, command.y))
     root.after(50, poll)
@@ -37,5 +41,7 @@ def poll():
 
 tk.Button(root, text="Send back", command=send_back).pack(pady=8)
 root.protocol("WM_DELETE_WINDOW", closed_by_user)
+# The window manager keeps the window above the host's; set again on every map.
+root.bind("<Map>", lambda event: event.widget is root and session.keep_above_host(root.winfo_id()))
 poll()
 root.mainloop()

@@ -476,19 +476,23 @@ class _ScreenIterator(ctypes.Structure):
     _fields_ = [("data", ctypes.POINTER(ctypes.c_uint32)), ("rem", ctypes.c_int), ("index", ctypes.c_int)]
 
 
-def host_window_origin(host_window: int) -> Optional[tuple]:
-    """(x, y) of the top left corner of the host window's frame on the screen,
-    or None without an X server or when the handle names no window."""
-    if not 0 < host_window <= 0xFFFFFFFF:
-        return None
+_xcb_library = None
+
+
+def _xcb():
+    """libxcb with the prototypes used here, loaded once; None without it."""
+    global _xcb_library
+    if _xcb_library is not None:
+        return _xcb_library
     name = ctypes.util.find_library("xcb")
-    if not name or not os.environ.get("DISPLAY"):
+    if not name:
         return None
     xcb = ctypes.CDLL(name)
     xcb.xcb_connect.restype = ctypes.c_void_p
     xcb.xcb_connect.argtypes = [ctypes.c_char_p, ctypes.POINTER(ctypes.c_int)]
     xcb.xcb_connection_has_error.argtypes = [ctypes.c_void_p]
     xcb.xcb_disconnect.argtypes = [ctypes.c_void_p]
+    xcb.xcb_flush.argtypes = [ctypes.c_void_p]
     xcb.xcb_get_setup.restype = ctypes.c_void_p
     xcb.xcb_get_setup.argtypes = [ctypes.c_void_p]
     xcb.xcb_setup_roots_iterator.restype = _ScreenIterator
@@ -503,47 +507,136 @@ def host_window_origin(host_window: int) -> Optional[tuple]:
                                               ctypes.c_int16, ctypes.c_int16]
     xcb.xcb_translate_coordinates_reply.restype = ctypes.POINTER(_TranslateReply)
     xcb.xcb_translate_coordinates_reply.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_void_p]
-    libc = ctypes.CDLL(None)
-    libc.free.argtypes = [ctypes.c_void_p]
+    xcb.xcb_get_property.restype = ctypes.c_uint
+    xcb.xcb_get_property.argtypes = [ctypes.c_void_p, ctypes.c_uint8, ctypes.c_uint32, ctypes.c_uint32,
+                                     ctypes.c_uint32, ctypes.c_uint32, ctypes.c_uint32]
+    xcb.xcb_get_property_reply.restype = ctypes.POINTER(_PropertyReply)
+    xcb.xcb_get_property_reply.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_void_p]
+    xcb.xcb_change_property.argtypes = [ctypes.c_void_p, ctypes.c_uint8, ctypes.c_uint32, ctypes.c_uint32,
+                                        ctypes.c_uint32, ctypes.c_uint8, ctypes.c_uint32, ctypes.c_void_p]
+    _xcb_library = xcb
+    return xcb
 
-    screen = ctypes.c_int(0)
-    connection = xcb.xcb_connect(None, ctypes.byref(screen))
-    try:
-        if xcb.xcb_connection_has_error(connection):
-            return None
-        roots = xcb.xcb_setup_roots_iterator(xcb.xcb_get_setup(connection))
+
+class _PropertyReply(ctypes.Structure):
+    _fields_ = [("response_type", ctypes.c_uint8), ("format", ctypes.c_uint8), ("sequence", ctypes.c_uint16),
+                ("length", ctypes.c_uint32), ("type", ctypes.c_uint32), ("bytes_after", ctypes.c_uint32),
+                ("value_len", ctypes.c_uint32)]
+
+
+_XCB_ATOM_WINDOW = 33
+_XCB_ATOM_WM_NAME = 39
+_XCB_ATOM_WM_TRANSIENT_FOR = 68
+_XCB_PROP_MODE_REPLACE = 0
+
+
+class _X:
+    """One connection to the X server for one request; None-like when there is none."""
+
+    def __init__(self):
+        self.xcb = _xcb() if os.environ.get("DISPLAY") else None
+        self.connection = None
+        self.root = 0
+        self._libc = ctypes.CDLL(None)
+        self._libc.free.argtypes = [ctypes.c_void_p]
+        if self.xcb is None:
+            return
+        screen = ctypes.c_int(0)
+        self.connection = self.xcb.xcb_connect(None, ctypes.byref(screen))
+        if self.xcb.xcb_connection_has_error(self.connection):
+            return
+        roots = self.xcb.xcb_setup_roots_iterator(self.xcb.xcb_get_setup(self.connection))
         for _ in range(screen.value):
-            xcb.xcb_screen_next(ctypes.byref(roots))
-        if roots.rem <= 0:
+            self.xcb.xcb_screen_next(ctypes.byref(roots))
+        if roots.rem > 0:
+            self.root = roots.data[0]  # the first member of a screen is its root window
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        if self.connection is not None:
+            self.xcb.xcb_disconnect(self.connection)
+
+    @property
+    def ok(self) -> bool:
+        return self.root != 0
+
+    def free(self, reply) -> None:
+        self._libc.free(ctypes.cast(reply, ctypes.c_void_p))
+
+    def parent_of(self, window: int) -> Optional[int]:
+        """The window's parent; None when it is not a window (any more)."""
+        reply = self.xcb.xcb_query_tree_reply(self.connection, self.xcb.xcb_query_tree(self.connection, window), None)
+        if not reply:
             return None
-        root = roots.data[0]  # the first member of a screen is its root window
+        parent = reply.contents.parent
+        self.free(reply)
+        return parent
 
-        def parent_of(window):
-            reply = xcb.xcb_query_tree_reply(connection, xcb.xcb_query_tree(connection, window), None)
-            if not reply:
-                return None  # not a window (any more)
-            parent = reply.contents.parent
-            libc.free(ctypes.cast(reply, ctypes.c_void_p))
-            return parent
+    def has_property(self, window: int, atom: int) -> bool:
+        cookie = self.xcb.xcb_get_property(self.connection, 0, window, atom, 0, 0, 0)
+        reply = self.xcb.xcb_get_property_reply(self.connection, cookie, None)
+        if not reply:
+            return False
+        present = reply.contents.type != 0
+        self.free(reply)
+        return present
 
+
+def host_window_origin(host_window: int) -> Optional[tuple]:
+    """(x, y) of the top left corner of the host window's frame on the screen,
+    or None without an X server or when the handle names no window."""
+    if not 0 < host_window <= 0xFFFFFFFF:
+        return None
+    with _X() as x:
+        if not x.ok:
+            return None
         # The frame: the window's ancestor among the root's children.
         frame = host_window
         for _ in range(16):
-            parent = parent_of(frame)
+            parent = x.parent_of(frame)
             if parent is None:
                 return None
-            if parent in (0, root):
+            if parent in (0, x.root):
                 break
             frame = parent
-        reply = xcb.xcb_translate_coordinates_reply(
-            connection, xcb.xcb_translate_coordinates(connection, frame, root, 0, 0), None)
+        reply = x.xcb.xcb_translate_coordinates_reply(
+            x.connection, x.xcb.xcb_translate_coordinates(x.connection, frame, x.root, 0, 0), None)
         if not reply:
             return None
         origin = (reply.contents.dst_x, reply.contents.dst_y)
-        libc.free(ctypes.cast(reply, ctypes.c_void_p))
+        x.free(reply)
         return origin
-    finally:
-        xcb.xcb_disconnect(connection)
+
+
+def set_transient_for(window: int, host_window: int) -> bool:
+    """Makes the top-level window that holds `window` (any X window of the
+    tool, such as a Tk widget's winfo_id()) transient for the host's window
+    (WM_TRANSIENT_FOR), so that the window manager keeps it above its host.
+    The property goes on the window that carries the title, the one the
+    window manager manages. False without an X server or a host window."""
+    if not (0 < host_window <= 0xFFFFFFFF and 0 < window <= 0xFFFFFFFF):
+        return False
+    with _X() as x:
+        if not x.ok or x.parent_of(host_window) is None:
+            return False
+        client = window
+        for _ in range(16):
+            if x.has_property(client, _XCB_ATOM_WM_NAME):
+                break
+            parent = x.parent_of(client)
+            if parent is None:
+                return False
+            if parent in (0, x.root):
+                break
+            client = parent
+        value = ctypes.c_uint32(host_window)
+        x.xcb.xcb_change_property(x.connection, _XCB_PROP_MODE_REPLACE, client, _XCB_ATOM_WM_TRANSIENT_FOR,
+                                  _XCB_ATOM_WINDOW, 32, 1, ctypes.byref(value))
+        # A round trip before the connection closes: a request still on its
+        # way when it closes can be lost.
+        return x.has_property(client, _XCB_ATOM_WM_TRANSIENT_FOR)
 
 
 # --- the session ----------------------------------------------------------------------
@@ -677,6 +770,12 @@ class ToolSession:
         the numbers are all there is, and they come back as they are."""
         origin = host_window_origin(self.command_line.main_window_handle)
         return (x, y) if origin is None else (origin[0] + x, origin[1] + y)
+
+    def keep_above_host(self, window: int) -> bool:
+        """Keeps the tool's window above its host's: call it each time the
+        window has been mapped (Tk: bind "<Map>" on the root and pass
+        root.winfo_id()). Does nothing for a tool started without a host."""
+        return set_transient_for(window, self.command_line.main_window_handle)
 
     def host_alive(self) -> bool:
         """Whether the host that started this tool still runs; True when the

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "diagrams/contour.h"
+#include "diagrams/label_placement.h"
 #include "diagrams/polar_geometry.h"
 #include "diagrams/scale.h"
 
@@ -63,9 +64,12 @@ std::vector<Section> SectionsFor(const std::vector<Series>& series, const Diagra
 // The pen of curve (series s, section k): one series gets a colour per
 // section; several series get a colour each and a line style per section.
 QPen CurvePen(std::size_t s, std::size_t k, std::size_t seriesCount, const Metrics& m) {
-    QPen pen(seriesCount == 1 ? SeriesColour(static_cast<int>(k)) : SeriesColour(static_cast<int>(s)));
+    const SeriesStyle style = SeriesStyleOf(static_cast<int>(s));
+    QPen pen(seriesCount == 1 ? SeriesColour(static_cast<int>(k)) : style.colour);
     pen.setWidthF(m.line);
     pen.setStyle(seriesCount == 1 ? Qt::SolidLine : SectionStyle(k));
+    // The series' own dash marks its first section; the others keep theirs.
+    if (seriesCount > 1 && k == 0 && !style.dashes.isEmpty()) pen.setDashPattern(style.dashes);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     return pen;
@@ -122,7 +126,41 @@ double Legend(QPainter& painter, const QRectF& area, const std::vector<LegendEnt
     return y + rowHeight - area.top();
 }
 
-// Title at the top and legend at the bottom; returns what is left for the plot.
+// The legend as a column at the right of `area`, at most kLegendShare of its
+// width; entries that do not fit its height are counted in a last line.
+// Returns the column's width.
+double LegendColumn(QPainter& painter, const QRectF& area, const std::vector<LegendEntry>& entries, const Metrics& m) {
+    UseFont(painter, m.text * 0.9);
+    const QFontMetricsF fm(painter.font());
+    const double sample = m.text * 2.2;
+    const double rowHeight = fm.height() * 1.15;
+    double widest = 0;
+    for (const auto& entry : entries) widest = std::max(widest, fm.horizontalAdvance(entry.text));
+    const double width = std::min(area.width() * kLegendShare, sample + m.pad * 1.5 + widest);
+    const double textWidth = std::max(1.0, width - sample - m.pad * 1.5);
+    const int rows = std::max(1, static_cast<int>(area.height() / rowHeight));
+    const std::size_t shown = entries.size() <= static_cast<std::size_t>(rows) ? entries.size() : static_cast<std::size_t>(rows - 1);
+    const double left = area.right() - width;
+    double y = area.top();
+    for (std::size_t i = 0; i < shown; ++i, y += rowHeight) {
+        painter.setPen(entries[i].pen);
+        painter.drawLine(QPointF(left, y + rowHeight / 2), QPointF(left + sample, y + rowHeight / 2));
+        painter.setPen(kText);
+        painter.drawText(QRectF(left + sample + m.pad * 0.5, y, textWidth, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         fm.elidedText(entries[i].text, Qt::ElideMiddle, textWidth));
+    }
+    if (shown < entries.size()) {
+        painter.setPen(kText);
+        painter.drawText(QRectF(left, y, width, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("+ %1 more").arg(entries.size() - shown));
+    }
+    return width;
+}
+
+constexpr std::size_t kFewLegendEntries = 4;
+
+// Title at the top and legend at the bottom (or beside the plot when rows
+// would take too much of it); returns what is left for the plot.
 QRectF Frame(QPainter& painter, const QRectF& area, const std::string& title, const std::vector<LegendEntry>& legend,
              const Metrics& m) {
     painter.fillRect(area, Qt::white);
@@ -137,6 +175,12 @@ QRectF Frame(QPainter& painter, const QRectF& area, const std::string& title, co
     }
     if (!legend.empty()) {
         const double h = Legend(painter, rest, legend, m, false);
+        // A few entries stay under the plot, however small the diagram.
+        if (legend.size() > kFewLegendEntries && h > rest.height() * kLegendShare) {
+            const double w = LegendColumn(painter, rest, legend, m);
+            rest.setRight(rest.right() - w - m.pad);
+            return rest;
+        }
         const QRectF box(rest.left(), rest.bottom() - h, rest.width(), h);
         Legend(painter, box, legend, m, true);
         rest.setBottom(box.top() - m.pad * 0.5);
@@ -150,21 +194,6 @@ void NoData(QPainter& painter, const QRectF& area, const Metrics& m) {
     painter.drawText(area, Qt::AlignCenter, QStringLiteral("No data"));
 }
 
-// The point halfway along a contour on the page, where its label goes.
-QPointF HalfwayAlong(const Polyline& line, const LinearScale& xs, const LinearScale& ys) {
-    std::vector<QPointF> points;
-    for (const auto& g : line) points.emplace_back(xs.map(g.x), ys.map(g.y));
-    double total = 0;
-    for (std::size_t k = 1; k < points.size(); ++k) total += QLineF(points[k - 1], points[k]).length();
-    double left = total / 2;
-    for (std::size_t k = 1; k < points.size(); ++k) {
-        const double piece = QLineF(points[k - 1], points[k]).length();
-        if (piece >= left && piece > 0) return points[k - 1] + (points[k] - points[k - 1]) * (left / piece);
-        left -= piece;
-    }
-    return points.front();
-}
-
 QString Degrees(double a) { return Q(FormatNumber(a, 1)) + QChar(0x00B0); }
 
 }  // namespace
@@ -175,7 +204,9 @@ QColor SeriesColour(int index) {
     static const QColor colours[] = {
         QColor(0xd0, 0x1c, 0x1c), QColor(0x1f, 0x4e, 0xd8), QColor(0x1a, 0x93, 0x3a), QColor(0xe0, 0x7b, 0x00),
         QColor(0x8e, 0x2d, 0xb0), QColor(0x00, 0x93, 0x9e), QColor(0x8a, 0x5a, 0x2b), QColor(0xd6, 0x3c, 0x9a),
-        QColor(0x55, 0x55, 0x55), QColor(0x7a, 0x9a, 0x00)};
+        QColor(0x55, 0x55, 0x55), QColor(0x7a, 0x9a, 0x00), QColor(0x2b, 0x2b, 0x80), QColor(0xc8, 0xa0, 0x00),
+        QColor(0x80, 0x10, 0x40)};
+    static_assert(std::size(colours) == kSeriesColourCount);
     return colours[static_cast<std::size_t>(std::max(0, index)) % std::size(colours)];
 }
 
@@ -190,6 +221,14 @@ void HalfLabels(QPainter& painter, const QRectF& box, const std::vector<Section>
     }
     painter.drawText(box, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("\u2190 ") + left);
     painter.drawText(box, Qt::AlignRight | Qt::AlignBottom, right + QStringLiteral(" \u2192"));
+}
+
+SeriesStyle SeriesStyleOf(int index) {
+    index = std::max(0, index);
+    SeriesStyle style{SeriesColour(index), {}};
+    // Long dashes, unlike the sections' short dashes and dots.
+    if ((index / kSeriesColourCount) % 2 == 1) style.dashes = {7, 3};
+    return style;
 }
 
 void PaintPolarDiagram(QPainter& painter, const QRectF& area, const std::vector<Series>& series,
@@ -397,31 +436,33 @@ void PaintIsocandelaDiagram(QPainter& painter, const QRectF& area, const Series&
     const LinearScale xs{x0, x1, plot.left(), plot.right()};
     const LinearScale ys{y0, y1, plot.bottom(), plot.top()};  // nadir (or -V) at the bottom
 
-    auto angleTicks = [](double lo, double hi) {
+    // Angle steps of at most twelve intervals, thinned until their labels
+    // keep apart (the widest label across, a line of text up).
+    auto angleTicks = [&](double lo, double hi, double pixels, double labelExtent) {
         const double span = hi - lo;
-        double step = 90;
-        for (double s : {10.0, 15.0, 30.0, 45.0}) {
-            if (span / s <= 12) {
-                step = s;
-                break;
-            }
+        std::vector<double> steps;
+        for (double s : {10.0, 15.0, 30.0, 45.0, 90.0, 180.0}) {
+            if (span / s <= 12) steps.push_back(s);
         }
+        const double step = ThinnedStep(steps, pixels / std::max(span, 1e-9), labelExtent, m.pad);
         std::vector<double> out;
         for (double a = std::ceil(lo / step - 1e-9) * step; a <= hi + 1e-9; a += step) out.push_back(a);
         return out;
     };
+    const std::vector<double> xTicks = angleTicks(x0, x1, plot.width(), fm.horizontalAdvance(QStringLiteral("-180°")));
+    const std::vector<double> yTicks = angleTicks(y0, y1, plot.height(), fm.height());
     painter.setPen(QPen(kGrid, m.grid));
-    for (double x : angleTicks(x0, x1)) painter.drawLine(QPointF(xs.map(x), plot.top()), QPointF(xs.map(x), plot.bottom()));
-    for (double y : angleTicks(y0, y1)) painter.drawLine(QPointF(plot.left(), ys.map(y)), QPointF(plot.right(), ys.map(y)));
+    for (double x : xTicks) painter.drawLine(QPointF(xs.map(x), plot.top()), QPointF(xs.map(x), plot.bottom()));
+    for (double y : yTicks) painter.drawLine(QPointF(plot.left(), ys.map(y)), QPointF(plot.right(), ys.map(y)));
     painter.setPen(QPen(kAxis, m.grid * 1.5));
     painter.drawRect(plot);
     painter.setPen(kText);
-    for (double x : angleTicks(x0, x1)) {
+    for (double x : xTicks) {
         const QString label = Degrees(x);
         const double w = fm.horizontalAdvance(label);
         painter.drawText(QRectF(xs.map(x) - w / 2, plot.bottom() + m.pad * 0.3, w, fm.height()), Qt::AlignCenter, label);
     }
-    for (double y : angleTicks(y0, y1)) {
+    for (double y : yTicks) {
         painter.drawText(QRectF(frame.left(), ys.map(y) - fm.height() / 2, labelWidth - m.pad * 0.5, fm.height()),
                          Qt::AlignRight | Qt::AlignVCenter, Degrees(y));
     }
@@ -433,36 +474,45 @@ void PaintIsocandelaDiagram(QPainter& painter, const QRectF& area, const Series&
     painter.drawText(QRectF(frame.left(), frame.top(), frame.width(), fm.height() * 1.3), Qt::AlignLeft | Qt::AlignTop,
                      yName + QStringLiteral(" [°]    ") + Q(UnitLabel(options.unit)));
 
-    // Contours, each level in its colour from blue (low) to red (high), labelled once.
+    // Contours, each level in its colour from blue (low) to red (high); each
+    // labelled once, along its own line where the label keeps clear of the
+    // others, or not at all where there is no room.
     const std::vector<double> levels = IsocandelaLevels(grid.maximum, 7);
     const Ticks step = NiceTicks(0, grid.maximum, 7);
+    UseFont(painter, m.text * 0.75);
+    const QFontMetricsF lfm(painter.font());
+    std::vector<QColor> colours;
+    std::vector<QString> labels;
+    std::vector<LabelRequest> requests;
     painter.setClipRect(plot);
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const double t = levels.size() > 1 ? static_cast<double>(i) / (levels.size() - 1) : 1;
-        const QColor colour = QColor::fromHsvF(static_cast<float>(0.66 * (1 - t)), 0.85f, 0.8f);
-        painter.setPen(QPen(colour, m.line));
-        const auto lines = ContourLines(grid.xs, grid.ys, grid.values, levels[i]);
-        const Polyline* longest = nullptr;
-        for (const auto& line : lines) {
+        colours.push_back(QColor::fromHsvF(static_cast<float>(0.66 * (1 - t)), 0.85f, 0.8f));
+        painter.setPen(QPen(colours.back(), m.line));
+        std::vector<std::vector<QPointF>> pages;
+        for (const auto& line : ContourLines(grid.xs, grid.ys, grid.values, levels[i])) {
+            std::vector<QPointF> page;
+            for (const auto& g : line) page.emplace_back(xs.map(g.x), ys.map(g.y));
             QPainterPath path;
-            for (std::size_t k = 0; k < line.size(); ++k) {
-                const QPointF p(xs.map(line[k].x), ys.map(line[k].y));
-                k == 0 ? path.moveTo(p) : path.lineTo(p);
-            }
+            for (std::size_t k = 0; k < page.size(); ++k) k == 0 ? path.moveTo(page[k]) : path.lineTo(page[k]);
             painter.drawPath(path);
-            if (!longest || line.size() > longest->size()) longest = &line;
+            pages.push_back(std::move(page));
         }
-        if (longest && !longest->empty()) {
-            UseFont(painter, m.text * 0.75);
-            const QPointF at = HalfwayAlong(*longest, xs, ys);
-            const QString label = Q(TickLabel(levels[i], step.step));
-            const QFontMetricsF lfm(painter.font());
-            const QRectF box(at.x() - lfm.horizontalAdvance(label) / 2, at.y() - lfm.height() / 2,
-                             lfm.horizontalAdvance(label), lfm.height());
-            painter.fillRect(box, QColor(255, 255, 255, 210));
-            painter.setPen(colour.darker(130));
-            painter.drawText(box, Qt::AlignCenter, label);
+        std::stable_sort(pages.begin(), pages.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
+        labels.push_back(Q(TickLabel(levels[i], step.step)));
+        LabelRequest request{QSizeF(lfm.horizontalAdvance(labels.back()) + m.pad * 0.4, lfm.height()), {}};
+        for (const auto& page : pages) {
+            const std::vector<QPointF> along = LabelCandidates(page);
+            request.candidates.insert(request.candidates.end(), along.begin(), along.end());
         }
+        requests.push_back(std::move(request));
+    }
+    const auto boxes = PlaceLabels(requests, plot, m.pad * 0.5);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        if (!boxes[i]) continue;
+        painter.fillRect(*boxes[i], QColor(255, 255, 255, 210));
+        painter.setPen(colours[i].darker(130));
+        painter.drawText(*boxes[i], Qt::AlignCenter, labels[i]);
     }
     painter.restore();
 }

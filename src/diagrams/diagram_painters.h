@@ -5,6 +5,7 @@
 // a thumbnail's size and on a printed page.
 
 #include <QColor>
+#include <QList>
 #include <QPainter>
 #include <QRectF>
 
@@ -27,6 +28,21 @@ struct DiagramOptions {
 
 // The colour of series i in overlays (and of section i when one series is drawn).
 QColor SeriesColour(int index);
+
+// How series i of an overlay is drawn: its colour, and from the
+// kSeriesColourCount-th series on a long dash as well, so that the 25 data
+// sets of a full list stay distinguishable.
+inline constexpr int kSeriesColourCount = 13;
+struct SeriesStyle {
+    QColor colour;
+    QVector<qreal> dashes;  // empty: a solid line
+};
+SeriesStyle SeriesStyleOf(int index);
+
+// A legend that takes more than this share of the diagram's height as rows
+// under the plot goes into a column beside it, at most this share of its
+// width; entries beyond its height are counted in a last line.
+inline constexpr double kLegendShare = 1.0 / 3;
 
 void PaintPolarDiagram(QPainter& painter, const QRectF& area, const std::vector<Series>& series,
                        const DiagramOptions& options);

@@ -65,8 +65,10 @@ void PaintRatioMap(QPainter& painter, const QRectF& area, const photometry::Rati
     double top = area.top() + text * 0.6;
     if (!options.title.empty()) {
         UseFont(painter, text, true);
+        // Long file names are cut in the middle: both ends of each name and the unit stay.
+        const QFontMetricsF titleMetrics(painter.font());
         painter.drawText(QRectF(area.left(), top, area.width(), text * 1.5), Qt::AlignHCenter | Qt::AlignTop,
-                         Q(options.title));
+                         titleMetrics.elidedText(Q(options.title), Qt::ElideMiddle, area.width() - text));
         top += text * 1.8;
         UseFont(painter, text * 0.85);
     }

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -40,6 +41,9 @@ frmWelcomeBrowser::frmWelcomeBrowser(DialogServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
     setObjectName("frmWelcomeBrowser");
     setWindowTitle(QString("Welcome to ") + QString::fromStdString(services_.identity.title));
+    // Closes as a dialog does; the close stores the check box as any close does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
+    escape->setContext(Qt::WindowShortcut);
 
     toolbar_ = new QToolBar;
     toolbar_->setObjectName("sstToolbar");

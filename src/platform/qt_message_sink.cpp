@@ -1,9 +1,16 @@
 #include "platform/qt_message_sink.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QString>
+#include <QVBoxLayout>
 
 namespace lumibench {
 namespace {
@@ -89,6 +96,56 @@ MessageAnswer ToAnswer(int result, MessageButtons buttons) {
     return MessageAnswer::Cancel;
 }
 
+// A text longer than this (several notices of one load shown together) is
+// shown in a scrolling box: a message box would grow past the screen.
+constexpr int kScrollingLines = 16;
+constexpr int kScrollingCharacters = 1200;
+
+bool NeedsScrolling(const QString& text) {
+    return text.count(QLatin1Char('\n')) >= kScrollingLines || text.size() > kScrollingCharacters;
+}
+
+QStyle::StandardPixmap IconPixmap(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information: return QStyle::SP_MessageBoxInformation;
+        case MessageIcon::Critical: return QStyle::SP_MessageBoxCritical;
+        case MessageIcon::Question: return QStyle::SP_MessageBoxQuestion;
+        case MessageIcon::Exclamation:
+        case MessageIcon::None: break;
+    }
+    return QStyle::SP_MessageBoxWarning;
+}
+
+// The long notice with an OK button: its icon, then the text in a read-only
+// box that scrolls, as wide as a line of a file path.
+MessageAnswer ShowScrolling(const MessageRequest& request, const QString& title, const QString& text,
+                            QWidget* owner) {
+    QDialog box(owner);
+    box.setObjectName(QString::fromLatin1(QtMessageSink::kObjectName));
+    box.setWindowTitle(title);
+    box.setWindowModality(Qt::ApplicationModal);
+    auto* icon = new QLabel;
+    const int extent = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+    icon->setPixmap(box.style()->standardIcon(IconPixmap(request.icon)).pixmap(extent, extent));
+    icon->setAlignment(Qt::AlignTop);
+    auto* body = new QPlainTextEdit(text);
+    body->setObjectName(QStringLiteral("txtNotices"));
+    body->setReadOnly(true);
+    body->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    body->setMinimumSize(body->fontMetrics().averageCharWidth() * 80, body->fontMetrics().lineSpacing() * 16);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addWidget(body, 1);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addLayout(row, 1);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    box.exec();
+    return MessageAnswer::Ok;
+}
+
 }  // namespace
 
 MessageAnswer QtMessageSink::show(const MessageRequest& request) { return ask(request, nullptr); }
@@ -105,8 +162,11 @@ MessageAnswer QtMessageSink::ask(const MessageRequest& request, const MessageAns
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 
-    const ButtonSet set = ToQtButtons(request.buttons);
     QWidget* owner = OwnerFor(parent_);
+    if (request.buttons == MessageButtons::Ok && NeedsScrolling(text)) {
+        return ShowScrolling(request, title, text, owner);
+    }
+    const ButtonSet set = ToQtButtons(request.buttons);
     QMessageBox box(ToQtIcon(request.icon), title, text, set.buttons, owner);
 
     box.setObjectName(QString::fromLatin1(kObjectName));

@@ -20,6 +20,7 @@ constexpr int kShowAnywayMs = 3000;
 
 DataToolDriver::DataToolDriver(ToolSession& session, QWidget& window, DataToolHooks hooks)
     : session_(session), window_(window), hooks_(std::move(hooks)) {
+    KeepAboveHost(window_, session_.commandLine().mainWindowHandle);
     refreshTimeout_.setSingleShot(true);
     connect(&refreshTimeout_, &QTimer::timeout, this, [this] { awaitingRefresh_ = false; });
     connect(&mailbox_, &QTimer::timeout, this, [this] { poll(); });
@@ -57,8 +58,7 @@ void DataToolDriver::poll() {
         changed();
         break;
     case ToolCommand::Kind::Start:
-        window_.show();
-        window_.raise();
+        ShowInFront(window_);
         if (hooks_.shown) hooks_.shown();
         break;
     case ToolCommand::Kind::DataChanged:

@@ -10,6 +10,7 @@ namespace lumibench {
 
 WindowToolDriver::WindowToolDriver(ToolSession& session, QWidget& window, WindowToolHooks hooks)
     : session_(session), window_(window), hooks_(std::move(hooks)) {
+    KeepAboveHost(window_, session_.commandLine().mainWindowHandle);
     connect(&mailbox_, &QTimer::timeout, this, [this] { poll(); });
     mailbox_.start(50);
     connect(qApp, &QApplication::lastWindowClosed, this, [this] {
@@ -29,8 +30,7 @@ void WindowToolDriver::poll() {
         if (hooks_.markFirstUnsaved) hooks_.markFirstUnsaved();
         break;
     case ToolCommand::Kind::Start:
-        window_.show();
-        window_.raise();
+        ShowInFront(window_);
         if (hooks_.started) hooks_.started();
         break;
     case ToolCommand::Kind::DeleteFile:

@@ -13,7 +13,9 @@
 
 #include <cmath>
 
+#include "core/notice_batch.h"
 #include "core/record_tables.h"
+#include "platform/fit_on_screen.h"
 #include "shell/exchange_section.h"
 #include "shell/frm_file_info.h"
 #include "shell/host_session.h"
@@ -138,7 +140,11 @@ void frmLumibench::LoadPhotometricFile(const std::string& path,
 }
 
 void frmLumibench::LoadDroppedFiles(const std::vector<std::string>& paths) {
-    const DropResult result = lumibench::LoadDroppedFiles(session_, paths);
+    DropResult result;
+    {
+        NoticeBatch::Scope notices(session_.messages);
+        result = lumibench::LoadDroppedFiles(session_, paths);
+    }
     if (result.loaded > 0) {
         RefreshLoadedFilesList();
         if (result.lastLine) {
@@ -305,7 +311,9 @@ void frmLumibench::applyPendingFrame() {
     if (!pendingFrame_) {
         return;
     }
-    const QRect frame = *pendingFrame_;
+    // A frame remembered on another screen or at another scale is brought
+    // back within the available area.
+    const QRect frame = FitFrameInto(*pendingFrame_, AvailableAreaFor(*pendingFrame_));
     // Once the window manager's frame is known the placement is final; a
     // window that starts maximized learns it when it is first restored.
     if (!frameMargins_.isNull()) {

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/notice_batch.h"
 #include "core/path_text.h"
 #include "core/record_tables.h"
 #include "formats/load_dispatch.h"
@@ -59,6 +60,7 @@ std::optional<std::size_t> LoadPhotometricFile(HostSession& session, std::string
             }
         }
     }
+    if (!received) NoticeBatch::LeftOut(session.messages, FileNameOf(path));
     return received;
 }
 

@@ -12,10 +12,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/notice_batch.h"
 #include "core/number_text.h"
 #include "core/path_text.h"
 #include "platform/app_folders.h"
 #include "platform/file_utils.h"
+#include "platform/fit_on_screen.h"
 #include "platform/instance_lock.h"
 #include "platform/qt_message_sink.h"
 #include "platform/sqlite_settings_store.h"
@@ -142,8 +144,11 @@ void ProcessCommandLine(frmLumibench& window, const std::vector<std::string>& ar
             std::error_code error;
             return std::filesystem::is_regular_file(path, error);
         });
-    for (const std::string& file : items.files) {
-        window.LoadPhotometricFile(file, kCommandLineFailureTail);
+    {
+        NoticeBatch::Scope notices(window.session().messages);
+        for (const std::string& file : items.files) {
+            window.LoadPhotometricFile(file, kCommandLineFailureTail);
+        }
     }
     HostSession& session = window.session();
     if (!items.toolNames.empty() && session.tools.startCommandLineTools) {
@@ -320,7 +325,11 @@ int LumibenchMain(int argc, char** argv, const ShellExtensions& extensions) {
         unattended.start(500);
     }
 
-    HostSession session(*settings, messages);
+    // Every window, dialog and message box is kept within the screen's available area.
+    FitOnScreenFilter::Install();
+    // A load action's notices come as one.
+    NoticeBatch notices(messages);
+    HostSession session(*settings, notices);
     session.unattended = !screenshotFile.isEmpty();
 
     // Logout, kill and a closed terminal close the window the ordinary way.

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QKeySequence>
+#include <QMenu>
 
 #include "dialogs/dialogs.h"
 #include "platform/machine_config.h"
@@ -15,6 +16,12 @@
 #include "toolhost/x11_window_lookup.h"
 
 namespace lumibench {
+namespace {
+
+// Marks the Window menu's items that list running tools.
+constexpr const char* kRunningToolProperty = "lumibenchRunningTool";
+
+}  // namespace
 
 ToolHostWiring::ToolHostWiring(frmLumibench& window)
     : QObject(&window),
@@ -54,6 +61,9 @@ ToolHostWiring::ToolHostWiring(frmLumibench& window)
                                    dispatch_->onClick(id);
                                });
     AddShortcuts();
+    if (bands_.windowMenu != nullptr) {
+        connect(bands_.windowMenu, &QMenu::aboutToShow, this, &ToolHostWiring::ListRunningTools);
+    }
     window_.updatePlaceholder();
 
     session_.tools.closeAllTools = [this] { launcher_->CloseAllTools(); };
@@ -160,6 +170,33 @@ double ToolHostWiring::twipsPerPixel() { return window_.pane()->twipsPerPixel();
 void ToolHostWiring::refreshLoadedFilesList() { window_.RefreshLoadedFilesList(); }
 void ToolHostWiring::keepUnsaved(const LoadedFileTable& loadedAfter) {
     if (session_.keepUnsaved) session_.keepUnsaved(loadedAfter);
+}
+
+void ToolHostWiring::selectLoadedLine(std::size_t line) { window_.selectLine(line); }
+
+void ToolHostWiring::ListRunningTools() {
+    QMenu* menu = bands_.windowMenu;
+    for (QAction* action : menu->actions()) {
+        if (action->property(kRunningToolProperty).isValid()) {
+            menu->removeAction(action);
+            delete action;
+        }
+    }
+    const std::vector<RunningToolItem> items = RunningToolItems(session_.runningTools, session_.catalogue);
+    if (items.empty()) return;
+    auto* separator = menu->addSeparator();
+    separator->setProperty(kRunningToolProperty, 0);
+    for (const RunningToolItem& item : items) {
+        QAction* action = menu->addAction(QString::fromStdString(item.caption));
+        action->setProperty(kRunningToolProperty, static_cast<qulonglong>(item.entry));
+        action->setObjectName(QStringLiteral("ID_RunningTool%1").arg(item.entry));
+        const std::size_t entry = item.entry;
+        connect(action, &QAction::triggered, this, [this, entry] {
+            if (entry < 1 || entry > session_.runningTools.count()) return;
+            const RunningTool& tool = session_.runningTools.at(entry);
+            windows_->bringToolToFront(tool.ProcessId, tool.ActName);
+        });
+    }
 }
 void ToolHostWiring::showEuropeanDataHint() {
     dialogs_.currentHint = 1;

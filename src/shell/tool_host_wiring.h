@@ -62,6 +62,7 @@ public:
     // ChannelHost
     void refreshLoadedFilesList() override;
     void keepUnsaved(const LoadedFileTable& loadedAfter) override;
+    void selectLoadedLine(std::size_t line) override;
     void showEuropeanDataHint() override;
     void closeAllTools() override;
 
@@ -69,6 +70,8 @@ private:
     // Without an exchange section no tool can get data: say so and refuse.
     bool RefuseToolsWithoutSection(bool toolAsked);
     void AddShortcuts();
+    // The Window menu's running tools, listed anew each time it opens.
+    void ListRunningTools();
 
     frmLumibench& window_;
     HostSession& session_;

@@ -132,6 +132,28 @@ QAction* CommandBands::action(std::string_view id) const {
     return it == actions.end() ? nullptr : it->second;
 }
 
+std::vector<RunningToolItem> RunningToolItems(const RunningToolTable& tools, const ToolCatalogue& catalogue) {
+    std::vector<RunningToolItem> items;
+    std::map<std::string, int, std::less<>> running;
+    const auto isListed = [](const RunningTool& tool) {
+        return !tool.isClosed() && (tool.Process == nullptr || tool.Process->isRunning());
+    };
+    for (const RunningTool& tool : tools.entries()) {
+        if (isListed(tool)) ++running[tool.ActName];
+    }
+    for (std::size_t n = 1; n <= tools.count(); ++n) {
+        const RunningTool& tool = tools.at(n);
+        if (!isListed(tool)) continue;
+        const int index = catalogue.indexOf(tool.ActName);
+        std::string caption = index > 0 ? catalogue.entry(index).DisplayName : tool.ActName;
+        std::erase(caption, '&');
+        if (caption.empty()) caption = tool.ActName;
+        if (running[tool.ActName] > 1) caption += " (" + tool.InstanceId + ")";
+        items.push_back({n, caption});
+    }
+    return items;
+}
+
 CommandBands BuildCommandBands(QMainWindow& window, const ToolCatalogue& catalogue,
                                std::string_view oemName, CommandClickHandler onClick) {
     CommandBands bands;

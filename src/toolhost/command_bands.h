@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "toolhost/running_tool_table.h"
 #include "toolhost/tool_catalogue.h"
 
 class QAction;
@@ -65,6 +66,19 @@ struct CommandBands {
     // The command action with that ID, or nullptr.
     QAction* action(std::string_view id) const;
 };
+
+// An item of the Window menu's list of running tools: the entry (from 1) of
+// the running-tool table it raises, and its caption.
+struct RunningToolItem {
+    std::size_t entry = 0;
+    std::string caption;
+    bool operator==(const RunningToolItem&) const = default;
+};
+// One item per open instance whose process still runs, in start order: the
+// catalogue's caption without its accelerator mark (the ActName for a tool
+// not in the catalogue), followed by the instance number in brackets when
+// the same tool runs more than once.
+std::vector<RunningToolItem> RunningToolItems(const RunningToolTable& tools, const ToolCatalogue& catalogue);
 
 using CommandClickHandler = std::function<void(const std::string& id)>;
 

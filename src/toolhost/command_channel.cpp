@@ -8,6 +8,7 @@
 #include <exception>
 #include <thread>
 
+#include "core/notice_batch.h"
 #include "core/number_text.h"
 #include "core/path_text.h"
 #include "core/record_tables.h"
@@ -316,8 +317,27 @@ void CommandChannel::handleSendVerb(const std::string& verb, const std::vector<s
                 break;
             }
         }
-        const bool replaced = AddData(read, s_.loaded, s_.messages);
+        bool replaced = false;
+        std::optional<std::size_t> lastLine;
+        {
+            // One notice for the whole batch: the limit names every data set it kept out.
+            NoticeBatch::Scope notices(s_.messages);
+            replaced = AddData(read, s_.loaded, s_.messages);
+            // New data sets arrive as a loaded file does: checked, the last one selected.
+            for (const PhotometricRecord& record : read) {
+                const auto line = std::find_if(s_.loaded.begin(), s_.loaded.end(), [&](const PhotometricRecord& loaded) {
+                    return UpperAscii(FileNameOf(loaded.Filename)) == UpperAscii(FileNameOf(record.Filename));
+                });
+                if (line == s_.loaded.end()) {
+                    NoticeBatch::LeftOut(s_.messages, FileNameOf(record.Filename));
+                    continue;
+                }
+                line->Checked = kTrue;
+                lastLine = static_cast<std::size_t>(line - s_.loaded.begin());
+            }
+        }
         s_.host.refreshLoadedFilesList();
+        if (lastLine) s_.host.selectLoadedLine(*lastLine);
         closeStep();
         if (european && SettingIsTrue(s_.store.read(kExchangeApp, kHintsSection, "1", "True"), true)) {
             s_.host.showEuropeanDataHint();

@@ -29,6 +29,8 @@ public:
     virtual ~ChannelHost() = default;
     // Rebuilds the loaded files list (and the summary) from the loaded table.
     virtual void refreshLoadedFilesList() = 0;
+    // Selects line `line` (from 0) of the list, so that its summary shows.
+    virtual void selectLoadedLine(std::size_t line) { (void)line; }
     // Data from a tool was in a European format and hint 1 is enabled: make
     // hint 1 the current hint and show it without blocking.
     virtual void showEuropeanDataHint() = 0;

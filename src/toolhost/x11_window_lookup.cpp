@@ -112,16 +112,15 @@ std::vector<std::uint32_t> X11WindowLookup::findWindowsByTitle(const std::string
     for (std::size_t i = 0; i < windows.size(); ++i) {
         xcb_get_property_reply_t* net = xcb_get_property_reply(connection_, netNames[i], nullptr);
         xcb_get_property_reply_t* plain = xcb_get_property_reply(connection_, names[i], nullptr);
-        // _NET_WM_NAME (UTF-8) wins over the legacy WM_NAME when a window has both.
-        xcb_get_property_reply_t* use =
-            (net && net->format == 8 && net->value_len > 0) ? net : plain;
-        if (use && use->format == 8 && use->bytes_after == 0) {
-            const char* value = static_cast<const char*>(xcb_get_property_value(use));
-            const int length = xcb_get_property_value_length(use);
-            if (length >= 0 && title == std::string_view(value, static_cast<std::size_t>(length))) {
-                found.push_back(windows[i].window);
-            }
-        }
+        // A tool's window manager title (_NET_WM_NAME) may say what it shows
+        // while its legacy WM_NAME keeps the ActName: either name matches.
+        const auto matches = [&title](xcb_get_property_reply_t* name) {
+            if (!name || name->format != 8 || name->bytes_after != 0) return false;
+            const char* value = static_cast<const char*>(xcb_get_property_value(name));
+            const int length = xcb_get_property_value_length(name);
+            return length >= 0 && title == std::string_view(value, static_cast<std::size_t>(length));
+        };
+        if (matches(net) || matches(plain)) found.push_back(windows[i].window);
         std::free(net);
         std::free(plain);
     }

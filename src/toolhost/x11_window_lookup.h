@@ -1,6 +1,6 @@
 #pragma once
 // Window lookup on an X server: top-level windows found by their exact title
-// (_NET_WM_NAME, else WM_NAME) and a process's windows raised by _NET_WM_PID.
+// (_NET_WM_NAME or WM_NAME) and a process's windows raised by _NET_WM_PID.
 
 #include <cstdint>
 #include <memory>

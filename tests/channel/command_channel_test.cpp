@@ -8,11 +8,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
+#include "core/notice_batch.h"
 #include "core/path_text.h"
+#include "core/record_tables.h"
 
 #include "exchange/exchange_records.h"
 #include "exchange/exchange_texts.h"
@@ -61,6 +64,8 @@ public:
         if (onKeep) onKeep(loadedAfter);
     }
     std::function<void(const LoadedFileTable&)> onKeep;
+    void selectLoadedLine(std::size_t line) override { selected = line; }
+    std::optional<std::size_t> selected;
     int refreshes = 0;
     int hints = 0;
     int closeAlls = 0;
@@ -179,6 +184,37 @@ TEST_F(ChannelTest, NewDataIsAddedWithItsSavedMarkAndTheEuropeanHint) {
     }
     EXPECT_EQ(tools.at(2).InstanceId, "-99");
     EXPECT_EQ(host.refreshes, 6);
+}
+
+// One batch of the Open tool: its data sets arrive checked, the last one
+// selected, as a loaded file does; the limit is said once, naming the data
+// sets it kept out.
+TEST(ChannelNotices, ABatchArrivesCheckedAndTheLimitIsSaidOnce) {
+    InstantToolsStore store;
+    LoadedFileTable loaded;
+    for (int i = 1; i <= 23; ++i) loaded.push_back(Record("/data/l" + std::to_string(i) + ".ies"));
+    loaded[0].Checked = kFalse;
+    WorkRecordTable work;
+    RunningToolTable tools;
+    ProcessWindowLookup windows{tools};
+    RecordingMessageSink shown;
+    NoticeBatch notices(shown);
+    FakeHost host;
+    CommandChannel channel{{store, std::string(kSection), loaded, work, tools, windows, notices, host}};
+    const WorkRecordTable sent = {Record("/x/n1.ies"), Record("/x/L1.IES"), Record("/x/n2.ies"), Record("/x/n3.ies"),
+                                  Record("/x/n4.ldt")};
+    WriteExchangeRecords(store, kSection, sent, 1, static_cast<int>(sent.size()), 1, notices);
+    channel.handleCommand("SENDNEWDATA,Tool_Open,1");
+
+    ASSERT_EQ(loaded.size(), kMaxLoadedFiles);
+    EXPECT_EQ(loaded[0].Filename, "/x/L1.IES") << "a listed name is replaced in place";
+    EXPECT_EQ(loaded[0].Checked, kTrue);
+    EXPECT_EQ(loaded[23].Filename, "/x/n1.ies");
+    EXPECT_EQ(loaded[24].Filename, "/x/n2.ies");
+    EXPECT_EQ(loaded[24].Checked, kTrue);
+    EXPECT_EQ(host.selected, std::optional<std::size_t>(24));
+    ASSERT_EQ(shown.shown.size(), 1u);
+    EXPECT_EQ(shown.shown[0].text, std::string(kAddDataLimitText) + kLeftOutHeading + "\r\nn3.ies\r\nn4.ldt");
 }
 
 TEST_F(ChannelTest, UpdatedSavedAndRenamedDataChangeTheMatchingFile) {

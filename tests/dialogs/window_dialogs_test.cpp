@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QTest>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -103,6 +104,20 @@ TEST_F(WelcomeBrowserTest, StateAndPlaceAreRemembered) {
     browser->close();
     EXPECT_EQ(Stored("Startup", "WelcomeForm"), "False");
     EXPECT_FALSE(services.welcomeFlag);
+}
+
+// Escape closes the welcome window as it closes a dialog, and the close
+// stores the check box as any close does.
+TEST_F(WelcomeBrowserTest, EscapeCloses) {
+    QWidget owner;
+    const QString page = QString::fromStdString(WelcomePagePath(services));
+    frmWelcomeBrowser* browser = ShowWelcome(&owner, services, page, page);
+    browser->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(browser, 2000));
+    Child<QCheckBox>(browser, "chkWelcomeForm")->setChecked(false);
+    QTest::keyClick(browser, Qt::Key_Escape);
+    EXPECT_FALSE(browser->isVisible());
+    EXPECT_EQ(Stored("Startup", "WelcomeForm"), "False");
 }
 
 using AboutTest = DialogsTest;

@@ -32,7 +32,7 @@ x bin/lumibench-check
 x bin/lumibench-settings
 x bin/lumibench-productlist
 x bin/lumibench-photometry
-x libexec/lumibench/Tool_Example
+x libexec/lumibench/Tool_ViewPE
 f share/lumibench/Lumibench_PE-License.rtf
 f share/lumibench/Lumibench_PE-Welcome.htm
 f share/lumibench/Lumibench_PE-Banner.jpg
@@ -73,6 +73,7 @@ for unwanted in lumibench_probe machine.ini platform_test; do
   [ -z "$found" ] || fail "installed for tests only: $found"
 done
 grep -q "lumibench_probe" "$conf/machine.ini" && fail "the installed catalogue names the probe"
+grep -q "Example" "$conf/machine.ini" && fail "the installed catalogue names the developers' example tool"
 
 # Every tool of the installed catalogue exists where it is said to be.
 tools=0
@@ -109,7 +110,7 @@ export LUMIBENCH_SETTINGS=$work/settings.sqlite3
 if ! timeout 60 "$root/bin/lumibench" --screenshot "$work/shot.png" "$work/downlight.ies" >"$work/run.log" 2>&1; then
   cat "$work/run.log"; fail "the installed lumibench --screenshot failed"
 fi
-for shown in "listed: downlight.ies" "tool: Tool_Example"; do
+for shown in "listed: downlight.ies" "tool: Tool_ViewPE"; do
   grep -qx "$shown" "$work/run.log" || fail "the installed program did not show '$shown'"
 done
 [ "$(head -c 8 "$work/shot.png" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||

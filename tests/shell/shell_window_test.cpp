@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/notice_batch.h"
 #include "core/record_tables.h"
 #include "platform/instance_lock.h"
 #include "platform/settings_store.h"
@@ -317,11 +319,26 @@ TEST_F(ShellWindow, FileInformationTexts) {
     EXPECT_EQ(shown, "No file information available - Data has not been saved.");
 }
 
-TEST_F(ShellWindow, LayoutRoundTripAndGripDrag) {
-    // 15 twips a pixel offscreen.
+// A frame remembered on a larger screen or at another scale is moved and
+// shrunk into the available area (offscreen: 15 twips a pixel).
+TEST_F(ShellWindow, ARememberedFrameThatNoLongerFitsIsBroughtOnScreen) {
     store_.write("Lumibench_PE", "Startup", "WindowState", "0");
-    store_.write("Lumibench_PE", "Startup", "Width", "12000");
-    store_.write("Lumibench_PE", "Startup", "Height", "9000");
+    store_.write("Lumibench_PE", "Startup", "Width", std::to_string(1960 * 15));
+    store_.write("Lumibench_PE", "Startup", "Height", std::to_string(1280 * 15));
+    store_.write("Lumibench_PE", "Startup", "Top", "0");
+    store_.write("Lumibench_PE", "Startup", "Left", std::to_string(310 * 15));
+    frmLumibench window(session_);
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.frameGeometry(), window.screen()->availableGeometry());
+    EXPECT_LT(window.frameGeometry().width(), 1960);
+}
+
+TEST_F(ShellWindow, LayoutRoundTripAndGripDrag) {
+    // 15 twips a pixel offscreen; the frame fits the offscreen screen.
+    store_.write("Lumibench_PE", "Startup", "WindowState", "0");
+    store_.write("Lumibench_PE", "Startup", "Width", "10500");
+    store_.write("Lumibench_PE", "Startup", "Height", "7500");
     store_.write("Lumibench_PE", "Startup", "Top", "300");
     store_.write("Lumibench_PE", "Startup", "Left", "450");
     store_.write("Lumibench_PE", "Startup", "DisplayWidth", "2400");
@@ -330,7 +347,7 @@ TEST_F(ShellWindow, LayoutRoundTripAndGripDrag) {
     QApplication::processEvents();
     ListPane* pane = window.pane();
     // The stored place and size are the window's frame.
-    EXPECT_EQ(window.frameGeometry(), QRect(30, 20, 800, 600));
+    EXPECT_EQ(window.frameGeometry(), QRect(30, 20, 700, 500));
     EXPECT_EQ(pane->width(), 160);
     EXPECT_EQ(window.paneWidthPixels(), 160);
     auto* list = pane->findChild<QWidget*>("lstLoadedFilesList");
@@ -338,7 +355,7 @@ TEST_F(ShellWindow, LayoutRoundTripAndGripDrag) {
     EXPECT_EQ(list->height(), static_cast<int>(std::floor((pane->height() * 15 - 48) * 0.599 + 0.5) / 15.0 + 0.5));
 
     window.SaveLayout();
-    EXPECT_EQ(ReadLayout(store_, 0), (WindowLayout{12000, 9000, 300, 450, 0, 2400}));
+    EXPECT_EQ(ReadLayout(store_, 0), (WindowLayout{10500, 7500, 300, 450, 0, 2400}));
 
     // A drag on the grip widens the pane and saves when the button goes up.
     store_.write("Lumibench_PE", "Startup", "DisplayWidth", "0");
@@ -644,6 +661,63 @@ TEST_F(ShellStartup, ToolbarAndMenusReachTheWindow) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(closed.count(), 1);
     EXPECT_EQ(store_->read("Lumibench_PE", "Data Exchange", "Active"), "False");
+}
+
+}  // namespace
+}  // namespace lumibench
+
+namespace lumibench {
+namespace {
+
+// A file copied with its CR LF line ends made LF alone: the load repairs it
+// into a "_Repaired" copy and says so.
+std::string LfCopy(const fs::path& folder, const std::string& name) {
+    std::ifstream in(SamplesFolder() / "downlight.ies", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::erase(text, '\r');
+    const fs::path target = folder / name;
+    std::ofstream(target, std::ios::binary) << text;
+    return target.string();
+}
+
+// One load action, one notice: the repairs of three LF files and a refusal
+// come together in order, each text whole; 30 files at once name the five
+// the limit kept out in one limit notice.
+TEST(ShellNotices, OneLoadActionRaisesOneNotice) {
+    QTemporaryDir folder;
+    const fs::path root(folder.path().toStdString());
+    MemorySettingsStore store;
+    RecordingMessageSink shown;
+    NoticeBatch notices(shown);
+    HostSession session(store, notices);
+    frmLumibench window(session);
+
+    const std::string broken = (root / "broken.ies").string();
+    std::ofstream(broken, std::ios::binary) << "IESNA:LM-63-2002\r\nTILT=NONE\r\nnot numbers\r\n";
+    const std::vector<std::string> files = {LfCopy(root, "a.ies"), LfCopy(root, "b.ies"), broken, LfCopy(root, "c.ies")};
+    ProcessCommandLine(window, files);
+    ASSERT_EQ(shown.shown.size(), 1u);
+    const std::string& text = shown.shown[0].text;
+    std::size_t at = 0;
+    for (const char* piece : {"a.ies", "automagically repaired", "b.ies", "automagically repaired", "broken.ies",
+                              "c.ies", "automagically repaired"}) {
+        at = text.find(piece, at);
+        ASSERT_NE(at, std::string::npos) << piece << " missing or out of order in:\n" << text;
+    }
+    EXPECT_EQ(session.loaded.size(), 3u);
+
+    shown.shown.clear();
+    std::vector<std::string> many;
+    for (int i = 1; i <= 27; ++i) {
+        many.push_back((root / ("lamp" + std::to_string(i) + ".ies")).string());
+        fs::copy_file(SamplesFolder() / "downlight.ies", many.back(), fs::copy_options::overwrite_existing);
+    }
+    ProcessCommandLine(window, many);
+    EXPECT_EQ(session.loaded.size(), kMaxLoadedFiles);
+    ASSERT_EQ(shown.shown.size(), 1u);
+    EXPECT_EQ(shown.shown[0].title, kAddDataTitle);
+    EXPECT_EQ(shown.shown[0].text, std::string(kAddDataLimitText) + kLeftOutHeading +
+                                       "\r\nlamp23.ies\r\nlamp24.ies\r\nlamp25.ies\r\nlamp26.ies\r\nlamp27.ies");
 }
 
 }  // namespace

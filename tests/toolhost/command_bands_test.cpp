@@ -7,6 +7,8 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include "fakes.h"
+
 namespace lumibench {
 namespace {
 
@@ -123,6 +125,45 @@ TEST(BuildCommandBands, RealisesThePlanAsSharedActions) {
 TEST(BuildCommandBands, EmptyOemNameLeavesTheSuffix) {
     QMainWindow window;
     EXPECT_EQ(BuildCommandBands(window, {}, "", {}).action("ID_OEMHomePage")->text(), " Home Page...");
+}
+
+}  // namespace
+}  // namespace lumibench
+
+namespace lumibench {
+namespace {
+
+// The Window menu lists what still runs, by the catalogue's caption, telling
+// two instances of one tool apart by their number.
+TEST(RunningToolItems, ListOpenInstancesWhoseProcessRuns) {
+    ToolCatalogue catalogue = Catalogue({{"Tool_ViewPE", 2}, {"Tool_ComparePE", 2}});
+    ToolEntry view = catalogue.entry(1);
+    view.DisplayName = "&View";
+    ToolCatalogue captions;
+    captions.append(view);
+    captions.append(catalogue.entry(2));
+
+    RunningToolTable tools;
+    const auto start = [&](const std::string& actName, std::int64_t pid) {
+        const std::size_t n = tools.append(actName);
+        auto process = std::make_shared<testing::FakeProcess>(pid);
+        tools.setStarted(n, process);
+        return process;
+    };
+    start("Tool_ViewPE", 101);
+    start("Tool_ComparePE", 102);
+    start("Tool_ViewPE", 103);
+    start("Tool_ComparePE", 104)->running = false;  // ended by itself, not told yet
+    start("Tool_Unlisted", 105);
+    start("Tool_ViewPE", 106);
+    tools.markClosed("Tool_ViewPE", "6");
+
+    const std::vector<RunningToolItem> expected = {{1, "View (1)"},
+                                                   {2, "Tool_ComparePE caption"},
+                                                   {3, "View (3)"},
+                                                   {5, "Tool_Unlisted"}};
+    EXPECT_EQ(RunningToolItems(tools, captions), expected);
+    EXPECT_TRUE(RunningToolItems(RunningToolTable{}, captions).empty());
 }
 
 }  // namespace

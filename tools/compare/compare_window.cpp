@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolBar>
@@ -29,6 +30,10 @@ namespace lumibench::compare {
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// A figures column is at most as wide as this many digits; longer file names
+// in its header are cut in the middle.
+constexpr int kHeaderCharacters = 12;
 
 QString Signed(double v, int decimals) {
     const std::string text = diagrams::FormatNumber(v, decimals);
@@ -249,7 +254,16 @@ void CompareWindow::fillTable() {
     table_->clear();
     table_->setColumnCount(static_cast<int>(headers.size()));
     table_->setRowCount(static_cast<int>(c.figures.size()));
-    table_->setHorizontalHeaderLabels(headers);
+    // Long file names are cut in the middle in the header (the whole name in
+    // its tooltip and in the CSV), so that a column is as wide as its figures.
+    const QFontMetrics headerMetrics(table_->horizontalHeader()->font());
+    const int headerWidth = headerMetrics.horizontalAdvance(QString(kHeaderCharacters, QLatin1Char('0')));
+    for (int column = 0; column < static_cast<int>(headers.size()); ++column) {
+        const QString& full = headers[column];
+        auto* header = new QTableWidgetItem(headerMetrics.elidedText(full, Qt::ElideMiddle, headerWidth));
+        header->setToolTip(full);
+        table_->setHorizontalHeaderItem(column, header);
+    }
     QStringList rows;
     for (int r = 0; r < static_cast<int>(c.figures.size()); ++r) {
         const auto& f = c.figures[static_cast<std::size_t>(r)];
@@ -269,6 +283,10 @@ void CompareWindow::fillTable() {
     }
     table_->setVerticalHeaderLabels(rows);
     table_->resizeColumnsToContents();
+    const int widest = headerWidth + 2 * table_->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    for (int column = 0; column < table_->columnCount(); ++column) {
+        table_->setColumnWidth(column, std::min(table_->columnWidth(column), widest));
+    }
 }
 
 void CompareWindow::rebuild() {
@@ -290,8 +308,8 @@ void CompareWindow::rebuild() {
     diagrams::RatioMapOptions ratioOptions;
     if (index >= 0 && static_cast<std::size_t>(index) < sets.size()) {
         grid = model_.ratioGrid(static_cast<std::size_t>(index), unit);
-        ratioOptions.title = DataSetLabel(sets[static_cast<std::size_t>(index)]) + " / " +
-                             DataSetLabel(sets[model_.reference()]) + " (" + diagrams::UnitLabel(unit) + ")";
+        ratioOptions.title = "Intensity ratio " + DataSetLabel(sets[static_cast<std::size_t>(index)]) + " / " +
+                             DataSetLabel(sets[model_.reference()]) + " (reference)";
         if (sets[model_.reference()].record.PhotometricType != 1) {
             ratioOptions.horizontalName = "H";
             ratioOptions.verticalName = "V";

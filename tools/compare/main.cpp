@@ -9,11 +9,14 @@
 // at pixels.
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QStringList>
 
 #include "compare_model.h"
 #include "compare_window.h"
 #include "sdk/data_tool.h"
 #include "sdk/tool_start.h"
+#include "sdk/tool_window.h"
 
 using namespace lumibench::compare;
 
@@ -43,6 +46,15 @@ int main(int argc, char** argv) {
         return state;
     });
     QObject::connect(&window, &CompareWindow::changed, writeState);
+    // Titled with what it shows, so that two windows of the tool can be told apart.
+    const auto retitle = [&] {
+        QStringList names;
+        for (const auto& dataSet : model.dataSets()) names << QFileInfo(QString::fromStdString(dataSet.record.Filename)).fileName();
+        const QString shown = lumibench::ShownTitle(QStringLiteral("Compare"), names);
+        if (window.property(lumibench::kShownTitleProperty).toString() != shown) lumibench::SetToolWindowTitle(window, shown);
+    };
+    retitle();
+    QObject::connect(&window, &CompareWindow::changed, retitle);
 
     lumibench::DataToolDriver driver(*session, window, lumibench::ModelToolHooks(model, window, writeState));
     writeState();

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "sdk/tool_session.h"
+#include "sdk/tool_window.h"
 
 using lumibench::ToolCommand;
 
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
     auto* sendBack = new QPushButton(QStringLiteral("Send back"));
     layout->addWidget(label);
     layout->addWidget(sendBack);
+    // The window manager keeps the window above the host's (none when started by hand).
+    lumibench::KeepAboveHost(window, session->commandLine().mainWindowHandle);
 
     QObject::connect(sendBack, &QPushButton::clicked, [&] {
         if (session->writeData(records) < 0) return;  // the store refused: send nothing
@@ -51,7 +54,7 @@ int main(int argc, char** argv) {
             // there is.
             if (!session->moveWindow(window.winId(), command->x, command->y)) window.move(command->x, command->y);
             break;
-        case ToolCommand::Kind::Start: window.show(); break;
+        case ToolCommand::Kind::Start: lumibench::ShowInFront(window); break;
         case ToolCommand::Kind::Close: app.quit(); break;
         case ToolCommand::Kind::DeleteFile: label->setText(label->text() + "\nclosed: " + QString::fromStdString(command->path)); break;
         default: break;

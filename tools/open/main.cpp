@@ -72,13 +72,13 @@ int main(int argc, char** argv) {
         [&](const std::string& key, const std::string& value) { session->setSetting(kSection, key, value); }};
     OpenWindow window(link, settings, QString::fromStdString(session->windowTitle()));
     window.winId();  // the host looks for the title from the start
+    lumibench::KeepAboveHost(window, session->commandLine().mainWindowHandle);
 
     bool started = false;
     auto start = [&] {
         if (started) return;
         started = true;
-        window.show();
-        window.raise();
+        lumibench::ShowInFront(window);
         const QString scripted = qEnvironmentVariable("LUMIBENCH_OPEN_FILES");
         if (scripted.isEmpty()) {
             window.chooseFiles();

@@ -106,7 +106,8 @@ void PaintTable(QPainter& p, const QRectF& r, const ReportBlock& b) {
             double w = 0;
             for (int k = 0; k < span && column < shares.size(); ++k) w += r.width() * shares[column++];
             if (!label.empty()) {
-                p.fillRect(QRectF(x + 1, y, w - 2, kTableRow), kAccent.lighter(160));
+                // Dark ink on a pale band: the group names must read in print too.
+                p.fillRect(QRectF(x + 1, y, w - 2, kTableRow), kShade);
                 p.setPen(kAccent);
                 p.drawText(QRectF(x, y, w, kTableRow), Qt::AlignCenter, Q(label));
             }
@@ -209,9 +210,22 @@ void PaintHeader(QPainter& p, const ReportDocument& doc, const ReportIdentity& i
     p.setPen(Qt::white);
     UseFont(p, 11, true);
     p.drawText(QRectF(left + 6, bandTop, width * 0.4, 20), Qt::AlignLeft | Qt::AlignVCenter, Q(doc.title));
+    // A long luminaire name wraps onto a second line in a smaller type
+    // rather than losing its end; only what two lines cannot hold is cut.
+    const QRectF nameBox(left + width * 0.4, bandTop, width * 0.6 - 6, 20);
     UseFont(p, 9);
-    p.drawText(QRectF(left + width * 0.4, bandTop, width * 0.6 - 6, 20), Qt::AlignRight | Qt::AlignVCenter,
-               QFontMetricsF(p.font()).elidedText(Q(doc.luminaire), Qt::ElideRight, width * 0.6 - 6));
+    if (QFontMetricsF(p.font()).horizontalAdvance(Q(doc.luminaire)) <= nameBox.width()) {
+        p.drawText(nameBox, Qt::AlignRight | Qt::AlignVCenter, Q(doc.luminaire));
+    } else {
+        UseFont(p, 7);
+        const QFontMetricsF fm(p.font());
+        QString name = Q(doc.luminaire);
+        const int flags = Qt::AlignRight | Qt::AlignVCenter | Qt::TextWordWrap;
+        while (name.size() > 1 && fm.boundingRect(nameBox, flags, name).height() > 2.5 * fm.height()) {
+            name = name.left(name.size() - 2) + QChar(0x2026);
+        }
+        p.drawText(nameBox, flags, name);
+    }
 }
 
 void PaintFooter(QPainter& p, const ReportDocument& doc, std::size_t index, std::size_t count, const PageLayout& layout) {

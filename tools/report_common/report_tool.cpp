@@ -171,6 +171,7 @@ int RunReportTool(int argc, char** argv, ReportKind kind) {
     ReportWindow window(kind, dataSets, AccessOf(*session), QString::fromStdString(session->windowTitle()));
     // The host finds its tools by window title from the start, before Start shows the window.
     window.winId();
+    KeepAboveHost(window, session->commandLine().mainWindowHandle);
 
     bool handling = false;  // sendToHost runs the event loop while it waits
     bool awaitingRefresh = false;
@@ -181,8 +182,7 @@ int RunReportTool(int argc, char** argv, ReportKind kind) {
 
     auto show = [&] {
         if (window.isVisible()) return;
-        window.show();
-        window.raise();
+        ShowInFront(window);
         if (!batchFolder.isEmpty()) QTimer::singleShot(0, &window, [&] { window.writeBatch(batchFolder, false); });
     };
 

@@ -7,10 +7,13 @@
 // scripts and tests can follow the tool without looking at pixels.
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QStringList>
 
 #include "sdk/data_tool.h"
 #include "sdk/tool_guard.h"
 #include "sdk/tool_start.h"
+#include "sdk/tool_window.h"
 #include "view_model.h"
 #include "view_window.h"
 
@@ -51,6 +54,19 @@ int main(int argc, char** argv) {
             return state;
         });
         QObject::connect(&window, &ViewWindow::changed, writeState);
+        // Titled with what it shows, so that two windows of the tool can be told apart.
+        const auto retitle = [&] {
+            QStringList names;
+            for (const auto& dataSet : model.dataSets()) {
+                names << QFileInfo(QString::fromStdString(dataSet.record.Filename)).fileName();
+            }
+            const QString shown = lumibench::ShownTitle(QStringLiteral("View"), names);
+            if (window.property(lumibench::kShownTitleProperty).toString() != shown) {
+                lumibench::SetToolWindowTitle(window, shown);
+            }
+        };
+        retitle();
+        QObject::connect(&window, &ViewWindow::changed, retitle);
 
         lumibench::DataToolDriver driver(*session, window, lumibench::ModelToolHooks(model, window, writeState));
         writeState();

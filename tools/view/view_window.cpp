@@ -12,6 +12,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QFileInfo>
+#include <QDate>
+#include <QLocale>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSplitter>
@@ -443,8 +446,28 @@ void ViewWindow::printDiagram() {
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
     QPainter painter(&printer);
-    paint(painter, QRectF(printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-        -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft())));
+    const QRect pageRect = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QRectF page(0, 0, pageRect.width(), pageRect.height());
+    // A printed diagram says what it shows: the luminaire, the files and the date.
+    QStringList files;
+    QString luminaire;
+    for (const auto& d : model_.dataSets()) {
+        if (!d.shown) continue;
+        files << QFileInfo(Q(d.record.Filename)).fileName();
+        if (luminaire.isEmpty()) luminaire = Q(d.record.LuminaireKeyword).trimmed();
+    }
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::max(8, static_cast<int>(page.height() / 70)));
+    painter.setFont(font);
+    const QFontMetricsF fm(font);
+    const QString line = (luminaire.isEmpty() ? QString() : luminaire + QStringLiteral("    ")) + files.join(QStringLiteral(", "));
+    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    const double dateWidth = fm.horizontalAdvance(date) + fm.height();
+    painter.drawText(QRectF(0, 0, page.width() - dateWidth, fm.height() * 1.2), Qt::AlignLeft | Qt::AlignVCenter,
+                     fm.elidedText(line, Qt::ElideMiddle, page.width() - dateWidth));
+    painter.drawText(QRectF(page.width() - dateWidth, 0, dateWidth, fm.height() * 1.2), Qt::AlignRight | Qt::AlignVCenter,
+                     date);
+    paint(painter, page.adjusted(0, fm.height() * 1.6, 0, 0));
 }
 
 }  // namespace lumibench::view

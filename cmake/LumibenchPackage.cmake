@@ -50,7 +50,8 @@ set(CPACK_PACKAGE_NAME lumibench)
 set(CPACK_PACKAGE_VENDOR "Lumibench developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${LUMIBENCH_PACKAGE_MAINTAINER})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop host for luminaire photometric data")
+# CPACK_PACKAGE_DESCRIPTION_SUMMARY stays unset: CPack would put it before
+# each package's own synopsis (the first line of its description below).
 foreach(pair IN LISTS LUMIBENCH_PACKAGES)
   string(REPLACE "=" ";" pair "${pair}")
   list(GET pair 0 component)

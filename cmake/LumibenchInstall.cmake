@@ -10,6 +10,11 @@
 # prefix installed into (cmake --install --prefix, else CMAKE_INSTALL_PREFIX).
 include(GNUInstallDirs)
 
+# Install rules without a component of their own belong to the program's
+# package; the tool SDK (component sdk) and the Python SDK (python) are
+# packaged apart (cmake/LumibenchPackage.cmake).
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME lumibench)
+
 set(LUMIBENCH_INSTALL_TOOLDIR ${CMAKE_INSTALL_LIBEXECDIR}/lumibench)
 set(LUMIBENCH_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/lumibench)
 # The prefix /usr keeps its configuration in /etc; other prefixes in their own
@@ -223,7 +228,9 @@ ${installed_text}")
       get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
       foreach(target IN LISTS targets)
         get_target_property(kind ${target} TYPE)
-        if(kind STREQUAL "EXECUTABLE")
+        # LUMIBENCH_BUILD_ONLY: a generator the build runs (shell completion).
+        get_target_property(build_only ${target} LUMIBENCH_BUILD_ONLY)
+        if(kind STREQUAL "EXECUTABLE" AND NOT build_only)
           list(APPEND programs ${target})
         endif()
       endforeach()
@@ -274,6 +281,8 @@ install(DIRECTORY ${data_root}/samples DESTINATION ${LUMIBENCH_INSTALL_DATADIR}
 # Desktop integration.
 install(FILES ${data_root}/desktop/${LUMIBENCH_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${data_root}/desktop/lumibench.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+# File managers draw thumbnails of those types with lumibench-thumbnail.
+install(FILES ${data_root}/desktop/lumibench.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 install(DIRECTORY ${data_root}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 configure_file(${data_root}/desktop/${LUMIBENCH_APP_ID}.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/install/${LUMIBENCH_APP_ID}.metainfo.xml @ONLY)

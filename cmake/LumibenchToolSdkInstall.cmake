@@ -23,6 +23,20 @@ install(FILES ${CMAKE_BINARY_DIR}/src/sdk/include/sdk/sdk_version.h
 
 install(TARGETS lumibench_tool_sdk lumibench_tool_sdk_widgets EXPORT LumibenchToolSDKTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sdk)
+# A stripped install (cpack, cmake --install --strip) leaves the archives as
+# Debian's dh_strip leaves static libraries: without debug information (most
+# of their size), with every symbol a tool links against.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(archive lumibench_tool_sdk lumibench_tool_sdk_widgets)
+      set(file \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/lib\${archive}.a\")
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug --enable-deterministic-archives \"\${file}\"
+                      RESULT_VARIABLE status)
+      if(NOT status EQUAL 0)
+        message(FATAL_ERROR \"could not strip \${file}\")
+      endif()
+    endforeach()
+  endif()" COMPONENT sdk)
 install(EXPORT LumibenchToolSDKTargets
         NAMESPACE Lumibench::
         DESTINATION ${LUMIBENCH_SDK_CMAKE_DIR}
@@ -33,9 +47,19 @@ write_basic_package_version_file(
 install(FILES ${CMAKE_BINARY_DIR}/sdk-package/LumibenchToolSDKConfigVersion.cmake
         DESTINATION ${LUMIBENCH_SDK_CMAKE_DIR} COMPONENT sdk)
 
+# The example tool's sources, as the package's examples.
+install(FILES ${CMAKE_SOURCE_DIR}/tools/example/CMakeLists.txt ${CMAKE_SOURCE_DIR}/tools/example/main.cpp
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/liblumibench-tool-sdk-dev/examples COMPONENT sdk)
+
+# The Python SDK (component python): the module where the distribution's
+# python3 finds it, the example tool under the package's documents.
+set(LUMIBENCH_PYTHON_DIR lib/python3/dist-packages CACHE STRING
+    "Folder under the prefix for the Python module (Debian's dist-packages)")
 if(IS_DIRECTORY ${CMAKE_SOURCE_DIR}/sdk/python)
-  install(FILES ${CMAKE_SOURCE_DIR}/sdk/python/lumibench_tool.py ${CMAKE_SOURCE_DIR}/sdk/python/example_tool.py
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/lumibench/python COMPONENT sdk)
+  install(FILES ${CMAKE_SOURCE_DIR}/sdk/python/lumibench_tool.py
+          DESTINATION ${LUMIBENCH_PYTHON_DIR} COMPONENT python)
+  install(FILES ${CMAKE_SOURCE_DIR}/sdk/python/example_tool.py
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-lumibench-tool/examples COMPONENT python)
 endif()
 
 # The calculation and diagram libraries join the archive when this tree has

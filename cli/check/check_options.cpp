@@ -4,9 +4,14 @@
 
 namespace lumibench {
 
+const OptionTable& CheckOptionTable() {
+    static const OptionTable table{{{"--repair"}}, {{"--fix"}}, {{"--json"}}, HelpOption(), VersionOption()};
+    return table;
+}
+
 CheckOptions ParseCheckArguments(const std::vector<std::string>& args) {
     CheckOptions options;
-    ParseFileArguments(args, options, [&](const std::string& arg, std::size_t&) {
+    ParseFileArguments(args, options, CheckOptionTable(), [&](const std::string& arg, std::size_t&) {
         if (arg == "--repair") options.repair = true;
         else if (arg == "--fix") options.fix = true;
         else if (arg == "--json") options.json = true;

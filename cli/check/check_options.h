@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "option_table.h"
+
 namespace lumibench {
 
 struct CheckOptions {
@@ -15,6 +17,9 @@ struct CheckOptions {
     std::vector<std::string> files;  // files and folders, in the order given
     std::string error;               // a usage error; empty when the line is sound
 };
+
+// Every option the parser takes (the shell completion is made from it).
+const OptionTable& CheckOptionTable();
 
 // `args` without the program name. "--" ends the options, so a file may begin with "-".
 CheckOptions ParseCheckArguments(const std::vector<std::string>& args);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "option_table.h"
+
 namespace lumibench {
 
 // `Options` has `files`, `help`, `version` and `error`. `option(arg, i)` takes
@@ -30,6 +32,17 @@ void ParseFileArguments(const std::vector<std::string>& args, Options& options, 
             options.error = "unknown option '" + arg + "'";
         }
     }
+}
+
+// The same, with every option checked against `table` first: one without a
+// row is refused before `option` sees it, so the table the completion is
+// made from is the whole of what the program accepts.
+template <class Options, class OptionHandler>
+void ParseFileArguments(const std::vector<std::string>& args, Options& options, const OptionTable& table,
+                        OptionHandler&& option) {
+    ParseFileArguments(args, options, [&](const std::string& arg, std::size_t& i) {
+        return FindOption(table, arg) != nullptr && option(arg, i);
+    });
 }
 
 // A line without FILEs is a usage error unless it only asks for help or the version.

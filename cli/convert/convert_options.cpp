@@ -7,12 +7,27 @@
 
 namespace lumibench {
 
+const OptionTable& ConvertOptionTable() {
+    static const OptionTable table = [] {
+        std::vector<std::string> formats;
+        for (FileFormat format : AllFileFormats()) formats.emplace_back(FileFormatName(format));
+        return OptionTable{{{"--to"}, OptionValue::Choice, formats},
+                           {{"--out", "-o"}, OptionValue::FileOrFolder},
+                           {{"--force", "-f"}},
+                           {{"--repair"}},
+                           {{"--fix"}},
+                           HelpOption(),
+                           VersionOption()};
+    }();
+    return table;
+}
+
 ConvertOptions ParseConvertArguments(const std::vector<std::string>& args) {
     ConvertOptions options;
     auto fail = [&](std::string text) {
         if (options.error.empty()) options.error = std::move(text);
     };
-    ParseFileArguments(args, options, [&](const std::string& arg, std::size_t& i) {
+    ParseFileArguments(args, options, ConvertOptionTable(), [&](const std::string& arg, std::size_t& i) {
         if (arg == "--to" || arg.starts_with("--to=")) {
             std::string value;
             if (arg == "--to") {

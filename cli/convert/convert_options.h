@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "option_table.h"
 #include "photometry/record_transform.h"
 #include "sdk/photometric_writers.h"
 
@@ -23,6 +24,9 @@ struct ConvertOptions {
     std::vector<std::string> files;
     std::string error;
 };
+
+// Every option the parser takes (the shell completion is made from it).
+const OptionTable& ConvertOptionTable();
 
 // `args` without the program name; "--" ends the options.
 ConvertOptions ParseConvertArguments(const std::vector<std::string>& args);

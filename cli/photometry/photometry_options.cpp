@@ -33,9 +33,29 @@ const std::map<std::string, NumberSetter>& NumberOptions() {
 
 }  // namespace
 
+const OptionTable& PhotometryOptionTable() {
+    static const OptionTable table = [] {
+        std::vector<std::string> arrangements;
+        for (auto a : {photometry::RoadArrangement::SingleSided, photometry::RoadArrangement::Opposite,
+                       photometry::RoadArrangement::Staggered, photometry::RoadArrangement::Central}) {
+            arrangements.push_back(photometry::RoadArrangementName(a));
+        }
+        OptionTable rows{{{"--repair"}},
+                         {{"--json"}},
+                         {{"--compare"}, OptionValue::Number, {}, true, true},
+                         {{"--feet"}},
+                         {{"--arrangement"}, OptionValue::Choice, arrangements, true},
+                         HelpOption(),
+                         VersionOption()};
+        for (const auto& [name, setter] : NumberOptions()) rows.push_back({{name}, OptionValue::Number, {}, true});
+        return rows;
+    }();
+    return table;
+}
+
 PhotometryOptions ParsePhotometryArguments(const std::vector<std::string>& args) {
     PhotometryOptions options;
-    ParseFileArguments(args, options, [&](const std::string& arg, std::size_t&) {
+    ParseFileArguments(args, options, PhotometryOptionTable(), [&](const std::string& arg, std::size_t&) {
         if (arg == "--repair") {
             options.repair = true;
         } else if (arg == "--json") {

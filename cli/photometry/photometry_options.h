@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "option_table.h"
 #include "photometry/floodlight.h"
 #include "photometry/road.h"
 
@@ -29,6 +30,9 @@ struct PhotometryOptions {
     std::vector<std::string> files;  // files and folders, in the order given
     std::string error;               // a usage error; empty when the line is sound
 };
+
+// Every option the parser takes (the shell completion is made from it).
+const OptionTable& PhotometryOptionTable();
 
 // `args` without the program name. "--" ends the options, so a file may begin with "-".
 PhotometryOptions ParsePhotometryArguments(const std::vector<std::string>& args);

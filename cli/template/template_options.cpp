@@ -14,6 +14,25 @@ const std::map<std::string, TemplateModel> kModels = {
 
 }  // namespace
 
+const OptionTable& TemplateOptionTable() {
+    static const OptionTable table = [] {
+        std::vector<std::string> models;
+        for (const auto& [name, model] : kModels) models.push_back(name);
+        OptionTable rows{{{"--model"}, OptionValue::Choice, models},
+                         {{"--name"}, OptionValue::Text},
+                         {{"--out"}, OptionValue::File},
+                         {{"--force"}},
+                         {{"--feet"}},
+                         HelpOption()};
+        for (const char* name : {"--beam", "--second", "--throw", "--lamps", "--lumens", "--lor", "--watts",
+                                 "--width", "--length", "--height", "--hstep", "--vstep"}) {
+            rows.push_back({{name}, OptionValue::Number});
+        }
+        return rows;
+    }();
+    return table;
+}
+
 TemplateOptions ParseTemplateArguments(const std::vector<std::string>& args) {
     TemplateOptions options;
     TemplateParameters& p = options.parameters;
@@ -29,7 +48,9 @@ TemplateOptions ParseTemplateArguments(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (arg == "--help" || arg == "-h") {
+        if (!FindOption(TemplateOptionTable(), arg)) {
+            fail("unknown option '" + arg + "'");
+        } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--force") {
             options.force = true;

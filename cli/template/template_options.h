@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "option_table.h"
 #include "sdk/luminaire_templates.h"
 
 namespace lumibench {
@@ -15,6 +16,9 @@ struct TemplateOptions {
     bool help = false;
     std::string error;
 };
+
+// Every option the parser takes (the shell completion is made from it).
+const OptionTable& TemplateOptionTable();
 
 TemplateOptions ParseTemplateArguments(const std::vector<std::string>& args);
 std::string TemplateUsageText();

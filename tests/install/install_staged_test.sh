@@ -7,10 +7,17 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 skip() { echo "SKIP: $*"; }
 
-rm -rf "$stage"
-if ! DESTDIR=$stage cmake --install "$build" >"$stage.log" 2>&1; then
-  cat "$stage.log"; echo "FAIL: cmake --install"; exit 1
-fi
+# Each package's component into a staging root of its own, as each package
+# holds it: the program (lumibench), the C++ tool SDK (sdk, stripped as the
+# package strips it) and the Python tool SDK (python).
+rm -rf "$stage" "$stage.sdk" "$stage.python"
+for component in lumibench sdk python; do
+  into=$stage
+  [ "$component" = lumibench ] || into=$stage.$component
+  if ! DESTDIR=$into cmake --install "$build" --component "$component" --strip >"$stage.log" 2>&1; then
+    cat "$stage.log"; echo "FAIL: cmake --install --component $component"; exit 1
+  fi
+done
 
 # Where every part must land: kind (x executable, f file, d folder) and path
 # under the prefix. The configuration follows the prefix: /etc for /usr.
@@ -32,6 +39,9 @@ x bin/lumibench-check
 x bin/lumibench-settings
 x bin/lumibench-productlist
 x bin/lumibench-photometry
+x bin/lumibench-thumbnail
+f share/thumbnailers/lumibench.thumbnailer
+f share/bash-completion/completions/lumibench
 x libexec/lumibench/Tool_ViewPE
 f share/lumibench/Lumibench_PE-License.rtf
 f share/lumibench/Lumibench_PE-Welcome.htm
@@ -67,6 +77,53 @@ for page in "$root"/share/man/man1/*; do
   fi
 done
 
+# Every program of bin/ is completed by bash, and nothing else is.
+for program in "$root"/bin/*; do
+  [ -f "$root/share/bash-completion/completions/$(basename "$program")" ] ||
+    fail "no bash completion for $(basename "$program")"
+done
+for script in "$root"/share/bash-completion/completions/*; do
+  [ -x "$root/bin/$(basename "$script")" ] || fail "bash completion without a program: $(basename "$script")"
+  bash -n "$script" || fail "bash cannot read the completion $(basename "$script")"
+done
+
+# The program's package holds nothing of the SDKs.
+for unwanted in include lib/python3; do
+  [ ! -e "$root/$unwanted" ] || fail "the program's package holds $unwanted"
+done
+[ -z "$(find "$root" -name '*.a')" ] || fail "the program's package holds static archives"
+
+# The C++ tool SDK: headers, archives without debug information, the CMake
+# package, the pkg-config file and the example, and no program.
+sdk=$stage.sdk$prefix
+for path in include/lumibench/sdk/tool_session.h include/lumibench/sdk/sdk_version.h \
+            share/doc/liblumibench-tool-sdk-dev/copyright share/doc/liblumibench-tool-sdk-dev/changelog.Debian.gz \
+            share/doc/liblumibench-tool-sdk-dev/examples/main.cpp \
+            share/doc/liblumibench-tool-sdk-dev/examples/CMakeLists.txt; do
+  [ -s "$sdk/$path" ] || fail "the SDK has no $path"
+done
+for name in liblumibench_tool_sdk.a liblumibench_tool_sdk_widgets.a LumibenchToolSDKConfig.cmake lumibench-tool-sdk.pc; do
+  found=$(find "$sdk" -name "$name")
+  [ -n "$found" ] || { fail "the SDK has no $name"; continue; }
+  if [[ $name == *.a ]]; then
+    sections=$(objdump -h "$found" 2>&1) || fail "objdump cannot read $name"
+    ! grep -q '\.debug_info' <<<"$sections" || fail "$name keeps its debug information"
+    grep -q ' \.text' <<<"$sections" || fail "$name lost its code"
+  fi
+done
+[ ! -e "$sdk/bin" ] || fail "the SDK package holds programs"
+
+# The Python tool SDK: the module where python3 finds it, and its example.
+python=$stage.python$prefix
+[ -s "$python/lib/python3/dist-packages/lumibench_tool.py" ] || fail "no lumibench_tool in dist-packages"
+[ -s "$python/share/doc/python3-lumibench-tool/examples/example_tool.py" ] || fail "no Python example"
+[ -s "$python/share/doc/python3-lumibench-tool/copyright" ] || fail "no copyright in the Python package"
+imported=$(cd / && PYTHONPATH=$python/lib/python3/dist-packages python3 -c \
+  'import lumibench_tool; print(lumibench_tool.SLOT_COUNT)' 2>&1)
+[ "$imported" = 25 ] || fail "python3 cannot import lumibench_tool: $imported"
+pyproject=$(dirname "$0")/../../sdk/python/pyproject.toml
+grep -qx "version = \"$version\"" "$pyproject" || fail "sdk/python/pyproject.toml does not give version $version"
+
 # Nothing for tests only: the probe, the test programs, the build's own catalogue.
 for unwanted in lumibench_probe machine.ini platform_test; do
   found=$(find "$stage" -name "$unwanted" -not -path "$conf/*")
@@ -91,13 +148,26 @@ done
 [ "$tools" -gt 0 ] || fail "the installed catalogue lists no tool"
 
 # The installed command-line programs run and know their version.
-for program in lumibench-check lumibench-settings lumibench-productlist lumibench-photometry; do
+for program in lumibench-check lumibench-settings lumibench-productlist lumibench-photometry lumibench-thumbnail; do
   [ "$program" = lumibench-photometry ] && [ ! -e "$root/bin/$program" ] && continue
   out=$("$root/bin/$program" --version 2>&1)
   [ "$out" = "$program $version" ] || fail "$program --version said: $out"
 done
 "$root/bin/lumibench-check" "$root/share/lumibench/samples/downlight.ies" >/dev/null ||
   fail "the installed checker refused an installed sample"
+
+# The thumbnailer entry's own command line, as a file manager runs it:
+# without a display or a settings store.
+exec_line=$(sed -n 's/^Exec=//p' "$root/share/thumbnailers/lumibench.thumbnailer")
+command=${exec_line//%s/128}
+command=${command//%i/$root/share/lumibench/samples/downlight.ies}
+command=${command//%o/$stage.thumbnail.png}
+read -ra command_words <<<"$command"
+command_words[0]=$root/bin/${command_words[0]}
+env -i PATH=/usr/bin:/bin "${command_words[@]}" || fail "the thumbnailer entry's command failed: $command"
+[ "$(head -c 8 "$stage.thumbnail.png" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||
+  fail "the thumbnailer wrote no PNG"
+rm -f "$stage.thumbnail.png"
 
 # The installed program starts from the staging folder, with the installed
 # tools on its toolbar, and finds its bundled files relative to itself.
@@ -124,6 +194,8 @@ desktop=$root/share/applications/$app_id.desktop
 for type in $(grep -o '<mime-type type="[^"]*"' "$root/share/mime/packages/lumibench.xml" | cut -d'"' -f2); do
   [ -f "$root/share/icons/hicolor/scalable/mimetypes/${type/\//-}.svg" ] || fail "no icon for $type"
   grep -q "^MimeType=.*$type;" "$desktop" || fail "the desktop entry does not open $type"
+  grep -q "^MimeType=.*$type;" "$root/share/thumbnailers/lumibench.thumbnailer" ||
+    fail "the thumbnailer entry does not draw $type"
 done
 
 # The file types: the shared MIME database compiles them with their globs and magic.
@@ -169,6 +241,6 @@ else
   skip "appstreamcli is not installed"
 fi
 
-[ -n "${KEEP_STAGE:-}" ] || rm -rf "$stage" "$work" "$stage.log"
+[ -n "${KEEP_STAGE:-}" ] || rm -rf "$stage" "$stage.sdk" "$stage.python" "$work" "$stage.log"
 [ "$failures" -eq 0 ] || exit 1
 echo "installed layout, programs and desktop files are as expected"

@@ -16,6 +16,12 @@ const OptionTable& ConvertOptionTable() {
                            {{"--force", "-f"}},
                            {{"--repair"}},
                            {{"--fix"}},
+                           {{"--rotate"}, OptionValue::Number},
+                           {{"--mirror"}, OptionValue::Choice, {"c0", "c90"}},
+                           {{"--scale-lumens"}, OptionValue::Number},
+                           {{"--relative"}},
+                           {{"--absolute"}},
+                           {{"--units"}, OptionValue::Choice, {"feet", "metres"}},
                            HelpOption(),
                            VersionOption()};
     }();

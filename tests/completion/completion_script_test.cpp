@@ -66,7 +66,7 @@ TEST(CompletionScripts, CompleteOptionsValuesCommandsAndPhotometricFiles) {
         const char* offered;
     };
     const Case cases[] = {
-        {"lumibench-convert", "lumibench-convert --to ", "ies1995\nies2002\nies2019\nldt\ntm14\n"},
+        {"lumibench-convert", "lumibench-convert --to ", "atla-json\nies1995\nies2002\nies2019\nldt\ntm14\ntm33\n"},
         {"lumibench-convert", "lumibench-convert --to=i", "ies1995\nies2002\nies2019\n"},
         {"lumibench-convert", "lumibench-convert --fo", "--force\n"},
         {"lumibench-check", "lumibench-check ", "a.ies\nb.LDT\nc.cib\nsub\n"},

@@ -42,18 +42,6 @@ std::string_view TrimSpaces(std::string_view text) {
     return text;
 }
 
-std::string* KnownKeywordField(PhotometricRecord& record, std::string_view tag) {
-    if (tag == "[TEST]") return &record.TestKeyword;
-    if (tag == "[DATE]" || tag == "[ISSUEDATE]") return &record.DateKeyword;
-    if (tag == "[MANUFAC]") return &record.ManufacKeyword;
-    if (tag == "[LUMCAT]") return &record.LumcatKeyword;
-    if (tag == "[LUMINAIRE]") return &record.LuminaireKeyword;
-    if (tag == "[LAMPCAT]") return &record.LampcatKeyword;
-    if (tag == "[LAMP]") return &record.LampKeyword;
-    if (tag == "[BALLAST]") return &record.BallastKeyword;
-    return nullptr;
-}
-
 // The largest of `count` (at least one) values, without NaN; several partial
 // maxima keep the comparisons from waiting on each other.
 double LargestOf(const double* values, std::size_t count) {
@@ -149,7 +137,7 @@ private:
                 tag = previousTag;
                 continuation = true;
             }
-            if (std::string* keyword = KnownKeywordField(record_, tag)) {
+            if (std::string* keyword = IesKeywordField(record_, tag)) {
                 if (continuation) {
                     std::string joined = std::move(*keyword);
                     joined.push_back(' ');
@@ -399,6 +387,18 @@ void LoadIesFile(std::string& path, ReaderMessages& message, bool noRepair, Read
     } catch (const std::exception& failure) {
         message.add(failure.what(), 0);
     }
+}
+
+std::string* IesKeywordField(PhotometricRecord& record, std::string_view tag) {
+    if (tag == "[TEST]") return &record.TestKeyword;
+    if (tag == "[DATE]" || tag == "[ISSUEDATE]") return &record.DateKeyword;
+    if (tag == "[MANUFAC]") return &record.ManufacKeyword;
+    if (tag == "[LUMCAT]") return &record.LumcatKeyword;
+    if (tag == "[LUMINAIRE]") return &record.LuminaireKeyword;
+    if (tag == "[LAMPCAT]") return &record.LampcatKeyword;
+    if (tag == "[LAMP]") return &record.LampKeyword;
+    if (tag == "[BALLAST]") return &record.BallastKeyword;
+    return nullptr;
 }
 
 }  // namespace lumibench

@@ -19,4 +19,8 @@ void LoadIesFile(std::string& path, ReaderMessages& message, bool noRepair, Read
 // CR LF line ends: what a fix-up verifies its copy with before writing it.
 void ReadIesText(std::string_view text, PhotometricRecord& record, ReaderMessages& message);
 
+// The record's own field for a keyword tag ("[TEST]", "[LUMCAT]", ...), or
+// null for a tag that goes to the keyword lines.
+std::string* IesKeywordField(PhotometricRecord& record, std::string_view tag);
+
 }  // namespace lumibench

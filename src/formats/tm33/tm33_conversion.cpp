@@ -6,6 +6,7 @@
 #include <map>
 
 #include "formats/candela_scan.h"
+#include "formats/ies/ies_reader.h"
 #include "formats/ies/ies_messages.h"
 #include "formats/reader_errors.h"
 #include "formats/tm33/tm33_header_map.h"
@@ -20,19 +21,6 @@ namespace text = tm33_text;
 constexpr double kMillimetresPerFoot = 304.8;
 constexpr double kMillimetresPerMetre = 1000.0;
 constexpr std::size_t kMaxAngles = 32767;  // the record's counts are 16-bit
-
-// The record's own field for a keyword tag, as the IES reader fills them.
-std::string* KeywordField(PhotometricRecord& record, std::string_view tag) {
-    if (tag == "[TEST]") return &record.TestKeyword;
-    if (tag == "[DATE]" || tag == "[ISSUEDATE]") return &record.DateKeyword;
-    if (tag == "[MANUFAC]") return &record.ManufacKeyword;
-    if (tag == "[LUMCAT]") return &record.LumcatKeyword;
-    if (tag == "[LUMINAIRE]") return &record.LuminaireKeyword;
-    if (tag == "[LAMPCAT]") return &record.LampcatKeyword;
-    if (tag == "[LAMP]") return &record.LampKeyword;
-    if (tag == "[BALLAST]") return &record.BallastKeyword;
-    return nullptr;
-}
 
 std::string Normalised(std::string_view text) {
     std::string out;
@@ -106,7 +94,7 @@ private:
     // A document of ours keeps its keyword lines in its record block; the
     // header still wins where someone changed a value since.
     void setKeyword(PhotometricRecord& record, std::string tag, const std::string& value) {
-        std::string* field = KeywordField(record, tag);
+        std::string* field = IesKeywordField(record, tag);
         if (document_.recordBlock) {
             // Our writers' placeholder stands for a value the record did not have.
             if (field == nullptr && tag != "[TESTLAB]") return;

@@ -188,33 +188,17 @@ std::optional<BugRating> RateBug(const IntensityDistribution& distribution) {
     return rating;
 }
 
-RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, const RoadLayout& layout) {
+namespace {
+
+// Illuminance at the points (xs[i], ys[j]) between two luminaires of the
+// first row, from every luminaire within five mounting heights along the road.
+RoadIlluminance IlluminanceAt(const IntensityDistribution& distribution, const RoadLayout& layout,
+                              const std::vector<double>& xs, const std::vector<double>& ys) {
     RoadIlluminance result;
     const double height = layout.mountingHeight;
     const double spacing = layout.spacing;
-    const int lanes = std::max(layout.lanes, 1);
-    if (!(height > 0) || !(spacing > 0) || !(layout.roadWidth > 0) || !(layout.metresPerUnit > 0)) return result;
-
-    constexpr double kShortSpacingMetres = 30;
-    constexpr double kLongestStepMetres = 3;
-    // Beyond these a layout is not a road: refuse it rather than loop for ever.
-    constexpr double kMostPointsAlong = 10000;
-    constexpr double kMostLuminairesEachWay = 10000;
-    constexpr int kMostLanes = 100;
-    const double spacingMetres = spacing * layout.metresPerUnit;
-    const double pointsAlong = spacingMetres <= kShortSpacingMetres ? 10 : std::ceil(spacingMetres / kLongestStepMetres - 1e-9);
-    if (pointsAlong > kMostPointsAlong || 5 * height / spacing > kMostLuminairesEachWay || lanes > kMostLanes ||
-        !std::isfinite(layout.roadWidth) || !std::isfinite(layout.overhang)) {
-        return result;
-    }
-    const int along = static_cast<int>(pointsAlong);
-    constexpr int kPointsPerLane = 3;
-    const double step = spacing / along;
-    const double laneWidth = layout.roadWidth / lanes;
-    const double across = laneWidth / kPointsPerLane;
-    result.pointsAlong = along;
-    result.pointsAcross = lanes * kPointsPerLane;
-
+    result.pointsAlong = static_cast<int>(xs.size());
+    result.pointsAcross = static_cast<int>(ys.size());
     struct Luminaire {
         double x, y;
         bool facingFar;  // on the far side: its C0 points back across the road to the near kerb
@@ -244,10 +228,8 @@ RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, c
     }
 
     double sum = 0;
-    for (int i = 0; i < along; ++i) {
-        const double x = step / 2 + i * step;
-        for (int j = 0; j < result.pointsAcross; ++j) {
-            const double y = across / 2 + j * across;
+    for (const double x : xs) {
+        for (const double y : ys) {
             double e = 0;
             for (const Luminaire& l : row) {
                 if (std::abs(x - l.x) > reach) continue;
@@ -278,6 +260,49 @@ RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, c
     result.maximum = high->illuminance;
     result.overallUniformity = result.average > 0 ? result.minimum / result.average : 0;
     return result;
+}
+
+}  // namespace
+
+RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, const RoadLayout& layout) {
+    RoadIlluminance result;
+    const double height = layout.mountingHeight;
+    const double spacing = layout.spacing;
+    const int lanes = std::max(layout.lanes, 1);
+    if (!(height > 0) || !(spacing > 0) || !(layout.roadWidth > 0) || !(layout.metresPerUnit > 0)) return result;
+
+    constexpr double kShortSpacingMetres = 30;
+    constexpr double kLongestStepMetres = 3;
+    // Beyond these a layout is not a road: refuse it rather than loop for ever.
+    constexpr double kMostPointsAlong = 10000;
+    constexpr double kMostLuminairesEachWay = 10000;
+    constexpr int kMostLanes = 100;
+    const double spacingMetres = spacing * layout.metresPerUnit;
+    const double pointsAlong = spacingMetres <= kShortSpacingMetres ? 10 : std::ceil(spacingMetres / kLongestStepMetres - 1e-9);
+    if (pointsAlong > kMostPointsAlong || 5 * height / spacing > kMostLuminairesEachWay || lanes > kMostLanes ||
+        !std::isfinite(layout.roadWidth) || !std::isfinite(layout.overhang)) {
+        return result;
+    }
+    const int along = static_cast<int>(pointsAlong);
+    constexpr int kPointsPerLane = 3;
+    const double step = spacing / along;
+    const double laneWidth = layout.roadWidth / lanes;
+    const double across = laneWidth / kPointsPerLane;
+
+    std::vector<double> xs, ys;
+    for (int i = 0; i < along; ++i) xs.push_back(step / 2 + i * step);
+    for (int j = 0; j < lanes * kPointsPerLane; ++j) ys.push_back(across / 2 + j * across);
+    return IlluminanceAt(distribution, layout, xs, ys);
+}
+
+RoadIlluminance RoadIlluminanceForDrawing(const IntensityDistribution& distribution, const RoadLayout& layout,
+                                          int pointsAlong, int pointsAcross) {
+    const RoadIlluminance standard = RoadGridIlluminance(distribution, layout);
+    if (standard.points.empty() || pointsAlong < 2 || pointsAcross < 2) return standard;
+    std::vector<double> xs, ys;
+    for (int i = 0; i < pointsAlong; ++i) xs.push_back(layout.spacing * i / (pointsAlong - 1));
+    for (int j = 0; j < pointsAcross; ++j) ys.push_back(layout.roadWidth * j / (pointsAcross - 1));
+    return IlluminanceAt(distribution, layout, xs, ys);
 }
 
 std::optional<OrientationNote> RoadOrientationNote(const IntensityDistribution& distribution, bool curbOrientedFormat) {

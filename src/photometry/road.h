@@ -99,6 +99,11 @@ struct RoadIlluminance {
 // Luminaires within five mounting heights of a point along the road count.
 RoadIlluminance RoadGridIlluminance(const IntensityDistribution& distribution, const RoadLayout& layout);
 
+// The same field on an even grid from luminaire to luminaire and kerb to kerb,
+// fine enough for smooth isolux lines (the figures keep the grid above).
+RoadIlluminance RoadIlluminanceForDrawing(const IntensityDistribution& distribution, const RoadLayout& layout,
+                                          int pointsAlong, int pointsAcross);
+
 std::optional<RoadArrangement> ParseRoadArrangement(const std::string& name);
 std::string RoadArrangementName(RoadArrangement arrangement);
 

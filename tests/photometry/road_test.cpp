@@ -212,5 +212,29 @@ TEST(RoadGrid, IlluminanceLawAndMirrorSymmetries) {
     EXPECT_NEAR(staggered.average, both.average, 1e-6 * both.average);
 }
 
+// The drawing grid covers kerb to kerb and luminaire to luminaire, and where
+// its points meet the standard grid's it gives the same illuminance.
+TEST(RoadGrid, TheDrawingGridRunsThroughTheStandardPoints) {
+    const auto oneSided = [](double c, double g) { return (c < 90 || c > 270) || g == 0 ? 800.0 : 0.0; };
+    const IntensityDistribution distribution(testing::AnalyticRecord(1, Layout::Full, 1, oneSided));
+    RoadLayout layout;  // 30 apart, 7 wide, two lanes: points every 3 along and 7/6 across
+    const RoadIlluminance standard = RoadGridIlluminance(distribution, layout);
+    const RoadIlluminance drawn = RoadIlluminanceForDrawing(distribution, layout, 21, 13);
+    ASSERT_EQ(drawn.points.size(), 21u * 13u);
+    EXPECT_DOUBLE_EQ(drawn.points.front().across, 0);
+    EXPECT_DOUBLE_EQ(drawn.points.back().across, layout.roadWidth);
+    EXPECT_DOUBLE_EQ(drawn.points.back().along, layout.spacing);
+    // Odd indices of the drawing grid (1.5 along, 7/12 across apart) are the standard points.
+    for (int i = 0; i < standard.pointsAlong; ++i) {
+        for (int j = 0; j < standard.pointsAcross; ++j) {
+            const RoadGridPoint& a = standard.points[static_cast<std::size_t>(i * standard.pointsAcross + j)];
+            const RoadGridPoint& b = drawn.points[static_cast<std::size_t>((2 * i + 1) * 13 + (2 * j + 1))];
+            EXPECT_NEAR(b.along, a.along, 1e-9);
+            EXPECT_NEAR(b.across, a.across, 1e-9);
+            EXPECT_NEAR(b.illuminance, a.illuminance, 1e-9 * a.illuminance + 1e-12);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace lumibench::photometry

@@ -463,7 +463,8 @@ void AddRoadBlocks(ReportDocument& doc, const PhotometricRecord& record, const I
     // The road to scale across the page's width (about 520 points), with room for its labels.
     const double plotHeight = std::clamp(500 * layout.roadWidth / layout.spacing + 50, 110.0, 300.0);
     doc.blocks.push_back(
-        Figure([grid, layout, units](QPainter& p, const QRectF& r) { PaintRoadIsolux(p, r, grid, layout, units); },
+        Figure([isolux = RoadIlluminanceForDrawing(distribution, layout, 61, 25), layout, units](
+                   QPainter& p, const QRectF& r) { PaintRoadIsolux(p, r, isolux, layout, units); },
                plotHeight, "Isolux plot of the road grid"));
 
     // The grid itself: one row per line across the road, nearest kerb last.
